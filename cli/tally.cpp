@@ -1,0 +1,152 @@
+#include "cli/tally.h"
+
+#include <csv.h>
+
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <sstream>
+
+#include "analysis/log_folder.h"
+#include "analysis/path_text.h"
+#include "analysis/window_state.h"
+#include "analysis/windows1252.h"
+#include "store/cls_hash.h"
+#include "store/run_error.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: vantor-tally [--player ID] [--action pickup|sell|buy|shop | --tag TEXT] "
+    "[--format tsv|csv|json] LOG_DIR";
+
+// The command line's stand-in for the window: fixed inputs, progress on
+// stderr, the item list collected.
+class CommandLineWindow : public WindowState {
+public:
+    CommandLineWindow(const TallyOptions& options, std::ostream& err, bool progress)
+        : options_(options), err_(err), progress_(progress) {}
+
+    std::string PlayerId() override { return options_.player; }
+    std::string ActionTag() override { return options_.tag; }
+    void SetStatus(std::string_view caption) override {
+        if (progress_) err_ << caption << '\n';
+    }
+    void AppendItem(std::string_view item) override { items.emplace_back(item); }
+    bool PassEvents() override {
+        err_.flush();
+        return true;
+    }
+
+    std::vector<std::string> items;
+
+private:
+    const TallyOptions& options_;
+    std::ostream& err_;
+    bool progress_;
+};
+
+std::string CsvQuoted(std::string_view field) {
+    std::string quoted(field.size() * 2 + 2, '\0');
+    quoted.resize(csv_write(quoted.data(), quoted.size(), field.data(), field.size()));
+    return quoted;
+}
+
+}  // namespace
+
+ParsedArguments ParseArguments(int argc, const char* const* argv) {
+    static const std::map<std::string, std::string> kActions = {
+        {"pickup", "[Pickup]"}, {"sell", "[Sell]"}, {"buy", "[Buy]"}, {"shop", "[MR_Buy]"}};
+    static const std::map<std::string, OutputFormat> kFormats = {
+        {"tsv", OutputFormat::Tsv}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json}};
+
+    TallyOptions options;
+    std::string action = "pickup";
+    std::string tag;
+    std::string format = "tsv";
+
+    CLI::App app("Sums, item by item, what one player picked up, sold or bought in the "
+                 "action logs of a folder.",
+                 "vantor-tally");
+    app.add_option("--player", options.player, "Player ID (default: empty)");
+    auto* actionOption = app.add_option("--action", action, "pickup (default), sell, buy or shop")
+                             ->check(CLI::IsMember({"pickup", "sell", "buy", "shop"}));
+    auto* tagOption = app.add_option("--tag", tag, "Any action tag instead, e.g. '[Pickup]'");
+    actionOption->excludes(tagOption);
+    app.add_option("--format", format, "tsv (default), csv or json")
+        ->check(CLI::IsMember({"tsv", "csv", "json"}));
+    app.add_option("LOG_DIR", options.logDir, "Folder holding ActionLog*.txt")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        if (error.get_exit_code() == 0) return {std::pair{0, app.help()}};
+        return {std::pair{2, "vantor-tally: " + std::string(error.what()) + "\n" + kUsage + "\n"}};
+    }
+    options.tag = tagOption->count() > 0 ? tag : kActions.at(action);
+    options.format = kFormats.at(format);
+    return {options};
+}
+
+void WriteTally(const Tally& tally, OutputFormat format, std::ostream& out) {
+    switch (format) {
+        case OutputFormat::Tsv:
+            for (const auto& [item, total] : tally) out << item << '\t' << total << '\n';
+            break;
+        case OutputFormat::Csv:
+            out << "item,total\r\n";
+            for (const auto& [item, total] : tally) out << CsvQuoted(item) << ',' << total << "\r\n";
+            break;
+        case OutputFormat::Json: {
+            auto list = nlohmann::ordered_json::array();
+            for (const auto& [item, total] : tally) {
+                list.push_back({{"item", Windows1252ToUtf8(item)}, {"total", total}});
+            }
+            out << list.dump(2) << '\n';
+            break;
+        }
+    }
+}
+
+int RunTally(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+             bool progress) {
+    const ParsedArguments parsed = ParseArguments(argc, argv);
+    if (const auto* stop = std::get_if<std::pair<int, std::string>>(&parsed.outcome)) {
+        (stop->first == 0 ? out : err) << stop->second;
+        return stop->first;
+    }
+    const auto& options = std::get<TallyOptions>(parsed.outcome);
+
+    std::error_code error;
+    const auto status = std::filesystem::status(Utf8ToPath(options.logDir), error);
+    if (!std::filesystem::exists(status)) {
+        err << "vantor-tally: log folder '" << options.logDir << "' does not exist\n";
+        return 1;
+    }
+    if (!std::filesystem::is_directory(status)) {
+        err << "vantor-tally: '" << options.logDir << "' is not a folder\n";
+        return 1;
+    }
+
+    CommandLineWindow window(options, err, progress);
+    clsHash items;
+    try {
+        ProcessLogFolder(options.logDir, window, items);
+    } catch (const RunError& failure) {
+        err << failure.what() << '\n';
+        return 1;
+    }
+
+    Tally tally;
+    tally.reserve(window.items.size());
+    for (const std::string& item : window.items) tally.emplace_back(item, items.GetValue(item));
+    WriteTally(tally, options.format, out);
+    out.flush();
+    return 0;
+}
+
+}  // namespace vantor

@@ -1,0 +1,51 @@
+#include "store/run_error.h"
+
+#include <utility>
+
+namespace vantor {
+
+namespace {
+
+std::string Describe(ErrorKind kind, const std::string& detail, const std::string& file,
+                     std::uint64_t line) {
+    std::string text;
+    if (!file.empty()) {
+        text = file;
+        if (line > 0) text += ':' + std::to_string(line);
+        text += ": ";
+    }
+    text += KindName(kind);
+    text += ": ";
+    text += detail;
+    return text;
+}
+
+}  // namespace
+
+std::string_view KindName(ErrorKind kind) {
+    switch (kind) {
+        case ErrorKind::InvalidArgument: return "invalid argument";
+        case ErrorKind::TypeMismatch: return "type mismatch";
+        case ErrorKind::Overflow: return "overflow";
+        case ErrorKind::FileError: return "file error";
+    }
+    return "error";
+}
+
+RunError::RunError(ErrorKind kind, std::string detail)
+    : RunError(kind, std::move(detail), {}, 0, {}) {}
+
+RunError::RunError(ErrorKind kind, std::string detail, std::string file, std::uint64_t line,
+                   std::string item)
+    : std::runtime_error(Describe(kind, detail, file, line)),
+      kind_(kind),
+      detail_(std::move(detail)),
+      file_(std::move(file)),
+      line_(line),
+      item_(std::move(item)) {}
+
+RunError RunError::At(std::string file, std::uint64_t line, std::string item) const {
+    return RunError(kind_, detail_, std::move(file), line, std::move(item));
+}
+
+}  // namespace vantor
