@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Sets everything up, builds with warnings as errors, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+cmake --preset debug
+cmake --build --preset debug -j "$(nproc)"
+ctest --preset debug -j "$(nproc)"
