@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# Sets everything up, builds, and tallies what the player Alia picked up in
-# the example logs. Extra arguments go to vantor-tally instead.
+# Sets everything up, builds, and opens the window. Without a display it says
+# so and tallies what the player Alia picked up in the example logs instead.
+# Arguments, if any, go to vantor-tally and skip the window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 cmake --preset release >/dev/null
-cmake --build --preset release --target vantor-tally
+cmake --build --preset release --target vantor-tally vantor-log-analyzer
 
+if [ $# -eq 0 ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    exec build/release/ui/vantor-log-analyzer
+fi
 if [ $# -eq 0 ]; then
+    echo "No display here, so no window: vantor-tally --player Alia examples/logs instead." >&2
     set -- --player Alia --action pickup examples/logs
 fi
 exec build/release/cli/vantor-tally "$@"

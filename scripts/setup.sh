@@ -6,6 +6,7 @@ packages=(
     cmake ninja-build g++ make
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev libcsv-dev
+    qt6-base-dev fonts-dejavu-core fonts-dejavu-extra
 )
 
 missing=()
