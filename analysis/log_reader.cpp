@@ -1,98 +1,22 @@
 #include "analysis/log_reader.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "analysis/log_file.h"
 #include "analysis/path_text.h"
 #include "analysis/window_state.h"
 #include "store/cls_hash.h"
 #include "store/numeric.h"
 #include "store/run_error.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace vantor {
 
 namespace {
-
-RunError FileError(std::string what, const std::filesystem::path& path, std::string reason) {
-    return RunError(ErrorKind::FileError,
-                    what + " '" + PathToUtf8(path) + "': " + std::move(reason));
-}
-
-// A log opened for reading only. On Windows the game may hold today's log
-// open for writing, so the handle shares reading, writing and deleting.
-class LogFile {
-public:
-    explicit LogFile(const std::filesystem::path& path) : path_(path) {
-#ifdef _WIN32
-        handle_ = CreateFileW(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        if (handle_ == INVALID_HANDLE_VALUE) {
-            throw FileError("cannot open", path_, std::system_category().message(
-                                                     static_cast<int>(GetLastError())));
-        }
-#else
-        // O_NONBLOCK: should the name now be a FIFO, opening it must not hang.
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-        if (fd_ < 0) throw FileError("cannot open", path_, std::strerror(errno));
-        struct stat info {};
-        if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
-            ::close(fd_);
-            throw FileError("cannot open", path_, "not an ordinary file");
-        }
-#endif
-    }
-
-    ~LogFile() {
-#ifdef _WIN32
-        CloseHandle(handle_);
-#else
-        ::close(fd_);
-#endif
-    }
-
-    LogFile(const LogFile&) = delete;
-    LogFile& operator=(const LogFile&) = delete;
-
-    // Reads up to `size` bytes; 0 at the end of the file.
-    std::size_t Read(char* buffer, std::size_t size) {
-#ifdef _WIN32
-        DWORD got = 0;
-        const auto ask = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-        if (!ReadFile(handle_, buffer, ask, &got, nullptr)) {
-            throw FileError("cannot read", path_, std::system_category().message(
-                                                     static_cast<int>(GetLastError())));
-        }
-        return got;
-#else
-        for (;;) {
-            const ssize_t got = ::read(fd_, buffer, size);
-            if (got >= 0) return static_cast<std::size_t>(got);
-            if (errno != EINTR) throw FileError("cannot read", path_, std::strerror(errno));
-        }
-#endif
-    }
-
-private:
-    std::filesystem::path path_;
-#ifdef _WIN32
-    HANDLE handle_;
-#else
-    int fd_;
-#endif
-};
 
 // Replaces every `from` by `to`, scanning left to right, in place: `to` is
 // never longer than `from`, so the text only shrinks.
