@@ -2,17 +2,17 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "analysis/log_file.h"
+#include "analysis/needle_search.h"
 #include "analysis/path_text.h"
 #include "analysis/window_state.h"
 #include "store/cls_hash.h"
 #include "store/numeric.h"
 #include "store/run_error.h"
-
 
 namespace vantor {
 
@@ -36,37 +36,95 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
     text.resize(write);
 }
 
-// Takes the records of one player and action and adds them to the store.
-class RecordTaker {
-public:
-    RecordTaker(std::string playerId, std::string actionTag, clsHash& items, std::string fileName)
-        : playerId_(std::move(playerId)),
-          actionTag_(std::move(actionTag)),
-          items_(items),
-          fileName_(std::move(fileName)) {}
+const char* FindByte(const char* begin, const char* end, char byte) {
+    return static_cast<const char*>(std::memchr(begin, byte, static_cast<std::size_t>(end - begin)));
+}
 
-    void Line(std::string_view line, std::uint64_t number) {
-        if (line.empty()) return;
-        std::string_view fields[6];
-        std::size_t start = 0;
-        for (int i = 0; i < 5; ++i) {
-            const std::size_t tab = line.find('\t', start);
-            if (tab == std::string_view::npos) return;  // fewer than six fields
-            fields[i] = line.substr(start, tab - start);
-            start = tab + 1;
-            if (i == 1 && fields[1] != playerId_) return;
-        }
-        fields[5] = line.substr(start, line.find('\t', start) - start);
-        if (fields[3] != actionTag_) return;
-        if (fields[5].find("Ore C.") != std::string_view::npos) return;
-        try {
-            Take(fields[5]);
-        } catch (const RunError& error) {
-            throw error.At(fileName_, number, std::string(fields[5]));
+// Counts the line ends (CRs) in the first `offset` bytes of the file: the
+// line starting at `offset` has that number plus one. Only errors need line
+// numbers, so the reader does not count as it goes.
+std::uint64_t LineEndsBefore(const std::filesystem::path& path, std::uint64_t offset) {
+    LogFile file(path);
+    std::vector<char> buffer(kDefaultBlockSize);
+    std::uint64_t count = 0;
+    while (offset > 0) {
+        const std::size_t got =
+            file.Read(buffer.data(), static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), offset)));
+        if (got == 0) break;
+        count += static_cast<std::uint64_t>(std::count(buffer.data(), buffer.data() + got, '\r'));
+        offset -= got;
+    }
+    return count;
+}
+
+// Finds the records of one player in blocks of complete lines and takes
+// those of the action.
+class LogScanner {
+public:
+    LogScanner(std::string_view playerId, std::string_view actionTag, RecordSink& sink)
+        : actionTag_(actionTag),
+          sink_(sink),
+          // A tab or CR cannot be inside field 1, so such an ID takes nothing.
+          matchesNothing_(playerId.find_first_of("\t\r") != std::string_view::npos),
+          field1_("\t" + std::string(playerId) + "\t") {}
+
+    // Scans the lines in [begin, end): `begin` starts a line, and `end`
+    // follows a CR or is the end of the file. When taking a record fails,
+    // leaves its line start and item entry in failedLine and failedItem and
+    // rethrows.
+    void Scan(const char* begin, const char* end) {
+        if (matchesNothing_) return;
+        const char* floor = begin;  // a line start; no line before it is left to look at
+        const char* from = begin;
+        while (const char* hit = field1_.Find(from, end)) {
+            const char* lineStart = LineStart(floor, hit);
+            const char* fields = hit + field1_.size();
+            const char* lineEnd = FindByte(hit, end, '\r');
+            if (lineEnd == nullptr) lineEnd = end;
+            // Field 1 follows the line's first tab; if this hit is not there,
+            // the rest of the line holds no field 1 either.
+            if (FindByte(lineStart, hit + 1, '\t') == hit) Record(lineStart, fields, lineEnd);
+            from = floor = lineEnd == end ? end : SkipLineFeed(lineEnd + 1, end);
         }
     }
 
+    const char* failedLine = nullptr;
+    std::string failedItem;
+
 private:
+    static const char* SkipLineFeed(const char* p, const char* end) {
+        return p < end && *p == '\n' ? p + 1 : p;
+    }
+
+    // The start of the line holding `p`.
+    static const char* LineStart(const char* floor, const char* p) {
+        const char* cr = p;
+        while (cr > floor && cr[-1] != '\r') --cr;  // field 0 is short
+        return cr > floor ? SkipLineFeed(cr, p) : floor;
+    }
+
+    // Fields 2 on of a record whose field 1 is the player's.
+    void Record(const char* lineStart, const char* fields, const char* lineEnd) {
+        const char* tab2 = FindByte(fields, lineEnd, '\t');
+        if (tab2 == nullptr) return;
+        const char* tab3 = FindByte(tab2 + 1, lineEnd, '\t');
+        if (tab3 == nullptr) return;
+        const char* tab4 = FindByte(tab3 + 1, lineEnd, '\t');
+        if (tab4 == nullptr) return;  // fewer than six fields
+        if (std::string_view(tab2 + 1, static_cast<std::size_t>(tab3 - tab2 - 1)) != actionTag_) return;
+        const char* entryEnd = FindByte(tab4 + 1, lineEnd, '\t');
+        const std::string_view entry(tab4 + 1,
+                                     static_cast<std::size_t>((entryEnd ? entryEnd : lineEnd) - tab4 - 1));
+        if (entry.find("Ore C.") != std::string_view::npos) return;
+        try {
+            Take(entry);
+        } catch (const RunError&) {
+            failedLine = lineStart;
+            failedItem.assign(entry);
+            throw;
+        }
+    }
+
     void Take(std::string_view entry) {
         std::string_view cleaned = entry;
         if (entry.find('\x81') != std::string_view::npos ||
@@ -79,73 +137,102 @@ private:
             ReplaceAll(scratch_, "(Y)", "Y");
             cleaned = scratch_;
         }
-        if (cleaned.empty()) {
-            throw RunError(ErrorKind::InvalidArgument, "item entry is empty");
-        }
+        if (cleaned.empty()) throw RunError(ErrorKind::InvalidArgument, "item entry is empty");
         cleaned.remove_suffix(1);  // the quantity's closing bracket
         const std::size_t open = cleaned.find('(');
         if (open == std::string_view::npos) {
             throw RunError(ErrorKind::InvalidArgument,
                            "item entry '" + std::string(entry) + "' has no '(' before its end");
         }
-        const std::string_view name = cleaned.substr(0, open);
-        const std::string_view quantity = cleaned.substr(open + 1);
-        std::int32_t amount = 0;
+        std::int32_t quantity = 0;
         try {
-            amount = ToInt32(quantity);
+            quantity = ToInt32(cleaned.substr(open + 1));
         } catch (const RunError& error) {
             throw RunError(error.kind(), "quantity " + error.detail());
         }
-        items_.AddToValue(name, amount);
+        sink_.Take(cleaned.substr(0, open), quantity);
     }
 
-    const std::string playerId_;
-    const std::string actionTag_;
-    clsHash& items_;
-    const std::string fileName_;
+    const std::string_view actionTag_;
+    RecordSink& sink_;
+    const bool matchesNothing_;
+    const detail::NeedleSearch field1_;
     std::string scratch_;
+};
+
+class StoreSink : public RecordSink {
+public:
+    explicit StoreSink(clsHash& items) : items_(items) {}
+    void Take(std::string_view name, std::int32_t quantity) override { items_.AddToValue(name, quantity); }
+
+private:
+    clsHash& items_;
 };
 
 }  // namespace
 
-void ProcessLogFile(const std::filesystem::path& path, WindowState& window, clsHash& items,
-                    std::size_t blockSize) {
-    // The window handles no events while a file is read, so both stay fixed.
-    RecordTaker taker(window.PlayerId(), window.ActionTag(), items,
-                      PathToUtf8(path.filename()));
+void ReadLog(const std::filesystem::path& path, std::string_view playerId,
+             std::string_view actionTag, RecordSink& sink, const ReadLimits& limits) {
     LogFile file(path);
+    LogScanner scanner(playerId, actionTag, sink);
+    std::vector<char> buffer(std::max<std::size_t>(limits.blockSize, 1));
+    std::uint64_t bufferOffset = 0;  // file offset of buffer[0]
+    std::size_t kept = 0;            // bytes of an unfinished line at the buffer's start
+    bool skipLineFeed = false;       // the last line end was a CR at the end of the data
 
-    std::vector<char> buffer(std::max<std::size_t>(blockSize, 1));
-    std::size_t kept = 0;     // bytes of an unfinished line at the buffer's start
-    bool skipLineFeed = false;  // the last byte seen was a CR
-    std::uint64_t lineNumber = 0;
+    const auto fail = [&](const RunError& error, const char* lineStart) {
+        const std::uint64_t offset = bufferOffset + static_cast<std::uint64_t>(lineStart - buffer.data());
+        throw error.At(PathToUtf8(path.filename()), LineEndsBefore(path, offset) + 1, scanner.failedItem);
+    };
+    const auto scan = [&](const char* begin, const char* end) {
+        try {
+            scanner.Scan(begin, end);
+        } catch (const RunError& error) {
+            fail(error, scanner.failedLine);
+        }
+    };
+
     for (;;) {
-        if (kept == buffer.size()) buffer.resize(buffer.size() * 2);  // a line longer than a block
+        if (kept == buffer.size()) {
+            if (kept >= limits.maxLineBytes) {
+                fail(RunError(ErrorKind::FileError, "line longer than " +
+                                                        std::to_string(limits.maxLineBytes >> 20) + " MiB"),
+                     buffer.data());
+            }
+            buffer.resize(std::min(buffer.size() * 2, limits.maxLineBytes + 1));
+        }
         const std::size_t got = file.Read(buffer.data() + kept, buffer.size() - kept);
         if (got == 0) break;
-
         const char* begin = buffer.data();
-        const char* const end = buffer.data() + kept + got;
-        const char* scan = begin + kept;  // the kept bytes hold no CR
-        if (skipLineFeed) {
-            if (*scan == '\n') begin = ++scan;
+        const char* const end = begin + kept + got;
+        if (skipLineFeed) {  // nothing was kept: the CR ended the data
+            if (*begin == '\n') ++begin;
             skipLineFeed = false;
         }
-        while (const void* found = std::memchr(scan, '\r', static_cast<std::size_t>(end - scan))) {
-            const char* cr = static_cast<const char*>(found);
-            taker.Line(std::string_view(begin, static_cast<std::size_t>(cr - begin)), ++lineNumber);
-            begin = cr + 1;
-            if (begin == end) {
+        // Scan up to the last CR of the data; the rest is an unfinished line.
+        const char* lastCr = end;
+        while (lastCr > buffer.data() + kept && lastCr[-1] != '\r') --lastCr;
+        const char* rest = begin;
+        if (lastCr > buffer.data() + kept) {
+            scan(begin, lastCr);
+            rest = lastCr;
+            if (rest == end) {
                 skipLineFeed = true;
-            } else if (*begin == '\n') {
-                ++begin;
+            } else if (*rest == '\n') {
+                ++rest;
             }
-            scan = begin;
         }
-        kept = static_cast<std::size_t>(end - begin);
-        std::memmove(buffer.data(), begin, kept);
+        kept = static_cast<std::size_t>(end - rest);
+        bufferOffset += static_cast<std::uint64_t>(rest - buffer.data());
+        std::memmove(buffer.data(), rest, kept);
     }
-    if (kept > 0) taker.Line(std::string_view(buffer.data(), kept), ++lineNumber);
+    if (kept > 0) scan(buffer.data(), buffer.data() + kept);
+}
+
+void ProcessLogFile(const std::filesystem::path& path, WindowState& window, clsHash& items,
+                    std::size_t blockSize) {
+    StoreSink sink(items);
+    ReadLog(path, window.PlayerId(), window.ActionTag(), sink, ReadLimits{blockSize, kMaxLineBytes});
 }
 
 }  // namespace vantor

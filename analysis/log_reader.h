@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <string_view>
 
 namespace vantor {
 
@@ -10,23 +12,44 @@ class WindowState;
 
 // Bytes read from a log per read call.
 inline constexpr std::size_t kDefaultBlockSize = 256 * 1024;
+// A longer line is an error rather than a reason to hold it all in memory.
+inline constexpr std::size_t kMaxLineBytes = std::size_t{256} << 20;
 
-// Reads one action log and adds the quantity of every record of the window's
-// player and action to its item's total in `items`.
+struct ReadLimits {
+    std::size_t blockSize = kDefaultBlockSize;
+    std::size_t maxLineBytes = kMaxLineBytes;
+};
+
+// Receives the taken records of a log, in file order.
+class RecordSink {
+public:
+    virtual ~RecordSink() = default;
+    // May throw RunError; the reader then names the record's file and line.
+    virtual void Take(std::string_view name, std::int32_t quantity) = 0;
+};
+
+// Reads one action log and passes every record of the player and action to
+// `sink` as its item name and quantity.
 //
 // Lines end at CR (a LF right after it belongs to the line end; a lone LF is
 // text); empty lines and lines with fewer than six tab-separated fields are
-// skipped. A record is taken when field 5 lacks "Ore C.", field 1 equals the
-// player ID and field 3 the action tag (both read once, at the start). Its
-// item entry is cleaned (0x81 0xA8 -> ' ', 0x81 removed, "(R)" -> "R",
-// "(Y)" -> "Y", last byte dropped) and split at its first '(' into name and
-// quantity.
+// skipped. A record is taken when field 1 equals `playerId`, field 3
+// `actionTag` and field 5 lacks "Ore C.". Its item entry is cleaned
+// (0x81 0xA8 -> ' ', 0x81 removed, "(R)" -> "R", "(Y)" -> "Y", last byte
+// dropped) and split at its first '(' into name and quantity.
 //
-// Throws RunError naming the file name and the line: InvalidArgument for an
-// empty entry or one without '(', TypeMismatch for a quantity that is not a
-// number, Overflow for a quantity or total outside 32 bits; FileError naming
-// the path when the file cannot be opened or read. Totals taken before an
-// error stay in `items`.
+// Throws RunError naming the file name, the 1-based line and the raw item
+// entry: InvalidArgument for an empty entry or one without '(', TypeMismatch
+// for a quantity that is not a number, Overflow for one outside 32 bits, and
+// whatever the sink throws; FileError naming the path when the file cannot
+// be opened or read, and naming file and line for a line longer than
+// `limits.maxLineBytes`. Records taken before an error stay taken.
+void ReadLog(const std::filesystem::path& path, std::string_view playerId,
+             std::string_view actionTag, RecordSink& sink, const ReadLimits& limits = {});
+
+// ReadLog with the window's player ID and action tag (read once, at the
+// start: the window handles no events while a file is read), adding each
+// quantity to its item's total in `items`.
 void ProcessLogFile(const std::filesystem::path& path, WindowState& window, clsHash& items,
                     std::size_t blockSize = kDefaultBlockSize);
 

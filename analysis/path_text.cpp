@@ -1,22 +1,45 @@
 #include "analysis/path_text.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace vantor {
 
-std::string PathToUtf8(const std::filesystem::path& path) {
 #ifdef _WIN32
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-#else
-    return path.string();
-#endif
+
+// Converted with the Windows functions rather than path::u8string() and
+// path(u8string), which throw on text that is not valid UTF-16 or UTF-8:
+// what cannot be converted becomes U+FFFD, so a file named with a lone
+// surrogate shows up in messages and fails to open instead of ending the
+// program.
+std::string PathToUtf8(const std::filesystem::path& path) {
+    const std::wstring& wide = path.native();
+    if (wide.empty()) return {};
+    const int wideSize = static_cast<int>(wide.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, text.data(), size, nullptr, nullptr);
+    return text;
 }
 
 std::filesystem::path Utf8ToPath(std::string_view text) {
-#ifdef _WIN32
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
-#else
-    return std::filesystem::path(std::string(text));
-#endif
+    if (text.empty()) return {};
+    const int textSize = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), textSize, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), textSize, wide.data(), size);
+    return std::filesystem::path(std::move(wide));
 }
+
+#else
+
+std::string PathToUtf8(const std::filesystem::path& path) { return path.string(); }
+
+std::filesystem::path Utf8ToPath(std::string_view text) {
+    return std::filesystem::path(std::string(text));
+}
+
+#endif
 
 }  // namespace vantor

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -31,16 +33,24 @@ TEST(LogFolder, ListsLogsCaseInsensitivelyInOneOrder) {
         dir.Write(name, "");
     }
     std::filesystem::create_directory(dir.path() / "ActionLogFolder.txt");
-    std::filesystem::create_symlink(dir.path() / "gone", dir.path() / "ActionLogBroken.txt");
-    std::filesystem::create_symlink(dir.path() / "ActionLog1.txt", dir.path() / "ActionLogLink.txt");
-    ASSERT_EQ(mkfifo((dir.path() / "ActionLogFifo.txt").c_str(), 0600), 0);
 
     // Upper-cased, '.' (0x2E) sorts before digits and '_' (0x5F) after letters.
     EXPECT_EQ(ListLogFiles(dir.path()),
               (Names{"actionlog.txt", "ActionLog1.txt", "ActionLog10.txt", "ACTIONLOG2.TXT",
-                     "ActionLogLink.txt", "ActionLog_.txt"}));
+                     "ActionLog_.txt"}));
     EXPECT_EQ(ListLogFiles(dir.path() / "missing"), Names{});
 }
+
+#ifndef _WIN32
+TEST(LogFolder, FollowsLinksAndSkipsSpecialFiles) {
+    TempDir dir;
+    dir.Write("ActionLog1.txt", "");
+    std::filesystem::create_symlink(dir.path() / "gone", dir.path() / "ActionLogBroken.txt");
+    std::filesystem::create_symlink(dir.path() / "ActionLog1.txt", dir.path() / "ActionLogLink.txt");
+    ASSERT_EQ(mkfifo((dir.path() / "ActionLogFifo.txt").c_str(), 0600), 0);
+    EXPECT_EQ(ListLogFiles(dir.path()), (Names{"ActionLog1.txt", "ActionLogLink.txt"}));
+}
+#endif
 
 TEST(LogFolder, SumsOverFilesAndFillsListAtEnd) {
     TempDir dir;

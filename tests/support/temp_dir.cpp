@@ -5,6 +5,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "analysis/path_text.h"
+
 namespace vantor::testing {
 
 TempDir::TempDir() {
@@ -26,20 +28,20 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::text() const {
-    return (path_ / "").string();
+    return vantor::PathToUtf8(path_ / "");
 }
 
 std::filesystem::path TempDir::Write(const std::string& name, std::string_view bytes) const {
-    const auto file = path_ / name;
+    const auto file = path_ / vantor::Utf8ToPath(name);
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + file.string());
+    if (!out) throw std::runtime_error("cannot write " + vantor::PathToUtf8(file));
     return file;
 }
 
 std::string ReadFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + file.string());
+    if (!in) throw std::runtime_error("cannot read " + vantor::PathToUtf8(file));
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 

@@ -16,10 +16,10 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    // The folder as text with a trailing separator, as the window holds it.
+    // The folder as UTF-8 text with a trailing separator, as the window holds it.
     std::string text() const;
 
-    // Writes `bytes` to the file `name` in the folder, replacing it.
+    // Writes `bytes` to the file `name` (UTF-8) in the folder, replacing it.
     std::filesystem::path Write(const std::string& name, std::string_view bytes) const;
 
 private:

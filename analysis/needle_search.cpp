@@ -1,0 +1,138 @@
+#include "analysis/needle_search.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+
+#if defined(__x86_64__) || defined(_M_X64)
+#include <immintrin.h>
+#define VANTOR_X86 1
+#endif
+
+namespace vantor::detail {
+
+namespace {
+
+SearchPath Detect() {
+    const char* forced = std::getenv("VANTOR_PORTABLE");
+    if (forced != nullptr && forced[0] != '\0' && forced[0] != '0') return SearchPath::Portable;
+#if defined(VANTOR_X86) && (defined(__GNUC__) || defined(__clang__))
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) return SearchPath::Avx2;
+    return SearchPath::Sse2;  // every x86-64 processor has SSE2
+#else
+    return SearchPath::Portable;
+#endif
+}
+
+std::atomic<SearchPath>& Active() {
+    static std::atomic<SearchPath> path{Detect()};
+    return path;
+}
+
+struct Probe {
+    const char* needle;
+    std::size_t size;
+    std::size_t a;
+    std::size_t b;
+
+    bool Matches(const char* p) const {
+        return p[a] == needle[a] && p[b] == needle[b] && std::memcmp(p, needle, size) == 0;
+    }
+};
+
+const char* FindPortable(const char* begin, const char* last, const Probe& probe) {
+    // memchr on the first probe byte, then the full compare.
+    for (const char* p = begin; p <= last;) {
+        const void* hit = std::memchr(p + probe.a, probe.needle[probe.a],
+                                      static_cast<std::size_t>(last - p) + 1);
+        if (hit == nullptr) return nullptr;
+        p = static_cast<const char*>(hit) - probe.a;
+        if (probe.Matches(p)) return p;
+        ++p;
+    }
+    return nullptr;
+}
+
+#if defined(VANTOR_X86) && (defined(__GNUC__) || defined(__clang__))
+const char* FindSse2(const char* begin, const char* last, const Probe& probe) {
+    const __m128i a = _mm_set1_epi8(probe.needle[probe.a]);
+    const __m128i b = _mm_set1_epi8(probe.needle[probe.b]);
+    const char* p = begin;
+    for (; last - p >= 15; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + probe.a));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + probe.b));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, a), _mm_cmpeq_epi8(y, b))));
+        while (mask != 0) {
+            const char* candidate = p + __builtin_ctz(mask);
+            if (std::memcmp(candidate, probe.needle, probe.size) == 0) return candidate;
+            mask &= mask - 1;
+        }
+    }
+    for (; p <= last; ++p) {
+        if (probe.Matches(p)) return p;
+    }
+    return nullptr;
+}
+
+__attribute__((target("avx2"))) const char* FindAvx2(const char* begin, const char* last,
+                                                     const Probe& probe) {
+    const __m256i a = _mm256_set1_epi8(probe.needle[probe.a]);
+    const __m256i b = _mm256_set1_epi8(probe.needle[probe.b]);
+    const char* p = begin;
+    for (; last - p >= 31; p += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + probe.a));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + probe.b));
+        auto mask = static_cast<unsigned>(_mm256_movemask_epi8(
+            _mm256_and_si256(_mm256_cmpeq_epi8(x, a), _mm256_cmpeq_epi8(y, b))));
+        while (mask != 0) {
+            const char* candidate = p + __builtin_ctz(mask);
+            if (std::memcmp(candidate, probe.needle, probe.size) == 0) return candidate;
+            mask &= mask - 1;
+        }
+    }
+    for (; p <= last; ++p) {
+        if (probe.Matches(p)) return p;
+    }
+    return nullptr;
+}
+#endif
+
+}  // namespace
+
+SearchPath ActiveSearchPath() { return Active().load(std::memory_order_relaxed); }
+
+void SetSearchPath(SearchPath path) { Active().store(path, std::memory_order_relaxed); }
+
+const char* SearchPathName(SearchPath path) {
+    switch (path) {
+        case SearchPath::Portable: return "portable";
+        case SearchPath::Sse2: return "sse2";
+        case SearchPath::Avx2: return "avx2";
+    }
+    return "?";
+}
+
+NeedleSearch::NeedleSearch(std::string needle) : needle_(std::move(needle)) {
+    // The byte after the first and the last byte: for "\tID\t", the ID's first
+    // byte and the closing tab, which together are rare in other fields.
+    probeA_ = needle_.size() > 2 ? 1 : 0;
+    probeB_ = needle_.empty() ? 0 : needle_.size() - 1;
+}
+
+const char* NeedleSearch::Find(const char* begin, const char* end) const {
+    if (needle_.empty()) return begin;
+    if (end - begin < static_cast<std::ptrdiff_t>(needle_.size())) return nullptr;
+    const char* last = end - needle_.size();  // the last possible start
+    const Probe probe{needle_.data(), needle_.size(), probeA_, probeB_};
+    switch (ActiveSearchPath()) {
+#if defined(VANTOR_X86) && (defined(__GNUC__) || defined(__clang__))
+        case SearchPath::Avx2: return FindAvx2(begin, last, probe);
+        case SearchPath::Sse2: return FindSse2(begin, last, probe);
+#endif
+        default: return FindPortable(begin, last, probe);
+    }
+}
+
+}  // namespace vantor::detail

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vantor::detail {
+
+// The code that searches log text: SIMD where the processor has it, else
+// portable code. Chosen once; VANTOR_PORTABLE=1 in the environment forces
+// the portable code.
+enum class SearchPath { Portable, Sse2, Avx2 };
+
+SearchPath ActiveSearchPath();
+void SetSearchPath(SearchPath path);  // for tests and benchmarks
+const char* SearchPathName(SearchPath path);
+
+// Finds a fixed byte string. The SIMD paths test two of its bytes at 16 or
+// 32 positions at once and compare the whole string only where both match.
+class NeedleSearch {
+public:
+    explicit NeedleSearch(std::string needle);
+
+    // The first occurrence in [begin, end), or nullptr.
+    const char* Find(const char* begin, const char* end) const;
+
+    std::size_t size() const { return needle_.size(); }
+
+private:
+    std::string needle_;
+    std::size_t probeA_;  // the two bytes tested first
+    std::size_t probeB_;
+};
+
+}  // namespace vantor::detail

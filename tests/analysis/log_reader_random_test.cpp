@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/log_reader.h"
+#include "analysis/needle_search.h"
+#include "tests/support/reference_reader.h"
+#include "tests/support/temp_dir.h"
+
+namespace vantor {
+namespace {
+
+using testing::ReferenceResult;
+
+class CollectingSink : public RecordSink {
+public:
+    void Take(std::string_view name, std::int32_t quantity) override { records.emplace_back(name, quantity); }
+    std::vector<std::pair<std::string, std::int32_t>> records;
+};
+
+ReferenceResult Read(const std::filesystem::path& file, const std::string& player, std::size_t block) {
+    CollectingSink sink;
+    ReferenceResult result;
+    try {
+        ReadLog(file, player, "[Pickup]", sink, ReadLimits{block, kMaxLineBytes});
+    } catch (const RunError& error) {
+        result.error = error.kind();
+        result.errorLine = error.line();
+        result.errorItem = error.item();
+    }
+    result.records = std::move(sink.records);
+    return result;
+}
+
+// Random logs built from pieces that put line ends, tabs and the player ID
+// everywhere a block boundary could cut them, read with every search path
+// and many block sizes, against the literal reading.
+TEST(LogReaderRandom, MatchesLiteralReadingForAnyBlockSizeAndSearchPath) {
+    const std::vector<std::string> players = {"Alia", "Al", "", "li", "A\nlia"};
+    const std::vector<std::string> pieces = {
+        "\t", "\t\t", "\r", "\r\n", "\n", "\tAlia\t", "\tAl\t", "[Pickup]", "[pickup]", "\t[Pickup]\t",
+        "Widget(3)", "Ice\x81\xA8" "Fire(2)", "Orb(R)(1)", "Ore C.(4)", "(5)", "x", "Alia", " 7)", "(2.5)",
+        "t0\tAlia\tm\t[Pickup]\tc\tGem(1)\r\n", "t0\t\tm\t[Pickup]\tc\tDust(9)\r", "Bar(1)(2)",
+        "\rt\tAl\tm\t[Pickup]\tc\tOrb(Y)(2)\tmore\r", "\nt\tli\tm\t[Pickup]\tc\tRing(4)\r\n"};
+    const detail::SearchPath paths[] = {detail::SearchPath::Portable, detail::SearchPath::Sse2,
+                                        detail::SearchPath::Avx2};
+    const detail::SearchPath original = detail::ActiveSearchPath();
+    testing::TempDir dir;
+    std::mt19937 rng(7);
+    int errors = 0;
+    int taken = 0;
+    for (int round = 0; round < 2000; ++round) {
+        std::string log;
+        const int length = std::uniform_int_distribution<int>(0, 120)(rng);
+        for (int i = 0; i < length; ++i) log += pieces[rng() % pieces.size()];
+        const std::string& player = players[rng() % players.size()];
+        const auto file = dir.Write("ActionLog.txt", log);
+        const ReferenceResult expected = testing::ReferenceRead(log, player, "[Pickup]");
+        errors += expected.error.has_value();
+        taken += static_cast<int>(expected.records.size());
+        for (const detail::SearchPath path : paths) {
+            detail::SetSearchPath(path);
+            for (const std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7},
+                                            std::size_t{1 + rng() % 64}, kDefaultBlockSize}) {
+                ASSERT_EQ(Read(file, player, block), expected)
+                    << "round " << round << ", " << detail::SearchPathName(path) << ", block " << block;
+            }
+        }
+    }
+    detail::SetSearchPath(original);
+    EXPECT_GT(errors, 50);  // the pieces make both errors and takings common
+    EXPECT_GT(taken, 1000);
+}
+
+TEST(LogReaderRandom, LineLongerThanTheLimitIsAnError) {
+    testing::TempDir dir;
+    const auto file = dir.Write("ActionLog.txt", "ok\r\n\r" + std::string(5000, 'x') + "\r\n");
+    CollectingSink sink;
+    try {
+        ReadLog(file, "Alia", "[Pickup]", sink, ReadLimits{64, 4096});
+        FAIL() << "no error";
+    } catch (const RunError& error) {
+        EXPECT_EQ(error.kind(), ErrorKind::FileError);
+        EXPECT_EQ(error.line(), 3u);
+    }
+    EXPECT_NO_THROW(ReadLog(file, "Alia", "[Pickup]", sink, ReadLimits{64, 8192}));
+}
+
+}  // namespace
+}  // namespace vantor
