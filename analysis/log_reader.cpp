@@ -36,6 +36,13 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
     text.resize(write);
 }
 
+// "\t" + ID + "\t": field 1 between the line's first two tabs.
+std::string Field1Needle(std::string_view playerId) {
+    std::string needle(playerId.size() + 2, '\t');
+    playerId.copy(needle.data() + 1, playerId.size());
+    return needle;
+}
+
 const char* FindByte(const char* begin, const char* end, char byte) {
     return static_cast<const char*>(std::memchr(begin, byte, static_cast<std::size_t>(end - begin)));
 }
@@ -66,7 +73,7 @@ public:
           sink_(sink),
           // A tab or CR cannot be inside field 1, so such an ID takes nothing.
           matchesNothing_(playerId.find_first_of("\t\r") != std::string_view::npos),
-          field1_("\t" + std::string(playerId) + "\t") {}
+          field1_(Field1Needle(playerId)) {}
 
     // Scans the lines in [begin, end): `begin` starts a line, and `end`
     // follows a CR or is the end of the file. When taking a record fails,
