@@ -1,6 +1,7 @@
 #include "analysis/log_reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -43,10 +44,6 @@ std::string Field1Needle(std::string_view playerId) {
     return needle;
 }
 
-const char* FindByte(const char* begin, const char* end, char byte) {
-    return static_cast<const char*>(std::memchr(begin, byte, static_cast<std::size_t>(end - begin)));
-}
-
 // Counts the line ends (CRs) in the first `offset` bytes of the file: the
 // line starting at `offset` has that number plus one. Only errors need line
 // numbers, so the reader does not count as it goes.
@@ -81,17 +78,20 @@ public:
     // rethrows.
     void Scan(const char* begin, const char* end) {
         if (matchesNothing_) return;
-        const char* floor = begin;  // a line start; no line before it is left to look at
+        const char* floor = begin;  // no line start between it and the next hit is unknown
         const char* from = begin;
         while (const char* hit = field1_.Find(from, end)) {
-            const char* lineStart = LineStart(floor, hit);
-            const char* fields = hit + field1_.size();
-            const char* lineEnd = FindByte(hit, end, '\r');
-            if (lineEnd == nullptr) lineEnd = end;
-            // Field 1 follows the line's first tab; if this hit is not there,
-            // the rest of the line holds no field 1 either.
-            if (FindByte(lineStart, hit + 1, '\t') == hit) Record(lineStart, fields, lineEnd);
-            from = floor = lineEnd == end ? end : SkipLineFeed(lineEnd + 1, end);
+            // Field 1 follows the line's first tab: between the line start
+            // and the hit there must be no tab.
+            const char* lineStart = floor;
+            const bool isField1 = StartOfLine(floor, hit, lineStart);
+            from = hit + field1_.size();
+            if (isField1) {
+                from = Record(lineStart, from, end);
+                floor = lineStart;
+            } else {
+                floor = hit;  // a tab: the scan back from a later hit in this line stops there
+            }
         }
     }
 
@@ -99,30 +99,71 @@ public:
     std::string failedItem;
 
 private:
-    static const char* SkipLineFeed(const char* p, const char* end) {
-        return p < end && *p == '\n' ? p + 1 : p;
+    // Whether no tab stands between the start of the line holding `hit` and
+    // `hit`, looking back no further than `floor`; sets `lineStart` when the
+    // line's CR is found.
+    static bool StartOfLine(const char* floor, const char* hit, const char*& lineStart) {
+        const char* q = hit;
+        while (q - floor >= 64) {
+            const std::uint64_t mask = detail::TabsAndCrs(q - 64);
+            if (mask != 0) {
+                const char* last = q - 64 + (63 - std::countl_zero(mask));
+                if (*last == '\t') return false;
+                lineStart = last + 1;
+                return true;
+            }
+            q -= 64;
+        }
+        while (q > floor) {
+            const char c = *--q;
+            if (c == '\t') return false;
+            if (c == '\r') {
+                lineStart = q + 1;
+                return true;
+            }
+        }
+        return true;
     }
 
-    // The start of the line holding `p`.
-    static const char* LineStart(const char* floor, const char* p) {
-        const char* cr = p;
-        while (cr > floor && cr[-1] != '\r') --cr;  // field 0 is short
-        return cr > floor ? SkipLineFeed(cr, p) : floor;
-    }
+    // The tabs and CRs of a line, in order, 64 bytes at a time.
+    class Delimiters {
+    public:
+        Delimiters(const char* p, const char* end) : base_(p), end_(end) { Load(); }
 
-    // Fields 2 on of a record whose field 1 is the player's.
-    void Record(const char* lineStart, const char* fields, const char* lineEnd) {
-        const char* tab2 = FindByte(fields, lineEnd, '\t');
-        if (tab2 == nullptr) return;
-        const char* tab3 = FindByte(tab2 + 1, lineEnd, '\t');
-        if (tab3 == nullptr) return;
-        const char* tab4 = FindByte(tab3 + 1, lineEnd, '\t');
-        if (tab4 == nullptr) return;  // fewer than six fields
-        if (std::string_view(tab2 + 1, static_cast<std::size_t>(tab3 - tab2 - 1)) != actionTag_) return;
-        const char* entryEnd = FindByte(tab4 + 1, lineEnd, '\t');
-        const std::string_view entry(tab4 + 1,
-                                     static_cast<std::size_t>((entryEnd ? entryEnd : lineEnd) - tab4 - 1));
-        if (entry.find("Ore C.") != std::string_view::npos) return;
+        // The next tab or CR, or `end`.
+        const char* Next() {
+            while (mask_ == 0) {
+                if (end_ - base_ <= 64) return end_;
+                base_ += 64;
+                Load();
+            }
+            const char* found = base_ + std::countr_zero(mask_);
+            mask_ &= mask_ - 1;
+            return found;
+        }
+
+    private:
+        void Load() { mask_ = detail::TabsAndCrs(base_, std::min<std::size_t>(64, static_cast<std::size_t>(end_ - base_))); }
+
+        const char* base_;
+        const char* end_;
+        std::uint64_t mask_ = 0;
+    };
+
+    // Fields 2 on of a record whose field 1 is the player's; returns where
+    // the search for the next record goes on.
+    const char* Record(const char* lineStart, const char* fields, const char* end) {
+        Delimiters delimiters(fields, end);
+        const char* tab2 = delimiters.Next();
+        if (tab2 == end || *tab2 != '\t') return tab2;
+        const char* tab3 = delimiters.Next();
+        if (tab3 == end || *tab3 != '\t') return tab3;
+        if (std::string_view(tab2 + 1, static_cast<std::size_t>(tab3 - tab2 - 1)) != actionTag_) return tab3;
+        const char* tab4 = delimiters.Next();
+        if (tab4 == end || *tab4 != '\t') return tab4;  // fewer than six fields
+        const char* entryEnd = delimiters.Next();
+        const std::string_view entry(tab4 + 1, static_cast<std::size_t>(entryEnd - tab4 - 1));
+        if (entry.find("Ore C.") != std::string_view::npos) return entryEnd;
         try {
             Take(entry);
         } catch (const RunError&) {
@@ -130,6 +171,7 @@ private:
             failedItem.assign(entry);
             throw;
         }
+        return entryEnd;
     }
 
     void Take(std::string_view entry) {

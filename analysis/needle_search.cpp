@@ -36,9 +36,13 @@ struct Probe {
     std::size_t a;
     std::size_t b;
 
-    bool Matches(const char* p) const {
-        return p[a] == needle[a] && p[b] == needle[b] && std::memcmp(p, needle, size) == 0;
+    bool Equal(const char* p) const {
+        for (std::size_t i = 0; i < size; ++i) {
+            if (p[i] != needle[i]) return false;
+        }
+        return true;
     }
+    bool Matches(const char* p) const { return p[a] == needle[a] && p[b] == needle[b] && Equal(p); }
 };
 
 const char* FindPortable(const char* begin, const char* last, const Probe& probe) {
@@ -66,7 +70,7 @@ const char* FindSse2(const char* begin, const char* last, const Probe& probe) {
             _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, a), _mm_cmpeq_epi8(y, b))));
         while (mask != 0) {
             const char* candidate = p + __builtin_ctz(mask);
-            if (std::memcmp(candidate, probe.needle, probe.size) == 0) return candidate;
+            if (probe.Equal(candidate)) return candidate;
             mask &= mask - 1;
         }
     }
@@ -88,7 +92,7 @@ __attribute__((target("avx2"))) const char* FindAvx2(const char* begin, const ch
             _mm256_and_si256(_mm256_cmpeq_epi8(x, a), _mm256_cmpeq_epi8(y, b))));
         while (mask != 0) {
             const char* candidate = p + __builtin_ctz(mask);
-            if (std::memcmp(candidate, probe.needle, probe.size) == 0) return candidate;
+            if (probe.Equal(candidate)) return candidate;
             mask &= mask - 1;
         }
     }
@@ -99,7 +103,33 @@ __attribute__((target("avx2"))) const char* FindAvx2(const char* begin, const ch
 }
 #endif
 
+std::uint64_t TabsAndCrsPortable(const char* p, std::size_t count) {
+    std::uint64_t mask = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (p[i] == '\t' || p[i] == '\r') mask |= std::uint64_t{1} << i;
+    }
+    return mask;
+}
+
 }  // namespace
+
+std::uint64_t TabsAndCrs(const char* p, std::size_t count) {
+#if defined(VANTOR_X86) && (defined(__GNUC__) || defined(__clang__))
+    if (count == 64 && ActiveSearchPath() != SearchPath::Portable) {
+        const __m128i tab = _mm_set1_epi8('\t');
+        const __m128i cr = _mm_set1_epi8('\r');
+        std::uint64_t mask = 0;
+        for (int i = 0; i < 4; ++i) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+            const auto bits = static_cast<std::uint32_t>(
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, tab), _mm_cmpeq_epi8(x, cr))));
+            mask |= std::uint64_t{bits} << (16 * i);
+        }
+        return mask;
+    }
+#endif
+    return TabsAndCrsPortable(p, count);
+}
 
 SearchPath ActiveSearchPath() { return Active().load(std::memory_order_relaxed); }
 

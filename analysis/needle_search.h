@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -30,5 +31,13 @@ private:
     std::size_t probeA_;  // the two bytes tested first
     std::size_t probeB_;
 };
+
+}  // namespace vantor::detail
+
+namespace vantor::detail {
+
+// Where the tabs and CRs are among the 64 bytes at p (bit i: p[i]); with
+// `count` below 64, among the first `count` bytes only.
+std::uint64_t TabsAndCrs(const char* p, std::size_t count = 64);
 
 }  // namespace vantor::detail
