@@ -94,21 +94,27 @@ std::vector<std::string> ListLogFiles(const std::filesystem::path& directory) {
     return names;
 }
 
-void ProcessLogFolder(const std::string& directory, WindowState& window, clsHash& items) {
-    std::string folder = directory;
-    if (!folder.empty() && !IsSeparator(folder.back())) folder += kSeparator;
+std::string WithTrailingSeparator(std::string directory) {
+    if (!directory.empty() && !IsSeparator(directory.back())) directory += kSeparator;
+    return directory;
+}
 
-    for (const std::string& name : ListLogFiles(Utf8ToPath(folder.empty() ? "." : folder))) {
-        window.SetStatus("Processing " + name);
-        if (!window.PassEvents()) return;
-        ProcessLogFile(Utf8ToPath(folder + name), window, items);
-    }
-
+void ListItems(const clsHash& items, WindowState& window) {
     const std::int32_t count = items.NumKeys();
     for (std::int32_t number = 1; number <= count; ++number) {
         const std::string key = items.GetKeyByNumber(number);
         window.AppendItem(std::string_view(key).substr(0, key.find('\0')));
     }
+}
+
+void ProcessLogFolder(const std::string& directory, WindowState& window, clsHash& items) {
+    const std::string folder = WithTrailingSeparator(directory);
+    for (const std::string& name : ListLogFiles(Utf8ToPath(folder.empty() ? "." : folder))) {
+        window.SetStatus("Processing " + name);
+        if (!window.PassEvents()) return;
+        ProcessLogFile(Utf8ToPath(folder + name), window, items);
+    }
+    ListItems(items, window);
 }
 
 }  // namespace vantor

@@ -16,6 +16,13 @@ class WindowState;
 // RunError of kind FileError.
 std::vector<std::string> ListLogFiles(const std::filesystem::path& directory);
 
+// The folder text with a trailing separator (an empty text stays empty: the
+// current folder).
+std::string WithTrailingSeparator(std::string directory);
+
+// Appends every stored key, up to its first NUL, to the item list, in slot order.
+void ListItems(const clsHash& items, WindowState& window);
+
 // Runs one analysis over the logs in `directory` (a text that lacks a
 // trailing separator gets one): for each log, in ListLogFiles order, shows
 // "Processing " + name on the status line, passes events once and reads it

@@ -7,9 +7,10 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <ostream>
-#include <sstream>
+#include <thread>
 
 #include "analysis/log_folder.h"
+#include "analysis/parallel_scan.h"
 #include "analysis/path_text.h"
 #include "analysis/window_state.h"
 #include "analysis/windows1252.h"
@@ -22,7 +23,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: vantor-tally [--player ID] [--action pickup|sell|buy|shop | --tag TEXT] "
-    "[--format tsv|csv|json] LOG_DIR";
+    "[--format tsv|csv|json] [--jobs N] LOG_DIR";
 
 // The command line's stand-in for the window: fixed inputs, progress on
 // stderr, the item list collected.
@@ -79,6 +80,9 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
     actionOption->excludes(tagOption);
     app.add_option("--format", format, "tsv (default), csv or json")
         ->check(CLI::IsMember({"tsv", "csv", "json"}));
+    options.jobs = std::max(1u, std::thread::hardware_concurrency());
+    app.add_option("--jobs", options.jobs, "Logs read at once (default: the number of cores)")
+        ->check(CLI::Range(1u, 256u));
     app.add_option("LOG_DIR", options.logDir, "Folder holding ActionLog*.txt")->required();
 
     try {
@@ -135,7 +139,11 @@ int RunTally(int argc, const char* const* argv, std::ostream& out, std::ostream&
     CommandLineWindow window(options, err, progress);
     clsHash items;
     try {
-        ProcessLogFolder(options.logDir, window, items);
+        if (options.jobs > 1) {
+            ProcessLogFolderParallel(options.logDir, window, items, options.jobs);
+        } else {
+            ProcessLogFolder(options.logDir, window, items);
+        }
     } catch (const RunError& failure) {
         err << failure.what() << '\n';
         return 1;

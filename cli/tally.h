@@ -16,6 +16,7 @@ struct TallyOptions {
     std::string tag = "[Pickup]";
     OutputFormat format = OutputFormat::Tsv;
     std::string logDir;
+    unsigned jobs = 1;  // logs read at once
 };
 
 // What the command line asked for: options to run with, or an exit status

@@ -10,7 +10,7 @@
 namespace vantor {
 
 clsHash::clsHash()
-    : mKeyWidth(40), mValues(1, 0), mIndex(std::make_unique<detail::LocateIndex>()) {}
+    : mKeyWidth(kKeyWidth), mValues(1, 0), mIndex(std::make_unique<detail::LocateIndex>()) {}
 
 clsHash::~clsHash() = default;
 

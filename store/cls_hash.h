@@ -12,6 +12,9 @@ namespace detail {
 class LocateIndex;
 }
 
+// Bytes per key slot.
+inline constexpr std::int32_t kKeyWidth = 40;
+
 // The tally store: an insertion-ordered map from item name to a 32-bit total.
 //
 // All keys live in one text, mKeys, cut into slots of mKeyWidth (40) bytes; a
