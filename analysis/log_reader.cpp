@@ -163,9 +163,10 @@ private:
         if (tab4 == end || *tab4 != '\t') return tab4;  // fewer than six fields
         const char* entryEnd = delimiters.Next();
         const std::string_view entry(tab4 + 1, static_cast<std::size_t>(entryEnd - tab4 - 1));
-        if (entry.find("Ore C.") != std::string_view::npos) return entryEnd;
+        const EntryShape shape = Inspect(entry);
+        if (shape.ore) return entryEnd;
         try {
-            Take(entry);
+            Take(entry, shape);
         } catch (const RunError&) {
             failedLine = lineStart;
             failedItem.assign(entry);
@@ -174,22 +175,48 @@ private:
         return entryEnd;
     }
 
-    void Take(std::string_view entry) {
+    struct EntryShape {
+        bool ore = false;       // holds "Ore C.": not taken
+        bool unusual = false;   // holds 0x81, "(R)" or "(Y)": needs cleaning
+        std::size_t open = std::string_view::npos;  // the first '('
+    };
+
+    // One pass over an item entry for everything the common case needs.
+    static EntryShape Inspect(std::string_view entry) {
+        EntryShape shape;
+        const std::size_t size = entry.size();
+        for (std::size_t i = 0; i < size; ++i) {
+            const char c = entry[i];
+            if (c == '(') {
+                if (shape.open == std::string_view::npos) shape.open = i;
+                if (i + 2 < size && (entry[i + 1] == 'R' || entry[i + 1] == 'Y') && entry[i + 2] == ')') {
+                    shape.unusual = true;
+                }
+            } else if (c == '\x81') {
+                shape.unusual = true;
+            } else if (c == 'O' && entry.compare(i, 6, "Ore C.") == 0) {
+                shape.ore = true;
+                break;
+            }
+        }
+        return shape;
+    }
+
+    void Take(std::string_view entry, const EntryShape& shape) {
         std::string_view cleaned = entry;
-        if (entry.find('\x81') != std::string_view::npos ||
-            entry.find("(R)") != std::string_view::npos ||
-            entry.find("(Y)") != std::string_view::npos) {
+        std::size_t open = shape.open;
+        if (shape.unusual) {
             scratch_.assign(entry);
             ReplaceAll(scratch_, "\x81\xA8", " ");
             ReplaceAll(scratch_, "\x81", "");
             ReplaceAll(scratch_, "(R)", "R");
             ReplaceAll(scratch_, "(Y)", "Y");
             cleaned = scratch_;
+            open = cleaned.find('(');
         }
         if (cleaned.empty()) throw RunError(ErrorKind::InvalidArgument, "item entry is empty");
         cleaned.remove_suffix(1);  // the quantity's closing bracket
-        const std::size_t open = cleaned.find('(');
-        if (open == std::string_view::npos) {
+        if (open >= cleaned.size()) {
             throw RunError(ErrorKind::InvalidArgument,
                            "item entry '" + std::string(entry) + "' has no '(' before its end");
         }

@@ -13,6 +13,14 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 std::int32_t ToInt32(std::string_view text) {
+    // Most quantities are a few plain digits.
+    if (!text.empty() && text.size() <= 9) {
+        std::int32_t value = 0;
+        std::size_t i = 0;
+        for (; i < text.size() && IsDigit(text[i]); ++i) value = value * 10 + (text[i] - '0');
+        if (i == text.size()) return value;
+    }
+
     std::size_t i = 0;
     std::size_t end = text.size();
     while (i < end && text[i] == ' ') ++i;
