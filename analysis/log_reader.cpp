@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -245,19 +246,64 @@ private:
     clsHash& items_;
 };
 
+// Bytes read into one block, with room before it for the unfinished line
+// that the previous block ended with. Every read fills the block at a file
+// offset that is a multiple of its size, so reads stay aligned.
+class BlockBuffer {
+public:
+    BlockBuffer(std::size_t blockSize, std::size_t room) { Allocate(blockSize, room); }
+
+    char* block() { return data_.get() + room_; }
+    std::size_t blockSize() const { return blockSize_; }
+    std::size_t room() const { return room_; }
+
+    // Moves `size` bytes at `from` to just before the block, making room if needed.
+    char* KeepBeforeBlock(const char* from, std::size_t size) {
+        if (size > room_) {
+            std::size_t room = room_;
+            while (room < size) room *= 2;
+            const std::unique_ptr<char[], Release> old = std::move(data_);
+            const std::ptrdiff_t offset = from - old.get();
+            Allocate(blockSize_, room);
+            std::memcpy(block() - size, old.get() + offset, size);
+        } else {
+            std::memmove(block() - size, from, size);
+        }
+        return block() - size;
+    }
+
+private:
+    void Allocate(std::size_t blockSize, std::size_t room) {
+        blockSize_ = blockSize;
+        room_ = room;
+        // Page-aligned, so that each read lands on whole pages.
+        data_.reset(static_cast<char*>(::operator new[](room + blockSize, std::align_val_t{kPage})));
+    }
+
+    static constexpr std::size_t kPage = 4096;
+    struct Release {
+        void operator()(char* p) const { ::operator delete[](p, std::align_val_t{kPage}); }
+    };
+    std::unique_ptr<char[], Release> data_;
+    std::size_t blockSize_ = 0;
+    std::size_t room_ = 0;
+};
+
 }  // namespace
 
 void ReadLog(const std::filesystem::path& path, std::string_view playerId,
              std::string_view actionTag, RecordSink& sink, const ReadLimits& limits) {
     LogFile file(path);
     LogScanner scanner(playerId, actionTag, sink);
-    std::vector<char> buffer(std::max<std::size_t>(limits.blockSize, 1));
-    std::uint64_t bufferOffset = 0;  // file offset of buffer[0]
-    std::size_t kept = 0;            // bytes of an unfinished line at the buffer's start
-    bool skipLineFeed = false;       // the last line end was a CR at the end of the data
+    const std::size_t blockSize = std::max<std::size_t>(limits.blockSize, 1);
+    BlockBuffer buffer(blockSize, (blockSize + 4095) / 4096 * 4096);
+    std::uint64_t blockOffset = 0;  // file offset of the block's first byte
+    const char* kept = buffer.block();  // an unfinished line, just before the block
+    bool skipLineFeed = false;          // the last line end was a CR at the end of the data
 
     const auto fail = [&](const RunError& error, const char* lineStart) {
-        const std::uint64_t offset = bufferOffset + static_cast<std::uint64_t>(lineStart - buffer.data());
+        const auto offset = static_cast<std::uint64_t>(static_cast<std::int64_t>(blockOffset) +
+                                                       (lineStart - buffer.block()));
         throw error.At(PathToUtf8(path.filename()), LineEndsBefore(path, offset) + 1, scanner.failedItem);
     };
     const auto scan = [&](const char* begin, const char* end) {
@@ -269,27 +315,19 @@ void ReadLog(const std::filesystem::path& path, std::string_view playerId,
     };
 
     for (;;) {
-        if (kept == buffer.size()) {
-            if (kept >= limits.maxLineBytes) {
-                fail(RunError(ErrorKind::FileError, "line longer than " +
-                                                        std::to_string(limits.maxLineBytes >> 20) + " MiB"),
-                     buffer.data());
-            }
-            buffer.resize(std::min(buffer.size() * 2, limits.maxLineBytes + 1));
-        }
-        const std::size_t got = file.Read(buffer.data() + kept, buffer.size() - kept);
+        const std::size_t got = file.Read(buffer.block(), buffer.blockSize());
         if (got == 0) break;
-        const char* begin = buffer.data();
-        const char* const end = begin + kept + got;
+        const char* begin = kept;
+        const char* const end = buffer.block() + got;
         if (skipLineFeed) {  // nothing was kept: the CR ended the data
             if (*begin == '\n') ++begin;
             skipLineFeed = false;
         }
         // Scan up to the last CR of the data; the rest is an unfinished line.
         const char* lastCr = end;
-        while (lastCr > buffer.data() + kept && lastCr[-1] != '\r') --lastCr;
+        while (lastCr > buffer.block() && lastCr[-1] != '\r') --lastCr;
         const char* rest = begin;
-        if (lastCr > buffer.data() + kept) {
+        if (lastCr > buffer.block()) {
             scan(begin, lastCr);
             rest = lastCr;
             if (rest == end) {
@@ -298,11 +336,16 @@ void ReadLog(const std::filesystem::path& path, std::string_view playerId,
                 ++rest;
             }
         }
-        kept = static_cast<std::size_t>(end - rest);
-        bufferOffset += static_cast<std::uint64_t>(rest - buffer.data());
-        std::memmove(buffer.data(), rest, kept);
+        const auto restSize = static_cast<std::size_t>(end - rest);
+        if (restSize > limits.maxLineBytes) {
+            fail(RunError(ErrorKind::FileError,
+                          "line longer than " + std::to_string(limits.maxLineBytes >> 20) + " MiB"),
+                 rest);
+        }
+        kept = buffer.KeepBeforeBlock(rest, restSize);
+        blockOffset += got;
     }
-    if (kept > 0) scan(buffer.data(), buffer.data() + kept);
+    if (kept < buffer.block()) scan(kept, buffer.block());
 }
 
 void ProcessLogFile(const std::filesystem::path& path, WindowState& window, clsHash& items,
