@@ -32,9 +32,18 @@ std::string LastErrorText() {
 }
 #endif
 
+detail::FileFaults faults;
+
+std::string ErrorText(int error) { return std::generic_category().message(error); }
+
 }  // namespace
 
+void detail::SetFileFaults(FileFaults newFaults) { faults = std::move(newFaults); }
+
 LogFile::LogFile(const std::filesystem::path& path) : path_(path) {
+    if (faults.open) {
+        if (const int error = faults.open(path)) throw FileError("cannot open", path_, ErrorText(error));
+    }
 #ifdef _WIN32
     handle_ = CreateFileW(path.c_str(), GENERIC_READ,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -65,6 +74,15 @@ LogFile::~LogFile() {
 }
 
 std::size_t LogFile::Read(char* buffer, std::size_t size) {
+    if (faults.read) {
+        if (const int error = faults.read(path_, offset_)) throw FileError("cannot read", path_, ErrorText(error));
+    }
+    const std::size_t got = ReadSome(buffer, size);
+    offset_ += got;
+    return got;
+}
+
+std::size_t LogFile::ReadSome(char* buffer, std::size_t size) {
 #ifdef _WIN32
     DWORD got = 0;
     const auto ask = static_cast<DWORD>(std::min<std::size_t>(size, std::size_t{1} << 30));

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 
 namespace vantor {
 
@@ -22,12 +24,28 @@ public:
     std::size_t Read(char* buffer, std::size_t size);
 
 private:
+    std::size_t ReadSome(char* buffer, std::size_t size);
+
     std::filesystem::path path_;
+    std::uint64_t offset_ = 0;
 #ifdef _WIN32
     void* handle_;
 #else
     int fd_;
 #endif
 };
+
+namespace detail {
+
+// Test seam: failures injected into opening and reading logs. Each hook
+// returns 0 to go on, or an error number that the open or the read then
+// fails with.
+struct FileFaults {
+    std::function<int(const std::filesystem::path&)> open;
+    std::function<int(const std::filesystem::path&, std::uint64_t offset)> read;
+};
+void SetFileFaults(FileFaults faults);
+
+}  // namespace detail
 
 }  // namespace vantor

@@ -246,47 +246,72 @@ private:
     clsHash& items_;
 };
 
-// Bytes read into one block, with room before it for the unfinished line
-// that the previous block ended with. Every read fills the block at a file
-// offset that is a multiple of its size, so reads stay aligned.
-class BlockBuffer {
+// Where a log's bytes are read to. A short unfinished line is kept just
+// before a fixed, page-aligned block, so that each read fills whole pages
+// at an offset that is a multiple of the block size. A long line instead
+// grows in place, the next read going right after it, and the buffer
+// doubles when it is full, so a line costs time and memory in proportion to
+// its length.
+class ReadBuffer {
 public:
-    BlockBuffer(std::size_t blockSize, std::size_t room) { Allocate(blockSize, room); }
+    ReadBuffer(std::size_t blockSize, std::size_t maxLine)
+        : blockSize_(blockSize), room_((blockSize + kPage - 1) / kPage * kPage), maxLine_(maxLine) {
+        Allocate(room_ + blockSize_);
+        tailBegin_ = tailEnd_ = block();
+    }
 
-    char* block() { return data_.get() + room_; }
-    std::size_t blockSize() const { return blockSize_; }
-    std::size_t room() const { return room_; }
-
-    // Moves `size` bytes at `from` to just before the block, making room if needed.
-    char* KeepBeforeBlock(const char* from, std::size_t size) {
-        if (size > room_) {
-            std::size_t room = room_;
-            while (room < size) room *= 2;
-            const std::unique_ptr<char[], Release> old = std::move(data_);
-            const std::ptrdiff_t offset = from - old.get();
-            Allocate(blockSize_, room);
-            std::memcpy(block() - size, old.get() + offset, size);
-        } else {
-            std::memmove(block() - size, from, size);
+    // Where the next read goes and how much it may take; moves or grows the
+    // kept line as needed.
+    char* PrepareRead(std::size_t& size) {
+        const auto kept = static_cast<std::size_t>(tailEnd_ - tailBegin_);
+        if (kept <= room_) {
+            std::memmove(block() - kept, tailBegin_, kept);
+            tailBegin_ = block() - kept;
+            tailEnd_ = block();
+            size = blockSize_;
+            return block();
         }
-        return block() - size;
+        if (tailEnd_ == data_.get() + capacity_) {
+            const Data old = std::move(data_);
+            const char* oldTail = tailBegin_;
+            // Enough for a line one byte past the limit, which is then an error.
+            Allocate(std::max(capacity_ + 1, std::min(capacity_ * 2, maxLine_ + blockSize_)));
+            std::memcpy(data_.get(), oldTail, kept);
+            tailBegin_ = data_.get();
+            tailEnd_ = tailBegin_ + kept;
+        }
+        size = std::min(blockSize_, static_cast<std::size_t>(data_.get() + capacity_ - tailEnd_));
+        return tailEnd_;
+    }
+
+    // The kept, unfinished line.
+    const char* tailBegin() const { return tailBegin_; }
+    const char* tailEnd() const { return tailEnd_; }
+    void Keep(const char* begin, const char* end) {
+        tailBegin_ = const_cast<char*>(begin);
+        tailEnd_ = const_cast<char*>(end);
     }
 
 private:
-    void Allocate(std::size_t blockSize, std::size_t room) {
-        blockSize_ = blockSize;
-        room_ = room;
-        // Page-aligned, so that each read lands on whole pages.
-        data_.reset(static_cast<char*>(::operator new[](room + blockSize, std::align_val_t{kPage})));
-    }
-
     static constexpr std::size_t kPage = 4096;
     struct Release {
         void operator()(char* p) const { ::operator delete[](p, std::align_val_t{kPage}); }
     };
-    std::unique_ptr<char[], Release> data_;
-    std::size_t blockSize_ = 0;
-    std::size_t room_ = 0;
+    using Data = std::unique_ptr<char[], Release>;
+
+    char* block() { return data_.get() + room_; }
+    void Allocate(std::size_t capacity) {
+        capacity_ = capacity;
+        data_.reset(static_cast<char*>(::operator new[](capacity, std::align_val_t{kPage})));
+    }
+
+    const std::size_t blockSize_;
+    const std::size_t room_;
+    const std::size_t maxLine_;
+    std::size_t capacity_ = 0;
+    Data data_;
+    char* tailBegin_ = nullptr;
+    char* tailEnd_ = nullptr;
 };
 
 }  // namespace
@@ -295,15 +320,13 @@ void ReadLog(const std::filesystem::path& path, std::string_view playerId,
              std::string_view actionTag, RecordSink& sink, const ReadLimits& limits) {
     LogFile file(path);
     LogScanner scanner(playerId, actionTag, sink);
-    const std::size_t blockSize = std::max<std::size_t>(limits.blockSize, 1);
-    BlockBuffer buffer(blockSize, (blockSize + 4095) / 4096 * 4096);
-    std::uint64_t blockOffset = 0;  // file offset of the block's first byte
-    const char* kept = buffer.block();  // an unfinished line, just before the block
-    bool skipLineFeed = false;          // the last line end was a CR at the end of the data
+    ReadBuffer buffer(std::max<std::size_t>(limits.blockSize, 1), limits.maxLineBytes);
+    std::uint64_t readOffset = 0;  // file offset of the last read's first byte
+    const char* readAt = nullptr;
+    bool skipLineFeed = false;  // the last line end was a CR at the end of the data
 
     const auto fail = [&](const RunError& error, const char* lineStart) {
-        const auto offset = static_cast<std::uint64_t>(static_cast<std::int64_t>(blockOffset) +
-                                                       (lineStart - buffer.block()));
+        const auto offset = static_cast<std::uint64_t>(static_cast<std::int64_t>(readOffset) + (lineStart - readAt));
         throw error.At(PathToUtf8(path.filename()), LineEndsBefore(path, offset) + 1, scanner.failedItem);
     };
     const auto scan = [&](const char* begin, const char* end) {
@@ -314,20 +337,23 @@ void ReadLog(const std::filesystem::path& path, std::string_view playerId,
         }
     };
 
-    for (;;) {
-        const std::size_t got = file.Read(buffer.block(), buffer.blockSize());
+    for (std::size_t got = 0;; readOffset += got) {
+        std::size_t size = 0;
+        char* target = buffer.PrepareRead(size);
+        got = file.Read(target, size);
         if (got == 0) break;
-        const char* begin = kept;
-        const char* const end = buffer.block() + got;
+        readAt = target;
+        const char* begin = buffer.tailBegin();
+        const char* const end = target + got;
         if (skipLineFeed) {  // nothing was kept: the CR ended the data
             if (*begin == '\n') ++begin;
             skipLineFeed = false;
         }
-        // Scan up to the last CR of the data; the rest is an unfinished line.
+        // Scan up to the last CR of the new bytes; the rest is an unfinished line.
         const char* lastCr = end;
-        while (lastCr > buffer.block() && lastCr[-1] != '\r') --lastCr;
+        while (lastCr > target && lastCr[-1] != '\r') --lastCr;
         const char* rest = begin;
-        if (lastCr > buffer.block()) {
+        if (lastCr > target) {
             scan(begin, lastCr);
             rest = lastCr;
             if (rest == end) {
@@ -336,16 +362,16 @@ void ReadLog(const std::filesystem::path& path, std::string_view playerId,
                 ++rest;
             }
         }
-        const auto restSize = static_cast<std::size_t>(end - rest);
-        if (restSize > limits.maxLineBytes) {
+        if (static_cast<std::size_t>(end - rest) > limits.maxLineBytes) {
             fail(RunError(ErrorKind::FileError,
                           "line longer than " + std::to_string(limits.maxLineBytes >> 20) + " MiB"),
                  rest);
         }
-        kept = buffer.KeepBeforeBlock(rest, restSize);
-        blockOffset += got;
+        buffer.Keep(rest, end);
     }
-    if (kept < buffer.block()) scan(kept, buffer.block());
+    // The last line, ended by the end of the file.
+    readAt = buffer.tailEnd();
+    if (buffer.tailBegin() != readAt) scan(buffer.tailBegin(), readAt);
 }
 
 void ProcessLogFile(const std::filesystem::path& path, WindowState& window, clsHash& items,
