@@ -110,6 +110,17 @@ TEST_F(Form1Test, AnErrorIsShownAndTheWindowGoesOn) {
     dir.Write("ActionLog0103.txt", "");
     Go();
     EXPECT_EQ(Items().size(), 2);
+
+    // A folder that does not exist: nothing listed, nothing to report, and the window goes on.
+    const QString status = Find<QLabel>("Label3")->text();
+    Find<QLineEdit>("txtLogDir")->setText(QString::fromStdString(dir.text() + "missing/"));
+    Go();
+    EXPECT_TRUE(Items().isEmpty());
+    EXPECT_EQ(Find<QLabel>("Label3")->text(), status);
+    EXPECT_EQ(messages.size(), 1);
+    Find<QLineEdit>("txtLogDir")->setText(QString::fromStdString(dir.text()));
+    Go();
+    EXPECT_EQ(Items().size(), 2);
 }
 
 TEST_F(Form1Test, BrowseTakesTheChosenFilesFolder) {
