@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
-#include <sys/stat.h>
 #endif
 
 #include <filesystem>

@@ -29,13 +29,12 @@ Totals Slots(const clsHash& items) {
     return slots;
 }
 
-Totals Analyse(const std::string& log, const std::string& player = "Alia",
-               std::size_t blockSize = kDefaultBlockSize) {
+Totals Analyse(const std::string& log, const std::string& player = "Alia") {
     TempDir dir;
     FakeWindow window;
     window.playerId = player;
     clsHash items;
-    ProcessLogFile(dir.Write("ActionLog1.txt", log), window, items, blockSize);
+    ProcessLogFile(dir.Write("ActionLog1.txt", log), window, items);
     return Slots(items);
 }
 
@@ -66,19 +65,6 @@ TEST(LogReader, TakesAndCleansRecords) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Analyse(c.log, c.player), c.expected) << c.name;
-    }
-}
-
-TEST(LogReader, SameResultForEveryBlockSize) {
-    LogBuilder log;
-    for (int i = 0; i < 40; ++i) {
-        log.Record(i % 3 ? "Alia" : "Bo", "[Pickup]", "Item" + std::to_string(i % 7) + "(" + std::to_string(i) + ")");
-        log.Line("", i % 2 ? "\r" : "\r\n");
-    }
-    const Totals whole = Analyse(log.str());
-    ASSERT_EQ(whole.size(), 7u);
-    for (std::size_t block = 1; block <= 90; ++block) {
-        ASSERT_EQ(Analyse(log.str(), "Alia", block), whole) << "block size " << block;
     }
 }
 
@@ -114,20 +100,6 @@ TEST(LogReader, RecordErrorsNameFileLineAndItem) {
             EXPECT_EQ(error.item(), c.entry);
         }
         EXPECT_EQ(items.GetValue("A"), 1) << "the total before the error stays";
-    }
-}
-
-TEST(LogReader, MissingFileIsFileErrorNamingPath) {
-    TempDir dir;
-    FakeWindow window;
-    clsHash items;
-    const auto path = dir.path() / "ActionLog9.txt";
-    try {
-        ProcessLogFile(path, window, items);
-        FAIL() << "no error";
-    } catch (const RunError& error) {
-        EXPECT_EQ(error.kind(), ErrorKind::FileError);
-        EXPECT_NE(std::string(error.what()).find(path.string()), std::string::npos) << error.what();
     }
 }
 
