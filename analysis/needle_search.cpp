@@ -1,6 +1,5 @@
 #include "analysis/needle_search.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -23,11 +22,6 @@ SearchPath Detect() {
 #else
     return SearchPath::Portable;
 #endif
-}
-
-std::atomic<SearchPath>& Active() {
-    static std::atomic<SearchPath> path{Detect()};
-    return path;
 }
 
 struct Probe {
@@ -103,37 +97,14 @@ __attribute__((target("avx2"))) const char* FindAvx2(const char* begin, const ch
 }
 #endif
 
-std::uint64_t TabsAndCrsPortable(const char* p, std::size_t count) {
-    std::uint64_t mask = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (p[i] == '\t' || p[i] == '\r') mask |= std::uint64_t{1} << i;
-    }
-    return mask;
-}
-
 }  // namespace
 
-std::uint64_t TabsAndCrs(const char* p, std::size_t count) {
-#if defined(VANTOR_X86) && (defined(__GNUC__) || defined(__clang__))
-    if (count == 64 && ActiveSearchPath() != SearchPath::Portable) {
-        const __m128i tab = _mm_set1_epi8('\t');
-        const __m128i cr = _mm_set1_epi8('\r');
-        std::uint64_t mask = 0;
-        for (int i = 0; i < 4; ++i) {
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-            const auto bits = static_cast<std::uint32_t>(
-                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, tab), _mm_cmpeq_epi8(x, cr))));
-            mask |= std::uint64_t{bits} << (16 * i);
-        }
-        return mask;
-    }
-#endif
-    return TabsAndCrsPortable(p, count);
+std::atomic<SearchPath>& SearchPathSetting() {
+    static std::atomic<SearchPath> path{Detect()};
+    return path;
 }
 
-SearchPath ActiveSearchPath() { return Active().load(std::memory_order_relaxed); }
-
-void SetSearchPath(SearchPath path) { Active().store(path, std::memory_order_relaxed); }
+void SetSearchPath(SearchPath path) { SearchPathSetting().store(path, std::memory_order_relaxed); }
 
 const char* SearchPathName(SearchPath path) {
     switch (path) {

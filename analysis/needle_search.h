@@ -1,8 +1,14 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#if defined(__x86_64__) || defined(_M_X64)
+#include <emmintrin.h>
+#define VANTOR_SSE2 1
+#endif
 
 namespace vantor::detail {
 
@@ -11,7 +17,8 @@ namespace vantor::detail {
 // the portable code.
 enum class SearchPath { Portable, Sse2, Avx2 };
 
-SearchPath ActiveSearchPath();
+std::atomic<SearchPath>& SearchPathSetting();
+inline SearchPath ActiveSearchPath() { return SearchPathSetting().load(std::memory_order_relaxed); }
 void SetSearchPath(SearchPath path);  // for tests and benchmarks
 const char* SearchPathName(SearchPath path);
 
@@ -38,6 +45,26 @@ namespace vantor::detail {
 
 // Where the tabs and CRs are among the 64 bytes at p (bit i: p[i]); with
 // `count` below 64, among the first `count` bytes only.
-std::uint64_t TabsAndCrs(const char* p, std::size_t count = 64);
+inline std::uint64_t TabsAndCrs(const char* p, std::size_t count = 64) {
+#ifdef VANTOR_SSE2
+    if (count == 64 && ActiveSearchPath() != SearchPath::Portable) {
+        const __m128i tab = _mm_set1_epi8('\t');
+        const __m128i cr = _mm_set1_epi8('\r');
+        std::uint64_t mask = 0;
+        for (int i = 0; i < 4; ++i) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+            const auto bits = static_cast<std::uint32_t>(
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, tab), _mm_cmpeq_epi8(x, cr))));
+            mask |= std::uint64_t{bits} << (16 * i);
+        }
+        return mask;
+    }
+#endif
+    std::uint64_t mask = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (p[i] == '\t' || p[i] == '\r') mask |= std::uint64_t{1} << i;
+    }
+    return mask;
+}
 
 }  // namespace vantor::detail
