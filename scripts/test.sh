@@ -7,3 +7,6 @@ bash scripts/setup.sh
 cmake --preset debug
 cmake --build --preset debug -j "$(nproc)"
 ctest --preset debug -j "$(nproc)"
+
+# The core, vantor-tally.exe and their tests for Windows, run under Wine.
+bash scripts/test-windows.sh

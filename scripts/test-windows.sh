@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Cross-builds the core, vantor-tally.exe and their tests for 64-bit Windows
+# (preset windows-cross), runs the tests under Wine, and checks that
+# vantor-tally.exe prints the same bytes as the Linux build.
+#
+#   bash scripts/test-windows.sh               build and test
+#   bash scripts/test-windows.sh --build-only  just build build/windows-cross/cli/vantor-tally.exe
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_only=false
+case "${1:-}" in
+    "") ;;
+    --build-only) build_only=true ;;
+    *) echo "usage: $0 [--build-only]" >&2; exit 2 ;;
+esac
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+# The cross compiler, GoogleTest's sources, the header-only libraries, and
+# dpkg-source to unpack libcsv's source; Wine to run what was built.
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest libcli11-dev
+          nlohmann-json3-dev dpkg-dev)
+$build_only || packages+=(wine wine64)
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build=build/windows-cross
+deps="$build/_deps"
+
+# libcsv has no MinGW package: its Debian source (the version the Linux build
+# uses, when installed) is compiled by the cross build. The source index is
+# read into a folder of our own; the machine's apt configuration stays as it is.
+if [ ! -f "$deps/libcsv/libcsv.c" ]; then
+    apt_dir="$deps/apt"
+    rm -rf "$apt_dir" "$deps/libcsv"
+    mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/parts" "$apt_dir/download"
+    . /etc/os-release
+    mirror=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources 2>/dev/null |
+             grep -v '^[[:space:]]*#' | grep -oE 'https?://[^ ]+/debian/?( |$)' | head -n 1 | tr -d ' ' || true)
+    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] ${mirror:-http://deb.debian.org/debian} $VERSION_CODENAME main" \
+        > "$apt_dir/sources.list"
+    apt_options=(-qq -o "Dir::Etc::SourceList=$PWD/$apt_dir/sources.list" -o "Dir::Etc::SourceParts=$PWD/$apt_dir/parts"
+                 -o "Dir::State::Lists=$PWD/$apt_dir/lists" -o "Dir::Cache=$PWD/$apt_dir/cache"
+                 -o APT::Sandbox::User=root)
+    version=$(dpkg-query -W -f='${Version}' libcsv-dev 2>/dev/null || true)
+    echo "Fetching libcsv's source${version:+ $version}"
+    apt-get "${apt_options[@]}" update
+    (cd "$apt_dir/download" &&
+        { apt-get "${apt_options[@]}" source --download-only "libcsv${version:+=$version}" ||
+          apt-get "${apt_options[@]}" source --download-only libcsv; })
+    # apt checked the files against the signed index; dpkg-source's own note that
+    # it has no key for the uploader's signature is kept out of sight.
+    dpkg-source -x "$apt_dir"/download/libcsv_*.dsc "$deps/libcsv" > "$apt_dir/unpack.log" 2>&1 ||
+        { cat "$apt_dir/unpack.log" >&2; exit 1; }
+fi
+
+jobs="$(nproc)"
+cmake --preset windows-cross
+cmake --build --preset windows-cross -j "$jobs"
+
+# Linked statically: nothing from MinGW (lib*.dll) may be imported.
+for exe in "$build"/cli/*.exe "$build"/tests/*/*.exe; do
+    if x86_64-w64-mingw32-objdump -p "$exe" | grep -iE 'DLL Name: lib'; then
+        echo "$exe needs a MinGW DLL" >&2
+        exit 1
+    fi
+done
+$build_only && exit 0
+
+export WINEPREFIX="$PWD/$build/wine-prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export LC_ALL=C.UTF-8  # Wine turns the arguments into UTF-16 after the locale's charset
+trap 'wineserver -k 2>/dev/null || true' EXIT
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Creating a Wine prefix in $WINEPREFIX"
+    # (Only the 64-bit Wine is installed; its note about 32-bit rundll32 is expected.)
+    wine wineboot --init 2>&1 | grep -v 'syswow64' || true
+    wineserver -w
+fi
+
+ctest --preset windows-cross
+
+# vantor-tally.exe against the Linux build, byte for byte.
+if [ ! -f build/debug/build.ninja ]; then
+    bash scripts/setup.sh
+    cmake --preset debug
+fi
+cmake --build --preset debug -j "$jobs" --target vantor-tally
+# A folder whose name only the wide file API can open.
+wide_folder="$build/tally-été-日本-Ω"
+rm -rf "$wide_folder"
+mkdir -p "$wide_folder"
+cp examples/logs/* "$wide_folder/"
+
+out="$build/tally-compare"
+mkdir -p "$out"
+passed=0
+failed=0
+compare() {
+    local linux_status=0 windows_status=0
+    build/debug/cli/vantor-tally "$@" > "$out/linux" 2> /dev/null || linux_status=$?
+    wine "$build/cli/vantor-tally.exe" "$@" > "$out/windows" 2> /dev/null || windows_status=$?
+    if [ "$linux_status" -eq "$windows_status" ] && cmp -s "$out/linux" "$out/windows"; then
+        echo "same bytes ($(wc -c < "$out/linux") bytes, status $linux_status): vantor-tally $*"
+        passed=$((passed + 1))
+    else
+        echo "DIFFERENT (status $linux_status / $windows_status): vantor-tally $*" >&2
+        cmp "$out/linux" "$out/windows" >&2 || true
+        failed=$((failed + 1))
+    fi
+}
+compare --player Alia examples/logs
+compare --player Alia --format csv examples/logs
+compare --player Alia --format json examples/logs
+compare --player Alia --action sell examples/logs
+compare --player Alia --format csv "$wide_folder"
+compare --help
+echo "vantor-tally.exe: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
