@@ -61,7 +61,7 @@ TEST(StoreDifferential, RandomSequencesMatchTheNaiveStore) {
             if (op == 5 && (seed % 3 || pick(4))) continue;  // Clear only in every third sequence, and rarely
             const std::string key = earlier[pick(64)] = newKey(op == 0);
             const std::string value =
-                pick(5) ? std::to_string(pick(6) ? pick(101) - 50 : big() - pick(3) + 1LL) : odd[pick(10)];
+                pick(5) ? std::to_string(pick(6) ? pick(101) - 50 : std::int64_t{big()} - pick(3) + 1) : odd[pick(10)];
             const std::int32_t number =
                 op == 2 ? (pick(5) ? pick(41) - 20 : big()) : pick(20) ? pick(model.NumKeys() + 5) - 2 : big();
             const auto run = [&](auto& s) {  // the result or the kind of error, and NumKeys afterwards
