@@ -1,8 +1,9 @@
 // vantor-genlogs: writes synthetic action logs for benchmarks and manual
 // testing. The same options and seed always give the same bytes.
 //
-//   vantor-genlogs [--seed N] [--size-mb N] [--files N] [--players N]
-//                  [--items N] [--main-share F] [--main-player ID] OUT_DIR
+//   vantor-genlogs [--seed N] [--size-mb N | --pickups N] [--files N]
+//                  [--players N] [--items N] [--main-share F] [--main-player ID]
+//                  [--minor-player ID --minor-share F] [--pickup-share F] OUT_DIR
 //
 // Each file is one day of records, CRLF-terminated, Windows-1252 bytes:
 //   timestamp TAB player TAB map TAB [tag] TAB x,y TAB name(quantity)
@@ -13,6 +14,7 @@
 
 #include "synth_data.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -45,19 +47,29 @@ struct Options {
     std::uint32_t items = 4000;
     double mainShare = 0.30;
     std::string mainPlayer = "Alia";
+    std::string minorPlayer;  // none when empty
+    double minorShare = 0.0;
+    double pickupShare = 0.50;
+    std::uint64_t pickups = 0;  // when not 0, the files end at this many instead of at sizeMb
     fs::path outDir;
 };
 
 constexpr std::string_view kUsage =
-    "usage: vantor-genlogs [--seed N] [--size-mb N] [--files N] [--players N]\n"
-    "                      [--items N] [--main-share F] [--main-player ID] OUT_DIR\n"
-    "  --seed N         random seed (default 1)\n"
-    "  --size-mb N      total size in decimal MB, split evenly over the files (default 100)\n"
-    "  --files N        number of ActionLogNNNN.txt files (default 10)\n"
-    "  --players N      distinct player IDs, the main player included (default 400)\n"
-    "  --items N        distinct item names (default 4000)\n"
-    "  --main-share F   share of lines that belong to the main player (default 0.30)\n"
-    "  --main-player ID the main player's ID (default Alia)\n";
+    "usage: vantor-genlogs [--seed N] [--size-mb N | --pickups N] [--files N]\n"
+    "                      [--players N] [--items N] [--main-share F] [--main-player ID]\n"
+    "                      [--minor-player ID --minor-share F] [--pickup-share F] OUT_DIR\n"
+    "  --seed N          random seed (default 1)\n"
+    "  --size-mb N       total size in decimal MB, split evenly over the files (default 100)\n"
+    "  --pickups N       instead of a size: stop when the main player has N [Pickup]\n"
+    "                    records a tally takes (\"Ore C.\" ones excluded), split evenly\n"
+    "  --files N         number of ActionLogNNNN.txt files (default 10)\n"
+    "  --players N       distinct player IDs, the main player included (default 400)\n"
+    "  --items N         distinct item names, at most 1000000 (default 4000)\n"
+    "  --main-share F    share of lines that belong to the main player (default 0.30)\n"
+    "  --main-player ID  the main player's ID (default Alia)\n"
+    "  --minor-player ID a second player with a fixed share of the lines (default none)\n"
+    "  --minor-share F   that player's share of lines (default 0)\n"
+    "  --pickup-share F  share of six-field records tagged [Pickup] (default 0.50)\n";
 
 [[noreturn]] void UsageError(const std::string& message) {
     std::cerr << "vantor-genlogs: " << message << "\n" << kUsage;
@@ -103,6 +115,14 @@ Options ParseOptions(int argc, char** argv) {
                 options.mainShare = ParseNumber<double>(arg, value);
             } else if (arg == "--main-player") {
                 options.mainPlayer = std::string(value);
+            } else if (arg == "--minor-player") {
+                options.minorPlayer = std::string(value);
+            } else if (arg == "--minor-share") {
+                options.minorShare = ParseNumber<double>(arg, value);
+            } else if (arg == "--pickup-share") {
+                options.pickupShare = ParseNumber<double>(arg, value);
+            } else if (arg == "--pickups") {
+                options.pickups = ParseNumber<std::uint64_t>(arg, value);
             } else {
                 UsageError("unknown option " + std::string(arg));
             }
@@ -125,22 +145,41 @@ Options ParseOptions(int argc, char** argv) {
     if (options.players < 2) {
         UsageError("--players must be at least 2");
     }
-    if (options.items < 1 || options.items > 50000) {
-        UsageError("--items must be in 1..50000");
+    if (options.items < 1 || options.items > 1000000) {
+        UsageError("--items must be in 1..1000000");
     }
     if (!(options.mainShare >= 0.0 && options.mainShare <= 1.0)) {
         UsageError("--main-share must be in [0, 1]");
     }
-    if (options.mainPlayer.empty() || options.mainPlayer.size() > 64 ||
-        options.mainPlayer.find_first_of("\t\r\n") != std::string::npos) {
+    if (!(options.minorShare >= 0.0 && options.mainShare + options.minorShare <= 1.0)) {
+        UsageError("--minor-share must be in [0, 1 - main share]");
+    }
+    if (options.minorShare > 0.0 && options.minorPlayer.empty()) {
+        UsageError("--minor-share needs --minor-player");
+    }
+    if (!(options.pickupShare >= 0.0 && options.pickupShare <= 1.0)) {
+        UsageError("--pickup-share must be in [0, 1]");
+    }
+    if (options.pickups != 0 && !(options.mainShare * options.pickupShare >= 0.001)) {
+        UsageError("--pickups needs a main share times pickup share of at least 0.001");
+    }
+    const auto badId = [](const std::string& id) {
+        return id.size() > 64 || id.find_first_of("\t\r\n") != std::string::npos;
+    };
+    if (options.mainPlayer.empty() || badId(options.mainPlayer)) {
         UsageError("--main-player must be 1..64 bytes, without tabs or line breaks");
+    }
+    if (badId(options.minorPlayer)) {
+        UsageError("--minor-player must be at most 64 bytes, without tabs or line breaks");
     }
     return options;
 }
 
 // Player IDs: the main player first, then a few IDs that only look like it
 // (so a reader that matches prefixes or substrings shows up in the totals),
-// then names from syllables, some with digits or Windows-1252 letters.
+// then names from syllables, some with digits or Windows-1252 letters. The
+// minor player, when there is one, is kept out of the list: its lines are
+// drawn apart.
 std::vector<std::string> MakePlayers(Rng& rng, const Options& options) {
     static constexpr std::array<std::string_view, 24> kStarts = {
         "Ka", "Mo", "Ve", "Dra", "Syn", "To", "Ri", "El", "Is", "Ra", "Go", "Fi",
@@ -161,6 +200,9 @@ std::vector<std::string> MakePlayers(Rng& rng, const Options& options) {
         if (players.size() < options.players && seen.insert(lookalike).second) {
             players.push_back(lookalike);
         }
+    }
+    if (!options.minorPlayer.empty() && !seen.insert(options.minorPlayer).second) {
+        throw std::runtime_error("the minor player must differ from the main player and its look-alikes");
     }
     std::size_t failures = 0;
     while (players.size() < options.players) {
@@ -207,12 +249,25 @@ std::vector<std::string> MakeMaps(Rng& rng) {
     return maps;
 }
 
+// What one player's lines hold for a tally of its [Pickup] records.
+struct PlayerTally {
+    std::uint64_t lines = 0;
+    std::uint64_t pickups = 0;         // "Ore C." entries excluded
+    std::uint64_t pickupQuantity = 0;  // the same
+};
+
 struct Tally {
     std::uint64_t bytes = 0;
     std::uint64_t lines = 0;
-    std::uint64_t mainLines = 0;
-    std::uint64_t mainPickups = 0;
-    std::uint64_t mainPickupQuantity = 0;  // "Ore C." entries excluded
+    PlayerTally main;
+    PlayerTally minor;
+};
+
+// Where a file ends: at a byte count, or at a count of the main player's
+// taken [Pickup] records.
+struct FileTarget {
+    std::uint64_t amount = 0;
+    bool pickups = false;
 };
 
 // Everything a record is drawn from, built once from the seed.
@@ -234,8 +289,8 @@ public:
         buffer_.resize(kBufferSize);
     }
 
-    // Writes file number `index` (0-based), `target` bytes or a record more.
-    void WriteFile(std::uint32_t index, std::uint64_t target, Tally& tally) {
+    // Writes file number `index` (0-based), up to `target` or a record more.
+    void WriteFile(std::uint32_t index, FileTarget target, Tally& tally) {
         char name[32];
         std::snprintf(name, sizeof name, "ActionLog%04u.txt", index + 1);
         const fs::path path = options_.outDir / name;
@@ -254,8 +309,13 @@ public:
         std::uint64_t written = 0;
         std::uint64_t record = 0;
         std::size_t used = 0;
-        while (written + used < target) {
-            const std::uint64_t second = std::min<std::uint64_t>((written + used) * 86400 / target, 86399);
+        const std::uint64_t pickupsBefore = tally.main.pickups;
+        for (;;) {
+            const std::uint64_t done = target.pickups ? tally.main.pickups - pickupsBefore : written + used;
+            if (done >= target.amount) {
+                break;
+            }
+            const std::uint64_t second = std::min<std::uint64_t>(done * 86400 / target.amount, 86399);
             used += WriteLine(buffer_.data() + used, static_cast<std::uint32_t>(second), tally);
             ++record;
             if (used > kBufferSize - kMaxLine) {
@@ -274,6 +334,7 @@ public:
     }
 
     const std::string& MainPlayer() const { return players_.front(); }
+    const std::string& MinorPlayer() const { return options_.minorPlayer; }
 
 private:
     static constexpr std::size_t kBufferSize = 8u << 20;
@@ -298,9 +359,19 @@ private:
         p = Two(p, second % 60);
         *p++ = '\t';
 
-        const bool isMain = rng_.Chance(options_.mainShare);
-        const std::string& player = isMain ? players_.front() : players_[1 + playerPopularity_.Draw(rng_)];
-        p = Put(p, player);
+        const double who = rng_.Unit();
+        PlayerTally* counted = nullptr;
+        const std::string* player;
+        if (who < options_.mainShare) {
+            player = &players_.front();
+            counted = &tally.main;
+        } else if (who < options_.mainShare + options_.minorShare) {
+            player = &options_.minorPlayer;
+            counted = &tally.minor;
+        } else {
+            player = &players_[1 + playerPopularity_.Draw(rng_)];
+        }
+        p = Put(p, *player);
         *p++ = '\t';
         p = Put(p, maps_[mapPopularity_.Draw(rng_)]);
         *p++ = '\t';
@@ -309,12 +380,14 @@ private:
         const std::uint32_t kind = rng_.Below(1000);
         if (kind < 3) {
             p = Put(p, kind == 0 ? "[Login]" : "[Logout]");
-            return End(p, out, isMain, tally);
+            return End(p, out, counted);
         }
 
-        const std::uint32_t tagDraw = rng_.Below(100);
-        const bool pickup = tagDraw < 50;
-        p = Put(p, pickup ? "[Pickup]" : tagDraw < 70 ? "[Sell]" : tagDraw < 88 ? "[Buy]" : "[MR_Buy]");
+        // Besides pickups: 40% sales, 36% buys, 24% shop buys.
+        const double tagDraw = rng_.Unit();
+        const bool pickup = tagDraw < options_.pickupShare;
+        const double trade = pickup ? 0.0 : (tagDraw - options_.pickupShare) / (1.0 - options_.pickupShare);
+        p = Put(p, pickup ? "[Pickup]" : trade < 0.40 ? "[Sell]" : trade < 0.76 ? "[Buy]" : "[MR_Buy]");
         *p++ = '\t';
         p = Number(p, rng_.Below(2048));
         *p++ = ',';
@@ -335,17 +408,19 @@ private:
         *p++ = '(';
         p = Number(p, quantity);
         *p++ = ')';
-        if (isMain && pickup && !ore) {
-            ++tally.mainPickups;
-            tally.mainPickupQuantity += quantity;
+        if (counted != nullptr && pickup && !ore) {
+            ++counted->pickups;
+            counted->pickupQuantity += quantity;
         }
-        return End(p, out, isMain, tally);
+        return End(p, out, counted);
     }
 
-    static std::size_t End(char* p, char* out, bool isMain, Tally& tally) {
+    static std::size_t End(char* p, char* out, PlayerTally* counted) {
         *p++ = '\r';
         *p++ = '\n';
-        tally.mainLines += isMain ? 1 : 0;
+        if (counted != nullptr) {
+            ++counted->lines;
+        }
         return static_cast<std::size_t>(p - out);
     }
 
@@ -383,22 +458,30 @@ int main(int argc, char** argv) {
         fs::create_directories(options.outDir);
         LogWriter writer(options);
 
-        const auto total = static_cast<std::uint64_t>(options.sizeMb * 1e6);
+        const bool byPickups = options.pickups != 0;
+        const std::uint64_t total = byPickups ? options.pickups : static_cast<std::uint64_t>(options.sizeMb * 1e6);
         const auto start = std::chrono::steady_clock::now();
         Tally tally;
         for (std::uint32_t i = 0; i < options.files; ++i) {
             const std::uint64_t share = total / options.files + (i + 1 == options.files ? total % options.files : 0);
-            writer.WriteFile(i, share, tally);
+            writer.WriteFile(i, FileTarget{share, byPickups}, tally);
         }
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
         std::printf("wrote %u files, %llu bytes, %llu lines to %s in %.2f s (%.0f MB/s)\n", options.files,
                     static_cast<unsigned long long>(tally.bytes), static_cast<unsigned long long>(tally.lines),
                     options.outDir.string().c_str(), seconds, static_cast<double>(tally.bytes) / 1e6 / seconds);
-        std::printf("main player %s: %llu lines, %llu [Pickup] records, %llu items picked up\n",
-                    writer.MainPlayer().c_str(), static_cast<unsigned long long>(tally.mainLines),
-                    static_cast<unsigned long long>(tally.mainPickups),
-                    static_cast<unsigned long long>(tally.mainPickupQuantity));
+        const auto report = [&](const char* role, const std::string& id, const PlayerTally& player) {
+            std::printf("%s player %s: %llu lines (%.2f%%), %llu [Pickup] records, %llu items picked up\n", role,
+                        id.c_str(), static_cast<unsigned long long>(player.lines),
+                        100.0 * static_cast<double>(player.lines) / static_cast<double>(std::max<std::uint64_t>(tally.lines, 1)),
+                        static_cast<unsigned long long>(player.pickups),
+                        static_cast<unsigned long long>(player.pickupQuantity));
+        };
+        report("main", writer.MainPlayer(), tally.main);
+        if (!writer.MinorPlayer().empty()) {
+            report("minor", writer.MinorPlayer(), tally.minor);
+        }
     } catch (const std::exception& e) {
         std::cerr << "vantor-genlogs: " << e.what() << "\n";
         return 1;

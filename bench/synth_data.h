@@ -91,30 +91,37 @@ private:
     std::vector<std::uint32_t> index_;  // rank -> entry
 };
 
-inline constexpr std::array<std::string_view, 40> kAdjectives = {
-    "Red",    "Blue",    "Green",   "Yellow",  "White",  "Black",  "Orange", "Purple",
-    "Golden", "Ancient", "Broken",  "Cursed",  "Blessed", "Elder", "Lesser", "Greater",
-    "Tiny",   "Giant",   "Rotten",  "Fresh",   "Shiny",  "Rusty",  "Sharp",  "Heavy",
-    "Light",  "Frozen",  "Burning", "Holy",    "Dark",   "Wild",   "Royal",  "Old",
-    "New",    "Lucky",   "Sturdy",  "Fine",    "Rough",  "Pure",   "Mystic", "Hollow",
+inline constexpr std::array<std::string_view, 64> kAdjectives = {
+    "Red", "Blue", "Green", "Yellow", "White", "Black", "Orange", "Purple", "Golden", "Ancient",
+    "Broken", "Cursed", "Blessed", "Elder", "Lesser", "Greater", "Tiny", "Giant", "Rotten", "Fresh",
+    "Shiny", "Rusty", "Sharp", "Heavy", "Light", "Frozen", "Burning", "Holy", "Dark", "Wild",
+    "Royal", "Old", "New", "Lucky", "Sturdy", "Fine", "Rough", "Pure", "Mystic", "Hollow", "Silent",
+    "Savage", "Gleaming", "Twisted", "Sacred", "Vile", "Noble", "Humble", "Bitter", "Sweet",
+    "Crimson", "Azure", "Scarlet", "Pale", "Bright", "Grim", "Swift", "Brave", "Fallen", "Hidden",
+    "Lost", "Eternal", "Spiked", "Polished",
 };
 
-inline constexpr std::array<std::string_view, 26> kMaterials = {
-    "Iron",  "Steel",   "Copper", "Bronze",   "Gold",     "Silver", "Mithril", "Oak",  "Pine",
-    "Bone",  "Leather", "Cloth",  "Silk",     "Crystal",  "Obsidian", "Jade",  "Ruby", "Emerald",
-    "Sapphire", "Amber", "Coral", "Ivory",    "Stone",    "Glass",  "Wool",    "Tin",
+inline constexpr std::array<std::string_view, 40> kMaterials = {
+    "Iron", "Steel", "Copper", "Bronze", "Gold", "Silver", "Mithril", "Oak", "Pine", "Bone",
+    "Leather", "Cloth", "Silk", "Crystal", "Obsidian", "Jade", "Ruby", "Emerald", "Sapphire",
+    "Amber", "Coral", "Ivory", "Stone", "Glass", "Wool", "Tin", "Platinum", "Adamant", "Onyx",
+    "Quartz", "Pearl", "Topaz", "Garnet", "Opal", "Ebony", "Maple", "Willow", "Ash", "Linen",
+    "Marble",
 };
 
-inline constexpr std::array<std::string_view, 72> kNouns = {
-    "Potion",  "Herb",     "Apple",   "Bread",   "Meat",    "Fish",     "Egg",     "Milk",
-    "Sword",   "Dagger",   "Axe",     "Bow",     "Arrow",   "Spear",    "Staff",   "Wand",
-    "Shield",  "Helm",     "Boots",   "Gloves",  "Ring",    "Necklace", "Earring", "Armor",
-    "Robe",    "Cape",     "Belt",    "Orb",     "Gem",     "Shard",    "Feather", "Fang",
-    "Claw",    "Scale",    "Horn",    "Tail",    "Wing",    "Shell",    "Leaf",    "Root",
-    "Seed",    "Flower",   "Mushroom", "Card",   "Scroll",  "Book",     "Map",     "Key",
-    "Coin",    "Box",      "Bag",     "Bottle",  "Jar",     "Dust",     "Powder",  "Ink",
-    "Thread",  "Needle",   "Candle",  "Lantern", "Rope",    "Hammer",   "Pickaxe", "Bell",
-    "Mask",    "Ribbon",   "Hat",     "Crown",   "Ticket",  "Token",    "Ore",     "Ingot",
+inline constexpr std::array<std::string_view, 120> kNouns = {
+    "Potion", "Herb", "Apple", "Bread", "Meat", "Fish", "Egg", "Milk", "Sword", "Dagger", "Axe",
+    "Bow", "Arrow", "Spear", "Staff", "Wand", "Shield", "Helm", "Boots", "Gloves", "Ring",
+    "Necklace", "Earring", "Armor", "Robe", "Cape", "Belt", "Orb", "Gem", "Shard", "Feather",
+    "Fang", "Claw", "Scale", "Horn", "Tail", "Wing", "Shell", "Leaf", "Root", "Seed", "Flower",
+    "Mushroom", "Card", "Scroll", "Book", "Map", "Key", "Coin", "Box", "Bag", "Bottle", "Jar",
+    "Dust", "Powder", "Ink", "Thread", "Needle", "Candle", "Lantern", "Rope", "Hammer", "Pickaxe",
+    "Bell", "Mask", "Ribbon", "Hat", "Crown", "Ticket", "Token", "Ore", "Ingot", "Tea", "Cheese",
+    "Honey", "Salt", "Wine", "Pie", "Carrot", "Berry", "Blade", "Mace", "Lance", "Saber",
+    "Crossbow", "Bolt", "Gauntlet", "Bracer", "Tunic", "Hood", "Cloak", "Amulet", "Bracelet",
+    "Pendant", "Talisman", "Charm", "Idol", "Relic", "Totem", "Rune", "Tome", "Letter", "Chest",
+    "Barrel", "Pot", "Cup", "Bowl", "Sickle", "Shovel", "Rod", "Lure", "Brush", "Mirror", "Flute",
+    "Drum", "Harp", "Brick", "Chain", "Gear", "Skull",
 };
 
 // Appended to an earlier name, so that name is a substring of the new one.
@@ -122,9 +129,10 @@ inline constexpr std::array<std::string_view, 10> kContainers = {
     "Box", "Pack", "Bundle", "Fragment", "Piece", "Set", "Pouch", "Crate", "Sack", "Kit",
 };
 
-inline constexpr std::array<std::string_view, 12> kPlaces = {
-    "Dawn",  "Dusk",   "Valor", "the Deep", "the North", "Storms",
-    "Ashes", "Light",  "Night", "Wisdom",   "Fortune",   "Kings",
+inline constexpr std::array<std::string_view, 24> kPlaces = {
+    "Dawn", "Dusk", "Valor", "the Deep", "the North", "Storms", "Ashes", "Light", "Night", "Wisdom",
+    "Fortune", "Kings", "Thunder", "the Sun", "the Moon", "Embers", "Frost", "Shadows", "the West",
+    "the East", "Heroes", "the Ancients", "Giants", "Dragons",
 };
 
 // Longest item name produced, in bytes (the store keeps 40 per key).
@@ -138,6 +146,7 @@ inline std::vector<std::string> MakeItemNames(Rng& rng, std::size_t count, bool 
     std::vector<std::string> names;
     names.reserve(count);
     std::unordered_set<std::string> seen;
+    seen.reserve(count);
     std::size_t failures = 0;
     while (names.size() < count) {
         std::string name;
