@@ -237,14 +237,6 @@ private:
     std::string scratch_;
 };
 
-class StoreSink : public RecordSink {
-public:
-    explicit StoreSink(clsHash& items) : items_(items) {}
-    void Take(std::string_view name, std::int32_t quantity) override { items_.AddToValue(name, quantity); }
-
-private:
-    clsHash& items_;
-};
 
 // Where a log's bytes are read to. A short unfinished line is kept just
 // before a fixed, page-aligned block, so that each read fills whole pages
@@ -373,6 +365,8 @@ void ReadLog(const std::filesystem::path& path, std::string_view playerId,
     readAt = buffer.tailEnd();
     if (buffer.tailBegin() != readAt) scan(buffer.tailBegin(), readAt);
 }
+
+void StoreSink::Take(std::string_view name, std::int32_t quantity) { items_.AddToValue(name, quantity); }
 
 void ProcessLogFile(const std::filesystem::path& path, WindowState& window, clsHash& items,
                     std::size_t blockSize) {

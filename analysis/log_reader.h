@@ -28,6 +28,16 @@ public:
     virtual void Take(std::string_view name, std::int32_t quantity) = 0;
 };
 
+// Adds each record's quantity to its item's total in a store.
+class StoreSink : public RecordSink {
+public:
+    explicit StoreSink(clsHash& items) : items_(items) {}
+    void Take(std::string_view name, std::int32_t quantity) override;
+
+private:
+    clsHash& items_;
+};
+
 // Reads one action log and passes every record of the player and action to
 // `sink` as its item name and quantity.
 //

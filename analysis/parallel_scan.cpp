@@ -94,14 +94,6 @@ private:
     std::vector<std::uint32_t> table_;  // entry index + 1; 0 is free
 };
 
-class StoreSink : public RecordSink {
-public:
-    explicit StoreSink(clsHash& items) : items_(items) {}
-    void Take(std::string_view name, std::int32_t quantity) override { items_.AddToValue(name, quantity); }
-
-private:
-    clsHash& items_;
-};
 
 std::int64_t LargestTotal(const clsHash& items) {
     std::int64_t largest = 0;

@@ -68,21 +68,8 @@ die() { say "run.sh: $*"; exit 1; }
 [[ $MANY_PICKUPS =~ ^[0-9]+$ ]] || die "BENCH_MANY_PICKUPS must be a whole number"
 
 # --- tools -------------------------------------------------------------------
-install_missing() {
-    local missing=() pkg
-    for pkg in "$@"; do
-        dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
-    done
-    if ((${#missing[@]} == 0)); then return; fi
-    say "installing ${missing[*]}"
-    local sudo=()
-    if [[ $(id -u) -ne 0 ]]; then sudo=(sudo); fi
-    "${sudo[@]}" apt-get update -qq >/dev/null
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
-}
 bash "$ROOT/scripts/setup.sh"
-install_missing mawk time
+bash "$ROOT/scripts/setup.sh" mawk time
 
 # --- build -------------------------------------------------------------------
 say "building the release preset (log: $BUILD/bench-build.log)"

@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when any is missing.
+# Installs the Debian packages the build needs, when any is missing; with
+# package names as arguments, those instead.
 set -euo pipefail
 
-packages=(
+default_packages=(
     cmake ninja-build g++ make
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev libcsv-dev
     qt6-base-dev fonts-dejavu-core fonts-dejavu-extra
 )
+if [ $# -gt 0 ]; then
+    packages=("$@")
+else
+    packages=("${default_packages[@]}")
+fi
 
 missing=()
 for package in "${packages[@]}"; do

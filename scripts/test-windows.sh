@@ -15,25 +15,12 @@ case "${1:-}" in
     *) echo "usage: $0 [--build-only]" >&2; exit 2 ;;
 esac
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-
 # The cross compiler, GoogleTest's sources, the header-only libraries, and
 # dpkg-source to unpack libcsv's source; Wine to run what was built.
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest libcli11-dev
           nlohmann-json3-dev dpkg-dev)
 $build_only || packages+=(wine wine64)
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$package")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/setup.sh "${packages[@]}"
 
 build=build/windows-cross
 deps="$build/_deps"
