@@ -78,18 +78,27 @@ __attribute__((target("avx2"))) const char* FindAvx2(const char* begin, const ch
                                                      const Probe& probe) {
     const __m256i a = _mm256_set1_epi8(probe.needle[probe.a]);
     const __m256i b = _mm256_set1_epi8(probe.needle[probe.b]);
+    // Positions at `at` (32 of them) where both probe bytes match.
+#define VANTOR_MATCHES(at)                                                                          \
+    static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(                              \
+        _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>((at) + probe.a)), a), \
+        _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>((at) + probe.b)), b))))
     const char* p = begin;
-    for (; last - p >= 31; p += 32) {
-        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + probe.a));
-        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + probe.b));
-        auto mask = static_cast<unsigned>(_mm256_movemask_epi8(
-            _mm256_and_si256(_mm256_cmpeq_epi8(x, a), _mm256_cmpeq_epi8(y, b))));
-        while (mask != 0) {
-            const char* candidate = p + __builtin_ctz(mask);
+    // 64 positions a round; most rounds hold no candidate at all.
+    for (; last - p >= 63; p += 64) {
+        const std::uint64_t mask = VANTOR_MATCHES(p) | (std::uint64_t{VANTOR_MATCHES(p + 32)} << 32);
+        for (std::uint64_t m = mask; m != 0; m &= m - 1) {
+            const char* candidate = p + __builtin_ctzll(m);
             if (probe.Equal(candidate)) return candidate;
-            mask &= mask - 1;
         }
     }
+    for (; last - p >= 31; p += 32) {
+        for (std::uint32_t m = VANTOR_MATCHES(p); m != 0; m &= m - 1) {
+            const char* candidate = p + __builtin_ctz(m);
+            if (probe.Equal(candidate)) return candidate;
+        }
+    }
+#undef VANTOR_MATCHES
     for (; p <= last; ++p) {
         if (probe.Matches(p)) return p;
     }
