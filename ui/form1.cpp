@@ -99,7 +99,10 @@ Form1::~Form1() = default;
 void Form1::CreateControls() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kCaption));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/vantor-32.png")));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/vantor-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/icons/vantor-32.png"), QSize(32, 32));
+    setWindowIcon(icon);
     resize(Twips(0, 0, 7845, 4320).size());
 
     // Created in tab order.
