@@ -61,6 +61,7 @@ TEST(Form1Start, ShowsDefaultsAndLayout) {
     Form1 form;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Vantor Log Analyzer"));
     EXPECT_EQ(form.size(), QSize(523, 288));
+    EXPECT_EQ(form.windowIcon().availableSizes(), (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
     EXPECT_TRUE(form.DefaultLogDir().endsWith(QStringLiteral("My Documents/Halvern/ZENTHARA/LOG/")));
     EXPECT_EQ(form.findChild<QLineEdit*>(QStringLiteral("txtLogDir"))->text(), Form1::DefaultLogDir());
     EXPECT_TRUE(form.findChild<QRadioButton*>(QStringLiteral("Option1_0"))->isChecked());
