@@ -321,6 +321,13 @@ void ReadLog(const std::filesystem::path& path, std::string_view playerId,
         const auto offset = static_cast<std::uint64_t>(static_cast<std::int64_t>(readOffset) + (lineStart - readAt));
         throw error.At(PathToUtf8(path.filename()), LineEndsBefore(path, offset) + 1, scanner.failedItem);
     };
+    const auto tooLong = [&](const char* lineStart) {
+        const std::size_t limit = limits.maxLineBytes;
+        fail(RunError(ErrorKind::FileError,
+                      "line longer than " + (limit % (1u << 20) == 0 ? std::to_string(limit >> 20) + " MiB"
+                                                                     : std::to_string(limit) + " bytes")),
+             lineStart);
+    };
     const auto scan = [&](const char* begin, const char* end) {
         try {
             scanner.Scan(begin, end);
@@ -346,6 +353,11 @@ void ReadLog(const std::filesystem::path& path, std::string_view playerId,
         while (lastCr > target && lastCr[-1] != '\r') --lastCr;
         const char* rest = begin;
         if (lastCr > target) {
+            // The unfinished line kept from before ends at the first CR here.
+            if (static_cast<std::size_t>(end - begin) > limits.maxLineBytes) {
+                const char* firstCr = static_cast<const char*>(std::memchr(target, '\r', got));
+                if (static_cast<std::size_t>(firstCr - begin) > limits.maxLineBytes) tooLong(begin);
+            }
             scan(begin, lastCr);
             rest = lastCr;
             if (rest == end) {
@@ -354,11 +366,7 @@ void ReadLog(const std::filesystem::path& path, std::string_view playerId,
                 ++rest;
             }
         }
-        if (static_cast<std::size_t>(end - rest) > limits.maxLineBytes) {
-            fail(RunError(ErrorKind::FileError,
-                          "line longer than " + std::to_string(limits.maxLineBytes >> 20) + " MiB"),
-                 rest);
-        }
+        if (static_cast<std::size_t>(end - rest) > limits.maxLineBytes) tooLong(rest);
         buffer.Keep(rest, end);
     }
     // The last line, ended by the end of the file.

@@ -17,7 +17,7 @@ inline constexpr std::size_t kMaxLineBytes = std::size_t{256} << 20;
 
 struct ReadLimits {
     std::size_t blockSize = kDefaultBlockSize;
-    std::size_t maxLineBytes = kMaxLineBytes;
+    std::size_t maxLineBytes = kMaxLineBytes;  // checked for lines that span blocks
 };
 
 // Receives the taken records of a log, in file order.

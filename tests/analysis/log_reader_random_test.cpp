@@ -75,17 +75,21 @@ TEST(LogReaderRandom, MatchesLiteralReadingForAnyBlockSizeAndSearchPath) {
 }
 
 TEST(LogReaderRandom, LineLongerThanTheLimitIsAnError) {
-    testing::TempDir dir;
-    const auto file = dir.Write("ActionLog.txt", "ok\r\n\r" + std::string(5000, 'x') + "\r\n");
-    CollectingSink sink;
-    try {
-        ReadLog(file, "Alia", "[Pickup]", sink, ReadLimits{64, 4096});
-        FAIL() << "no error";
-    } catch (const RunError& error) {
-        EXPECT_EQ(error.kind(), ErrorKind::FileError);
-        EXPECT_EQ(error.line(), 3u);
+    // Lines of the limit and one byte more, ending at every place within a block.
+    for (std::size_t extra = 0; extra < 70; ++extra) {
+        testing::TempDir dir;
+        const std::string line(4000 + extra, 'x');
+        const auto file = dir.Write("ActionLog.txt", "ok\r\n\r" + line + "\r\n" + line + "y\r\n");
+        CollectingSink sink;
+        try {
+            ReadLog(file, "Alia", "[Pickup]", sink, ReadLimits{64, 4000 + extra});
+            FAIL() << "no error";
+        } catch (const RunError& error) {
+            EXPECT_EQ(error.kind(), ErrorKind::FileError);
+            EXPECT_EQ(error.line(), 4u) << extra;
+            EXPECT_EQ(error.what(), "ActionLog.txt:4: file error: line longer than " + std::to_string(4000 + extra) + " bytes");
+        }
     }
-    EXPECT_NO_THROW(ReadLog(file, "Alia", "[Pickup]", sink, ReadLimits{64, 8192}));
 }
 
 }  // namespace
