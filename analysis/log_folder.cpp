@@ -65,7 +65,8 @@ bool IsOrdinaryFile(const std::filesystem::directory_entry& entry) {
 std::vector<std::string> ListLogFiles(const std::filesystem::path& directory) {
     std::vector<std::string> names;
     std::error_code error;
-    std::filesystem::directory_iterator it(directory, error);
+    // An empty folder text means the current folder, as a path prefix would.
+    std::filesystem::directory_iterator it(directory.empty() ? std::filesystem::path(".") : directory, error);
     if (error) {
         if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory) {
             return names;
@@ -109,7 +110,7 @@ void ListItems(const clsHash& items, WindowState& window) {
 
 void ProcessLogFolder(const std::string& directory, WindowState& window, clsHash& items) {
     const std::string folder = WithTrailingSeparator(directory);
-    for (const std::string& name : ListLogFiles(Utf8ToPath(folder.empty() ? "." : folder))) {
+    for (const std::string& name : ListLogFiles(Utf8ToPath(folder))) {
         window.SetStatus("Processing " + name);
         if (!window.PassEvents()) return;
         ProcessLogFile(Utf8ToPath(folder + name), window, items);

@@ -11,7 +11,8 @@ class WindowState;
 
 // The names of the action logs in `directory`: ordinary files whose name
 // matches "ActionLog*.txt" ignoring case, sorted by their upper-cased names
-// (byte order; ties by the names themselves). A directory that does not exist
+// (byte order; ties by the names themselves). An empty path is the current
+// folder. A directory that does not exist
 // or is not a directory gives none; any other failure to list it is a
 // RunError of kind FileError.
 std::vector<std::string> ListLogFiles(const std::filesystem::path& directory);

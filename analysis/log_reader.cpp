@@ -4,7 +4,6 @@
 #include <bit>
 #include <cstring>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 

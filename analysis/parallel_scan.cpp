@@ -181,7 +181,7 @@ private:
 void ProcessLogFolderParallel(const std::string& directory, WindowState& window, clsHash& items,
                               unsigned jobs) {
     const std::string folder = WithTrailingSeparator(directory);
-    const std::vector<std::string> names = ListLogFiles(Utf8ToPath(folder.empty() ? "." : folder));
+    const std::vector<std::string> names = ListLogFiles(Utf8ToPath(folder));
     std::vector<std::filesystem::path> paths;
     for (const std::string& name : names) paths.push_back(Utf8ToPath(folder + name));
 
