@@ -13,8 +13,13 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <csetjmp>
+#include <csignal>
+#include <mutex>
 #endif
 
 namespace vantor {
@@ -36,7 +41,75 @@ detail::FileFaults faults;
 
 std::string ErrorText(int error) { return std::generic_category().message(error); }
 
+#ifndef _WIN32
+// Reading a mapped page that is no longer backed by the file raises SIGBUS.
+// While a thread reads mapped bytes through ReadMapped, a SIGBUS at an
+// address among them jumps back there; any other SIGBUS goes to the handler
+// that was installed before.
+struct MappedRead {
+    const char* begin;
+    const char* end;
+    sigjmp_buf jump;
+};
+thread_local MappedRead* currentRead = nullptr;
+struct sigaction previousBusAction {};
+
+void OnBusError(int signal, siginfo_t* info, void* context) {
+    MappedRead* const read = currentRead;
+    const char* address = static_cast<const char*>(info->si_addr);
+    if (read != nullptr && address >= read->begin && address < read->end) siglongjmp(read->jump, 1);
+    if ((previousBusAction.sa_flags & SA_SIGINFO) != 0) {
+        previousBusAction.sa_sigaction(signal, info, context);
+    } else if (previousBusAction.sa_handler != SIG_DFL && previousBusAction.sa_handler != SIG_IGN) {
+        previousBusAction.sa_handler(signal);
+    } else {
+        // Returning retries the access, which now ends the program as usual.
+        struct sigaction fallback {};
+        fallback.sa_handler = SIG_DFL;
+        sigemptyset(&fallback.sa_mask);
+        sigaction(SIGBUS, &fallback, nullptr);
+    }
+}
+
+void InstallBusErrorHandler() {
+    static std::once_flag installed;
+    std::call_once(installed, [] {
+        struct sigaction action {};
+        action.sa_sigaction = OnBusError;
+        action.sa_flags = SA_SIGINFO;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGBUS, &action, &previousBusAction);
+    });
+}
+#endif
+
 }  // namespace
+
+bool detail::ReadMapped(const char* begin, const char* end, void (*read)(void*), void* context) {
+#ifdef _WIN32
+    (void)begin;
+    (void)end;
+    read(context);
+    return true;
+#else
+    InstallBusErrorHandler();
+    MappedRead mapped{begin, end, {}};
+    MappedRead* const outer = currentRead;
+    if (sigsetjmp(mapped.jump, 1) != 0) {
+        currentRead = outer;
+        return false;
+    }
+    currentRead = &mapped;
+    try {
+        read(context);
+    } catch (...) {
+        currentRead = outer;
+        throw;
+    }
+    currentRead = outer;
+    return true;
+#endif
+}
 
 void detail::SetFileFaults(FileFaults newFaults) { faults = std::move(newFaults); }
 
@@ -80,6 +153,70 @@ std::size_t LogFile::Read(char* buffer, std::size_t size) {
     const std::size_t got = ReadSome(buffer, size);
     offset_ += got;
     return got;
+}
+
+bool LogFile::CanMap() {
+#ifdef _WIN32
+    return false;
+#else
+    return true;
+#endif
+}
+
+std::size_t LogFile::PageSize() {
+#ifdef _WIN32
+    return 4096;
+#else
+    static const auto size = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    return size;
+#endif
+}
+
+std::uint64_t LogFile::Size() const {
+#ifdef _WIN32
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle_, &size)) throw FileError("cannot read", path_, LastErrorText());
+    return static_cast<std::uint64_t>(size.QuadPart);
+#else
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) throw FileError("cannot read", path_, std::strerror(errno));
+    return static_cast<std::uint64_t>(info.st_size);
+#endif
+}
+
+LogFile::Mapping LogFile::Map(std::uint64_t offset, std::size_t size) const {
+    if (faults.read) {
+        if (const int error = faults.read(path_, offset)) throw FileError("cannot read", path_, ErrorText(error));
+    }
+#ifdef _WIN32
+    (void)offset;
+    (void)size;
+    throw FileError("cannot read", path_, "mapping is not used on Windows");
+#else
+    // MAP_POPULATE: the pages come in one call rather than a fault each.
+    void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_, static_cast<off_t>(offset));
+    if (data == MAP_FAILED) throw FileError("cannot read", path_, std::strerror(errno));
+    return Mapping(static_cast<const char*>(data), size);
+#endif
+}
+
+LogFile::Mapping::~Mapping() {
+#ifndef _WIN32
+    if (data_ != nullptr) ::munmap(const_cast<char*>(data_), size_);
+#endif
+}
+
+void LogFile::Seek(std::uint64_t offset) {
+#ifdef _WIN32
+    LARGE_INTEGER to{};
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN)) throw FileError("cannot read", path_, LastErrorText());
+#else
+    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        throw FileError("cannot read", path_, std::strerror(errno));
+    }
+#endif
+    offset_ = offset;
 }
 
 std::size_t LogFile::ReadSome(char* buffer, std::size_t size) {

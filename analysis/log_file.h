@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <type_traits>
 
 namespace vantor {
 
@@ -23,6 +24,22 @@ public:
     // (FileError naming the path) when reading fails.
     std::size_t Read(char* buffer, std::size_t size);
 
+    // Whether Map works here (not on Windows, where a mapped log could not
+    // be shortened by the game while it is read).
+    static bool CanMap();
+    // The size of a memory page; mappings start at multiples of it.
+    static std::size_t PageSize();
+    // The file's size now.
+    std::uint64_t Size() const;
+    // Maps `size` bytes from `offset`, a multiple of PageSize(), read-only.
+    // Throws RunError (FileError naming the path) when that fails.
+    class Mapping;
+    Mapping Map(std::uint64_t offset, std::size_t size) const;
+    // The next Read starts at `offset`.
+    void Seek(std::uint64_t offset);
+
+    const std::filesystem::path& path() const { return path_; }
+
 private:
     std::size_t ReadSome(char* buffer, std::size_t size);
 
@@ -35,7 +52,36 @@ private:
 #endif
 };
 
+// Bytes of a log mapped into memory; unmapped when destroyed.
+class LogFile::Mapping {
+public:
+    Mapping(const char* data, std::size_t size) : data_(data), size_(size) {}
+    ~Mapping();
+    Mapping(Mapping&& other) noexcept : data_(other.data_), size_(other.size_) { other.data_ = nullptr; }
+    Mapping(const Mapping&) = delete;
+    Mapping& operator=(const Mapping&) = delete;
+    Mapping& operator=(Mapping&&) = delete;
+
+    const char* data() const { return data_; }
+    std::size_t size() const { return size_; }
+
+private:
+    const char* data_;
+    std::size_t size_;
+};
+
+// Runs `read`, which reads mapped bytes in [begin, end). Should a page there
+// become unreadable meanwhile (the file was shortened, or the disk failed),
+// the read is stopped where it was and this returns false instead of the
+// program being killed. `read` must not change anything outside itself
+// while it reads those bytes, since it does not get to finish: copy them
+// first. Exceptions from `read` pass through.
+template <typename Read>
+bool ReadMapped(const char* begin, const char* end, Read&& read);
+
 namespace detail {
+
+bool ReadMapped(const char* begin, const char* end, void (*read)(void*), void* context);
 
 // Test seam: failures injected into opening and reading logs. Each hook
 // returns 0 to go on, or an error number that the open or the read then
@@ -47,5 +93,12 @@ struct FileFaults {
 void SetFileFaults(FileFaults faults);
 
 }  // namespace detail
+
+template <typename Read>
+bool ReadMapped(const char* begin, const char* end, Read&& read) {
+    return detail::ReadMapped(
+        begin, end, [](void* context) { (*static_cast<std::remove_reference_t<Read>*>(context))(); },
+        static_cast<void*>(&read));
+}
 
 }  // namespace vantor

@@ -162,7 +162,13 @@ private:
         const char* tab4 = delimiters.Next();
         if (tab4 == end || *tab4 != '\t') return tab4;  // fewer than six fields
         const char* entryEnd = delimiters.Next();
-        const std::string_view entry(tab4 + 1, static_cast<std::size_t>(entryEnd - tab4 - 1));
+        // The entry is copied before anything is done with it: the log's
+        // bytes may be mapped, and a mapped page can go away mid-read.
+        const auto entrySize = static_cast<std::size_t>(entryEnd - tab4 - 1);
+        // Room for 16 bytes past the end: Inspect reads whole 16-byte groups.
+        if (entry_.capacity() < entrySize + 16) entry_.reserve(entrySize + 16);
+        entry_.assign(tab4 + 1, entrySize);
+        const std::string_view entry(entry_);
         const EntryShape shape = Inspect(entry);
         if (shape.ore) return entryEnd;
         try {
@@ -182,7 +188,11 @@ private:
     };
 
     // One pass over an item entry for everything the common case needs.
+    // `entry` must have 16 readable bytes past its end.
     static EntryShape Inspect(std::string_view entry) {
+#ifdef VANTOR_SSE2
+        if (detail::ActiveSearchPath() != detail::SearchPath::Portable) return InspectSse2(entry);
+#endif
         EntryShape shape;
         const std::size_t size = entry.size();
         for (std::size_t i = 0; i < size; ++i) {
@@ -201,6 +211,40 @@ private:
         }
         return shape;
     }
+
+#ifdef VANTOR_SSE2
+    // Inspect, 16 bytes at a time: only the bytes that can matter ('(',
+    // 0x81, 'O') are looked at one by one.
+    static EntryShape InspectSse2(std::string_view entry) {
+        EntryShape shape;
+        const char* data = entry.data();
+        const std::size_t size = entry.size();
+        const __m128i open = _mm_set1_epi8('(');
+        const __m128i high = _mm_set1_epi8('\x81');
+        const __m128i letterO = _mm_set1_epi8('O');
+        for (std::size_t at = 0; at < size; at += 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+            const unsigned inside = size - at >= 16 ? 0xFFFFu : (1u << (size - at)) - 1;
+            if (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, high))) & inside) shape.unusual = true;
+            auto opens = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, open))) & inside;
+            for (; opens != 0; opens &= opens - 1) {
+                const std::size_t i = at + static_cast<std::size_t>(std::countr_zero(opens));
+                if (shape.open == std::string_view::npos) shape.open = i;
+                if (i + 2 < size && (data[i + 1] == 'R' || data[i + 1] == 'Y') && data[i + 2] == ')') {
+                    shape.unusual = true;
+                }
+            }
+            auto os = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, letterO))) & inside;
+            for (; os != 0; os &= os - 1) {
+                if (entry.compare(at + static_cast<std::size_t>(std::countr_zero(os)), 6, "Ore C.") == 0) {
+                    shape.ore = true;
+                    return shape;
+                }
+            }
+        }
+        return shape;
+    }
+#endif
 
     void Take(std::string_view entry, const EntryShape& shape) {
         std::string_view cleaned = entry;
@@ -233,6 +277,7 @@ private:
     RecordSink& sink_;
     const bool matchesNothing_;
     const detail::NeedleSearch field1_;
+    std::string entry_;
     std::string scratch_;
 };
 
@@ -311,30 +356,93 @@ void ReadLog(const std::filesystem::path& path, std::string_view playerId,
              std::string_view actionTag, RecordSink& sink, const ReadLimits& limits) {
     LogFile file(path);
     LogScanner scanner(playerId, actionTag, sink);
-    ReadBuffer buffer(std::max<std::size_t>(limits.blockSize, 1), limits.maxLineBytes);
-    std::uint64_t readOffset = 0;  // file offset of the last read's first byte
-    const char* readAt = nullptr;
-    bool skipLineFeed = false;  // the last line end was a CR at the end of the data
+    const std::size_t maxLine = limits.maxLineBytes;
 
-    const auto fail = [&](const RunError& error, const char* lineStart) {
-        const auto offset = static_cast<std::uint64_t>(static_cast<std::int64_t>(readOffset) + (lineStart - readAt));
-        throw error.At(PathToUtf8(path.filename()), LineEndsBefore(path, offset) + 1, scanner.failedItem);
+    // An error in the line starting at file offset `lineStart`.
+    const auto fail = [&](const RunError& error, std::uint64_t lineStart) {
+        throw error.At(PathToUtf8(path.filename()), LineEndsBefore(path, lineStart) + 1, scanner.failedItem);
     };
-    const auto tooLong = [&](const char* lineStart) {
-        const std::size_t limit = limits.maxLineBytes;
+    const auto tooLong = [&](std::uint64_t lineStart) {
         fail(RunError(ErrorKind::FileError,
-                      "line longer than " + (limit % (1u << 20) == 0 ? std::to_string(limit >> 20) + " MiB"
-                                                                     : std::to_string(limit) + " bytes")),
+                      "line longer than " + (maxLine % (1u << 20) == 0 ? std::to_string(maxLine >> 20) + " MiB"
+                                                                      : std::to_string(maxLine) + " bytes")),
              lineStart);
     };
-    const auto scan = [&](const char* begin, const char* end) {
+    // Scans the complete lines in [begin, end), whose bytes start at file
+    // offset `at`.
+    const auto scan = [&](const char* begin, const char* end, std::uint64_t at) {
         try {
             scanner.Scan(begin, end);
         } catch (const RunError& error) {
-            fail(error, scanner.failedLine);
+            fail(error, at + static_cast<std::uint64_t>(scanner.failedLine - begin));
         }
     };
 
+    std::uint64_t lineStart = 0;  // file offset of the first line not yet scanned
+    bool skipLineFeed = false;    // the last line end was a CR at the end of the data
+
+    if (limits.mapSize > 0 && LogFile::CanMap()) {
+        // The log as it is now, a mapping at a time; what the game appends
+        // meanwhile is read below.
+        const std::uint64_t size = file.Size();
+        const std::size_t page = LogFile::PageSize();
+        // Whole pages, and no more than the line limit, so that a line over
+        // the limit always spans mappings and is seen.
+        const std::size_t window = std::max(page, std::min((limits.mapSize + page - 1) / page, maxLine / page) * page);
+        std::size_t length = window;
+        while (size > limits.blockSize && lineStart < size) {
+            const std::uint64_t mapStart = lineStart / page * page;
+            length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size - mapStart));
+            const LogFile::Mapping mapping = file.Map(mapStart, length);
+            const char* const base = mapping.data();
+            const char* const end = base + length;
+            const auto offsetOf = [&](const char* p) { return mapStart + static_cast<std::uint64_t>(p - base); };
+            bool unfinished = false;  // the mapping ends inside a line
+            const bool read = ReadMapped(base, end, [&] {
+                const char* begin = base + (lineStart - mapStart);
+                if (skipLineFeed) {
+                    if (*begin == '\n') ++begin;
+                    skipLineFeed = false;
+                }
+                const auto unscanned = static_cast<std::size_t>(end - begin);
+                const std::size_t lastCr = std::string_view(begin, unscanned).rfind('\r');
+                if (lastCr == std::string_view::npos) {
+                    unfinished = true;
+                    if (unscanned > maxLine) tooLong(offsetOf(begin));
+                    lineStart = offsetOf(begin);
+                    return;
+                }
+                // The line that started in an earlier mapping may be too long.
+                if (unscanned > maxLine) {
+                    const auto firstCr = static_cast<const char*>(std::memchr(begin, '\r', unscanned));
+                    if (static_cast<std::size_t>(firstCr - begin) > maxLine) tooLong(offsetOf(begin));
+                }
+                const char* rest = begin + lastCr + 1;
+                scan(begin, rest, offsetOf(begin));
+                if (rest == end) {
+                    skipLineFeed = true;
+                } else if (*rest == '\n') {
+                    ++rest;
+                }
+                lineStart = offsetOf(rest);
+            });
+            if (!read) {
+                throw RunError(ErrorKind::FileError, "cannot read '" + PathToUtf8(path) +
+                                                         "': the file was shortened or failed while it was read");
+            }
+            if (unfinished && mapStart + length == size) break;  // the last line: read below
+            // A line longer than the mapping gets a larger one.
+            length = unfinished ? length * 2 : window;
+        }
+        file.Seek(lineStart);
+    }
+
+    ReadBuffer buffer(std::max<std::size_t>(limits.blockSize, 1), maxLine);
+    std::uint64_t readOffset = lineStart;  // file offset of the last read's first byte
+    const char* readAt = nullptr;
+    const auto offsetOf = [&](const char* p) {
+        return static_cast<std::uint64_t>(static_cast<std::int64_t>(readOffset) + (p - readAt));
+    };
     for (std::size_t got = 0;; readOffset += got) {
         std::size_t size = 0;
         char* target = buffer.PrepareRead(size);
@@ -353,11 +461,11 @@ void ReadLog(const std::filesystem::path& path, std::string_view playerId,
         const char* rest = begin;
         if (lastCr > target) {
             // The unfinished line kept from before ends at the first CR here.
-            if (static_cast<std::size_t>(end - begin) > limits.maxLineBytes) {
+            if (static_cast<std::size_t>(end - begin) > maxLine) {
                 const char* firstCr = static_cast<const char*>(std::memchr(target, '\r', got));
-                if (static_cast<std::size_t>(firstCr - begin) > limits.maxLineBytes) tooLong(begin);
+                if (static_cast<std::size_t>(firstCr - begin) > maxLine) tooLong(offsetOf(begin));
             }
-            scan(begin, lastCr);
+            scan(begin, lastCr, offsetOf(begin));
             rest = lastCr;
             if (rest == end) {
                 skipLineFeed = true;
@@ -365,12 +473,12 @@ void ReadLog(const std::filesystem::path& path, std::string_view playerId,
                 ++rest;
             }
         }
-        if (static_cast<std::size_t>(end - rest) > limits.maxLineBytes) tooLong(rest);
+        if (static_cast<std::size_t>(end - rest) > maxLine) tooLong(offsetOf(rest));
         buffer.Keep(rest, end);
     }
     // The last line, ended by the end of the file.
     readAt = buffer.tailEnd();
-    if (buffer.tailBegin() != readAt) scan(buffer.tailBegin(), readAt);
+    if (buffer.tailBegin() != readAt) scan(buffer.tailBegin(), readAt, offsetOf(buffer.tailBegin()));
 }
 
 void StoreSink::Take(std::string_view name, std::int32_t quantity) { items_.AddToValue(name, quantity); }

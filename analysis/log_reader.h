@@ -12,12 +12,18 @@ class WindowState;
 
 // Bytes read from a log per read call.
 inline constexpr std::size_t kDefaultBlockSize = 256 * 1024;
+// Bytes of a log mapped into memory at a time, where logs are mapped.
+inline constexpr std::size_t kDefaultMapSize = 4 << 20;
 // A longer line is an error rather than a reason to hold it all in memory.
 inline constexpr std::size_t kMaxLineBytes = std::size_t{256} << 20;
 
 struct ReadLimits {
     std::size_t blockSize = kDefaultBlockSize;
-    std::size_t maxLineBytes = kMaxLineBytes;  // checked for lines that span blocks
+    std::size_t maxLineBytes = kMaxLineBytes;  // checked for lines that span blocks or mappings
+    // A log larger than one block is mapped into memory, this many bytes
+    // (rounded up to whole pages) at a time, where the system allows it;
+    // 0 always reads.
+    std::size_t mapSize = kDefaultMapSize;
 };
 
 // Receives the taken records of a log, in file order.

@@ -17,8 +17,8 @@ namespace vantor::detail {
 // the portable code.
 enum class SearchPath { Portable, Sse2, Avx2 };
 
-std::atomic<SearchPath>& SearchPathSetting();
-inline SearchPath ActiveSearchPath() { return SearchPathSetting().load(std::memory_order_relaxed); }
+extern std::atomic<SearchPath> activeSearchPath;  // chosen when the program starts
+inline SearchPath ActiveSearchPath() { return activeSearchPath.load(std::memory_order_relaxed); }
 void SetSearchPath(SearchPath path);  // for tests and benchmarks
 const char* SearchPathName(SearchPath path);
 

@@ -28,21 +28,57 @@ std::uint32_t Load(const char* p, std::size_t n) noexcept {
 
 }  // namespace
 
+namespace {
+
+// The high and low halves of a 64 x 64-bit product, folded.
+std::uint64_t MultiplyFold(std::uint64_t a, std::uint64_t b) noexcept {
+#ifdef __SIZEOF_INT128__
+    __extension__ using Wide = unsigned __int128;
+    const Wide product = static_cast<Wide>(a) * b;
+    return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+#else
+    return Mix(a * 0xD6E8FEB86659FD93ULL ^ Mix(b));
+#endif
+}
+
+}  // namespace
+
 std::uint64_t HashBytes(std::string_view bytes) noexcept {
-    const char* p = bytes.data();
-    std::size_t n = bytes.size();
-    std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ n;
-    for (; n >= 8; p += 8, n -= 8) {
+    // Item names are mostly 8 to 40 bytes: two overlapping words cover up to
+    // 16 bytes, longer names take 16 bytes a round.
+    constexpr std::uint64_t kOdd1 = 0xA0761D6478BD642FULL;
+    constexpr std::uint64_t kOdd2 = 0xE7037ED1A0B428DBULL;
+    const auto load64 = [](const char* p) {
         std::uint64_t word;
         std::memcpy(&word, p, 8);
-        h = Mix(h ^ word) * 0x9E3779B97F4A7C15ULL;
+        return word;
+    };
+    const auto load32 = [](const char* p) {
+        std::uint32_t word;
+        std::memcpy(&word, p, 4);
+        return std::uint64_t{word};
+    };
+    const char* p = bytes.data();
+    const std::size_t size = bytes.size();
+    std::uint64_t seed = kOdd2 ^ size;
+    std::uint64_t a = 0;
+    std::uint64_t b = 0;
+    if (size > 16) {
+        std::size_t left = size;
+        for (; left > 16; p += 16, left -= 16) seed = MultiplyFold(load64(p) ^ kOdd1, load64(p + 8) ^ seed);
+        a = load64(p + left - 16);  // the last 16 bytes, some hashed already
+        b = load64(p + left - 8);
+    } else if (size >= 8) {
+        a = load64(p);
+        b = load64(p + size - 8);
+    } else if (size >= 4) {
+        a = load32(p);
+        b = load32(p + size - 4);
+    } else if (size > 0) {
+        const auto byte = [&](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(p[i])}; };
+        a = (byte(0) << 16) | (byte(size / 2) << 8) | byte(size - 1);
     }
-    if (n > 0) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, p, n);
-        h = Mix(h ^ word ^ (std::uint64_t{n} << 56)) * 0x9E3779B97F4A7C15ULL;
-    }
-    return Mix(h);
+    return MultiplyFold(a ^ kOdd1, b ^ seed) ^ seed;
 }
 
 LocateIndex::LocateIndex() { Clear(); }
@@ -82,9 +118,12 @@ LocateIndex::Known* LocateIndex::FindKnown(std::string_view key, std::uint64_t h
     const std::size_t mask = known_.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         Known& entry = known_[i];
-        if (!entry.used) return nullptr;
+        if (entry.keyOffset == kNone) return nullptr;
         if (entry.hash == hash && entry.keyLength == key.size() &&
-            std::memcmp(knownKeys_.data() + entry.keyOffset, key.data(), key.size()) == 0) {
+            std::memcmp(entry.head, key.data(), std::min(key.size(), kHeadBytes)) == 0 &&
+            (key.size() <= kHeadBytes ||
+             std::memcmp(knownKeys_.data() + entry.keyOffset + kHeadBytes, key.data() + kHeadBytes,
+                         key.size() - kHeadBytes) == 0)) {
             return &entry;
         }
     }
@@ -92,23 +131,28 @@ LocateIndex::Known* LocateIndex::FindKnown(std::string_view key, std::uint64_t h
 
 void LocateIndex::AddKnown(std::string_view key, std::uint64_t hash, std::size_t position,
                            std::size_t checked) {
-    if (knownKeys_.size() + key.size() > UINT32_MAX) return;  // not remembered; still correct
+    if (knownKeys_.size() + key.size() >= kNone) return;  // not remembered; still correct
     if (2 * (knownCount_ + 1) > known_.size()) {
         std::vector<Known> old(known_.size() * 2);
         old.swap(known_);
         const std::size_t mask = known_.size() - 1;
         for (const Known& entry : old) {
-            if (!entry.used) continue;
+            if (entry.keyOffset == kNone) continue;
             std::size_t i = entry.hash & mask;
-            while (known_[i].used) i = (i + 1) & mask;
+            while (known_[i].keyOffset != kNone) i = (i + 1) & mask;
             known_[i] = entry;
         }
     }
     const std::size_t mask = known_.size() - 1;
     std::size_t i = hash & mask;
-    while (known_[i].used) i = (i + 1) & mask;
-    known_[i] = Known{hash, static_cast<std::uint32_t>(knownKeys_.size()),
-                      static_cast<std::uint32_t>(key.size()), position, checked, true};
+    while (known_[i].keyOffset != kNone) i = (i + 1) & mask;
+    Known& entry = known_[i];
+    entry.hash = hash;
+    entry.position = position;
+    entry.checked = checked;
+    entry.keyOffset = static_cast<std::uint32_t>(knownKeys_.size());
+    entry.keyLength = static_cast<std::uint32_t>(key.size());
+    key.copy(entry.head, kHeadBytes);
     knownKeys_.append(key);
     ++knownCount_;
 }

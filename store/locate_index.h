@@ -40,13 +40,16 @@ public:
 private:
     static constexpr std::uint32_t kNone = UINT32_MAX;
 
-    struct Known {
+    // One cache line: a lookup of a known key of up to kHeadBytes bytes
+    // reads nothing else.
+    static constexpr std::size_t kHeadBytes = 32;
+    struct alignas(64) Known {
         std::uint64_t hash = 0;
-        std::uint32_t keyOffset = 0;  // in knownKeys_
-        std::uint32_t keyLength = 0;
         std::size_t position = 0;     // npos: not found in text[0, checked)
         std::size_t checked = 0;
-        bool used = false;
+        std::uint32_t keyOffset = kNone;  // in knownKeys_; kNone: an empty entry
+        std::uint32_t keyLength = 0;
+        char head[kHeadBytes] = {};   // the key's first bytes
     };
     struct GramChain {
         std::uint32_t first = kNone;

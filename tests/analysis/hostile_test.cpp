@@ -4,8 +4,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <thread>
 
@@ -122,6 +125,51 @@ TEST(Hostile, LogGrowingWhileReadGivesWhatWasThere) {
         EXPECT_EQ(items.GetValue("Widget") % 3, 0);  // whole records only
     }
     writer.join();
+}
+
+TEST(Hostile, LogShortenedWhileMappedIsAFileError) {
+    TempDir dir;
+    std::string big;
+    for (int i = 0; i < 5000; ++i) big += kRecord;
+    const fs::path log = dir.Write("ActionLog1.txt", big);
+    // Cuts the log to nothing at its first record: the rest of the mapped
+    // bytes are gone.
+    struct Shortening : RecordSink {
+        fs::path log;
+        int taken = 0;
+        void Take(std::string_view, std::int32_t) override {
+            if (taken++ == 0) fs::resize_file(log, 0);
+        }
+    } sink;
+    sink.log = log;
+    try {
+        ReadLog(log, "Alia", "[Pickup]", sink, ReadLimits{1, kMaxLineBytes, 4096});
+        FAIL() << "no error";
+    } catch (const RunError& error) {
+        EXPECT_EQ(error.kind(), ErrorKind::FileError);
+        EXPECT_EQ(std::string(error.what()), "file error: cannot read '" + log.string() +
+                                                 "': the file was shortened or failed while it was read");
+    }
+    EXPECT_EQ(sink.taken, 1);
+}
+
+TEST(HostileDeathTest, OtherBusErrorsStillEndTheProgram) {
+    TempDir dir;
+    const fs::path log = dir.Write("ActionLog1.txt", std::string(3 * 4096, 'x'));
+    EXPECT_EXIT(
+        {
+            struct : RecordSink {
+                void Take(std::string_view, std::int32_t) override {}
+            } sink;
+            // A mapped read first, so that the program's handler is in place.
+            ReadLog(log, "Alia", "[Pickup]", sink, ReadLimits{1, kMaxLineBytes, 4096});
+            LogFile file(log);
+            const LogFile::Mapping mapping = file.Map(0, 3 * 4096);
+            fs::resize_file(log, 0);
+            std::printf("%d", mapping.data()[4096]);
+        },
+        // Killed by the signal, or by a sanitizer's handler that was there first.
+        [](int status) { return status != 0 && !(WIFSIGNALED(status) && WTERMSIG(status) != SIGBUS); }, "BUS|^$");
 }
 
 TEST(Hostile, LogsAreOpenedReadOnlyAndLeftUnchanged) {

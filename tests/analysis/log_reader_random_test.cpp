@@ -20,11 +20,11 @@ public:
     std::vector<std::pair<std::string, std::int32_t>> records;
 };
 
-ReferenceResult Read(const std::filesystem::path& file, const std::string& player, std::size_t block) {
+ReferenceResult Read(const std::filesystem::path& file, const std::string& player, const ReadLimits& limits) {
     CollectingSink sink;
     ReferenceResult result;
     try {
-        ReadLog(file, player, "[Pickup]", sink, ReadLimits{block, kMaxLineBytes});
+        ReadLog(file, player, "[Pickup]", sink, limits);
     } catch (const RunError& error) {
         result.error = error.kind();
         result.errorLine = error.line();
@@ -35,8 +35,9 @@ ReferenceResult Read(const std::filesystem::path& file, const std::string& playe
 }
 
 // Random logs built from pieces that put line ends, tabs and the player ID
-// everywhere a block boundary could cut them, read with every search path
-// and many block sizes, against the literal reading.
+// everywhere a block or mapping boundary could cut them, read with every
+// search path, many block sizes and mappings of one and two pages, against
+// the literal reading.
 TEST(LogReaderRandom, MatchesLiteralReadingForAnyBlockSizeAndSearchPath) {
     const std::vector<std::string> players = {"Alia", "Al", "", "li", "A\nlia"};
     const std::vector<std::string> pieces = {
@@ -53,7 +54,9 @@ TEST(LogReaderRandom, MatchesLiteralReadingForAnyBlockSizeAndSearchPath) {
     int taken = 0;
     for (int round = 0; round < 2000; ++round) {
         std::string log;
-        const int length = std::uniform_int_distribution<int>(0, 120)(rng);
+        // Every fourth log spans several pages.
+        const int length = round % 4 == 0 ? std::uniform_int_distribution<int>(200, 1500)(rng)
+                                          : std::uniform_int_distribution<int>(0, 120)(rng);
         for (int i = 0; i < length; ++i) log += pieces[rng() % pieces.size()];
         const std::string& player = players[rng() % players.size()];
         const auto file = dir.Write("ActionLog.txt", log);
@@ -64,8 +67,12 @@ TEST(LogReaderRandom, MatchesLiteralReadingForAnyBlockSizeAndSearchPath) {
             detail::SetSearchPath(path);
             for (const std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7},
                                             std::size_t{1 + rng() % 64}, kDefaultBlockSize}) {
-                ASSERT_EQ(Read(file, player, block), expected)
+                ASSERT_EQ(Read(file, player, ReadLimits{block, kMaxLineBytes, 0}), expected)
                     << "round " << round << ", " << detail::SearchPathName(path) << ", block " << block;
+            }
+            for (const std::size_t mapSize : {std::size_t{4096}, std::size_t{8192}}) {
+                ASSERT_EQ(Read(file, player, ReadLimits{1, kMaxLineBytes, mapSize}), expected)
+                    << "round " << round << ", " << detail::SearchPathName(path) << ", map size " << mapSize;
             }
         }
     }
@@ -75,19 +82,23 @@ TEST(LogReaderRandom, MatchesLiteralReadingForAnyBlockSizeAndSearchPath) {
 }
 
 TEST(LogReaderRandom, LineLongerThanTheLimitIsAnError) {
-    // Lines of the limit and one byte more, ending at every place within a block.
-    for (std::size_t extra = 0; extra < 70; ++extra) {
-        testing::TempDir dir;
-        const std::string line(4000 + extra, 'x');
-        const auto file = dir.Write("ActionLog.txt", "ok\r\n\r" + line + "\r\n" + line + "y\r\n");
-        CollectingSink sink;
-        try {
-            ReadLog(file, "Alia", "[Pickup]", sink, ReadLimits{64, 4000 + extra});
-            FAIL() << "no error";
-        } catch (const RunError& error) {
-            EXPECT_EQ(error.kind(), ErrorKind::FileError);
-            EXPECT_EQ(error.line(), 4u) << extra;
-            EXPECT_EQ(error.what(), "ActionLog.txt:4: file error: line longer than " + std::to_string(4000 + extra) + " bytes");
+    // Lines of the limit and one byte more, ending at every place within a
+    // block, read and mapped.
+    for (const std::size_t mapSize : {std::size_t{0}, std::size_t{4096}, std::size_t{1} << 20}) {
+        for (std::size_t extra = 0; extra < 70; ++extra) {
+            testing::TempDir dir;
+            const std::size_t limit = 5000 + extra;
+            const std::string line(limit, 'x');
+            const auto file = dir.Write("ActionLog.txt", "ok\r\n\r" + line + "\r\n" + line + "y\r\n");
+            CollectingSink sink;
+            try {
+                ReadLog(file, "Alia", "[Pickup]", sink, ReadLimits{64, limit, mapSize});
+                FAIL() << "no error; map size " << mapSize;
+            } catch (const RunError& error) {
+                EXPECT_EQ(error.line(), 4u) << extra << ", map size " << mapSize;
+                EXPECT_EQ(error.what(),
+                          "ActionLog.txt:4: file error: line longer than " + std::to_string(limit) + " bytes");
+            }
         }
     }
 }
