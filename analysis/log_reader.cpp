@@ -162,14 +162,13 @@ private:
         const char* tab4 = delimiters.Next();
         if (tab4 == end || *tab4 != '\t') return tab4;  // fewer than six fields
         const char* entryEnd = delimiters.Next();
-        // The entry is copied before anything is done with it: the log's
-        // bytes may be mapped, and a mapped page can go away mid-read.
-        const auto entrySize = static_cast<std::size_t>(entryEnd - tab4 - 1);
-        // Room for 16 bytes past the end: Inspect reads whole 16-byte groups.
-        if (entry_.capacity() < entrySize + 16) entry_.reserve(entrySize + 16);
-        entry_.assign(tab4 + 1, entrySize);
+        const std::string_view raw(tab4 + 1, static_cast<std::size_t>(entryEnd - tab4 - 1));
+        const EntryShape shape = Inspect(raw, end);
+        if (shape.ore) return entryEnd;
+        // The entry is copied before it is taken: the log's bytes may be
+        // mapped, and a mapped page can go away mid-read.
+        entry_.assign(raw);
         const std::string_view entry(entry_);
-        const EntryShape shape = Inspect(entry);
         if (shape.ore) return entryEnd;
         try {
             Take(entry, shape);
@@ -187,21 +186,53 @@ private:
         std::size_t open = std::string_view::npos;  // the first '('
     };
 
-    // One pass over an item entry for everything the common case needs.
-    // `entry` must have 16 readable bytes past its end.
-    static EntryShape Inspect(std::string_view entry) {
-#ifdef VANTOR_SSE2
-        if (detail::ActiveSearchPath() != detail::SearchPath::Portable) return InspectSse2(entry);
-#endif
+    // One pass over an item entry for everything the common case needs;
+    // bytes up to `readable` may be read.
+    static EntryShape Inspect(std::string_view entry, const char* readable) {
         EntryShape shape;
-        const std::size_t size = entry.size();
-        for (std::size_t i = 0; i < size; ++i) {
+        std::size_t at = 0;
+#ifdef VANTOR_SSE2
+        if (detail::ActiveSearchPath() != detail::SearchPath::Portable) {
+            // 16 positions at a time, each compared with the bytes it starts:
+            // "(R)", "(Y)" and 0x81 make the entry unusual; "Or" with '.'
+            // four bytes on is looked at more closely, since "Ore C." is rare.
+            const char* data = entry.data();
+            const std::size_t size = entry.size();
+            const auto load = [](const char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+            const auto is = [](__m128i x, char c) { return _mm_cmpeq_epi8(x, _mm_set1_epi8(c)); };
+            const auto bits = [](__m128i x) { return static_cast<unsigned>(_mm_movemask_epi8(x)); };
+            for (; at < size && readable - (data + at) >= 16 + 5; at += 16) {
+                const __m128i x0 = load(data + at);
+                const __m128i x1 = load(data + at + 1);
+                const __m128i x2 = load(data + at + 2);
+                const __m128i x5 = load(data + at + 5);
+                const unsigned inside = size - at >= 16 ? 0xFFFFu : (1u << (size - at)) - 1;
+                // Positions i with i + 2 < size, where "(R)" fits.
+                const unsigned fits3 = size - at >= 18 ? 0xFFFFu : size - at > 2 ? (1u << (size - at - 2)) - 1 : 0;
+                const __m128i open = is(x0, '(');
+                const __m128i marked = _mm_and_si128(_mm_and_si128(open, is(x2, ')')),
+                                                     _mm_or_si128(is(x1, 'R'), is(x1, 'Y')));
+                shape.unusual |= ((bits(is(x0, '\x81')) & inside) | (bits(marked) & fits3)) != 0;
+                const unsigned opens = bits(open) & inside;
+                if (shape.open == std::string_view::npos && opens != 0) {
+                    shape.open = at + static_cast<std::size_t>(std::countr_zero(opens));
+                }
+                auto ores = bits(_mm_and_si128(_mm_and_si128(is(x0, 'O'), is(x1, 'r')), is(x5, '.'))) & inside;
+                for (; ores != 0; ores &= ores - 1) {
+                    if (entry.compare(at + static_cast<std::size_t>(std::countr_zero(ores)), 6, "Ore C.") == 0) {
+                        shape.ore = true;
+                        return shape;
+                    }
+                }
+            }
+        }
+#else
+        (void)readable;
+#endif
+        for (std::size_t i = at; i < entry.size(); ++i) {
             const char c = entry[i];
             if (c == '(') {
-                if (shape.open == std::string_view::npos) shape.open = i;
-                if (i + 2 < size && (entry[i + 1] == 'R' || entry[i + 1] == 'Y') && entry[i + 2] == ')') {
-                    shape.unusual = true;
-                }
+                Bracket(entry, i, shape);
             } else if (c == '\x81') {
                 shape.unusual = true;
             } else if (c == 'O' && entry.compare(i, 6, "Ore C.") == 0) {
@@ -212,39 +243,13 @@ private:
         return shape;
     }
 
-#ifdef VANTOR_SSE2
-    // Inspect, 16 bytes at a time: only the bytes that can matter ('(',
-    // 0x81, 'O') are looked at one by one.
-    static EntryShape InspectSse2(std::string_view entry) {
-        EntryShape shape;
-        const char* data = entry.data();
-        const std::size_t size = entry.size();
-        const __m128i open = _mm_set1_epi8('(');
-        const __m128i high = _mm_set1_epi8('\x81');
-        const __m128i letterO = _mm_set1_epi8('O');
-        for (std::size_t at = 0; at < size; at += 16) {
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-            const unsigned inside = size - at >= 16 ? 0xFFFFu : (1u << (size - at)) - 1;
-            if (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, high))) & inside) shape.unusual = true;
-            auto opens = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, open))) & inside;
-            for (; opens != 0; opens &= opens - 1) {
-                const std::size_t i = at + static_cast<std::size_t>(std::countr_zero(opens));
-                if (shape.open == std::string_view::npos) shape.open = i;
-                if (i + 2 < size && (data[i + 1] == 'R' || data[i + 1] == 'Y') && data[i + 2] == ')') {
-                    shape.unusual = true;
-                }
-            }
-            auto os = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, letterO))) & inside;
-            for (; os != 0; os &= os - 1) {
-                if (entry.compare(at + static_cast<std::size_t>(std::countr_zero(os)), 6, "Ore C.") == 0) {
-                    shape.ore = true;
-                    return shape;
-                }
-            }
+    // The '(' at i: the first one, or "(R)" or "(Y)".
+    static void Bracket(std::string_view entry, std::size_t i, EntryShape& shape) {
+        if (shape.open == std::string_view::npos) shape.open = i;
+        if (i + 2 < entry.size() && (entry[i + 1] == 'R' || entry[i + 1] == 'Y') && entry[i + 2] == ')') {
+            shape.unusual = true;
         }
-        return shape;
     }
-#endif
 
     void Take(std::string_view entry, const EntryShape& shape) {
         std::string_view cleaned = entry;

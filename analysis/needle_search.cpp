@@ -56,7 +56,6 @@ const char* FindPortable(const char* begin, const char* last, const Probe& probe
 // Bytes ahead of the search that are asked into the cache: the processor's
 // own prefetching stops at page ends, and a mapped log's pages are scattered.
 
-#define VANTOR_HINT _MM_HINT_T0
 constexpr std::ptrdiff_t kPrefetchDistance = 4096;
 
 const char* FindSse2(const char* begin, const char* last, const Probe& probe) {
@@ -64,7 +63,7 @@ const char* FindSse2(const char* begin, const char* last, const Probe& probe) {
     const __m128i b = _mm_set1_epi8(probe.needle[probe.b]);
     const char* p = begin;
     for (; last - p >= 15; p += 16) {
-        if ((reinterpret_cast<std::uintptr_t>(p) & 63) < 16) _mm_prefetch(p + kPrefetchDistance, VANTOR_HINT);
+        if ((reinterpret_cast<std::uintptr_t>(p) & 63) < 16) _mm_prefetch(p + kPrefetchDistance, _MM_HINT_T0);
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + probe.a));
         const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + probe.b));
         auto mask = static_cast<unsigned>(
@@ -93,7 +92,7 @@ __attribute__((target("avx2"))) const char* FindAvx2(const char* begin, const ch
     const char* p = begin;
     // 64 positions a round; most rounds hold no candidate at all.
     for (; last - p >= 63; p += 64) {
-        _mm_prefetch(p + kPrefetchDistance, VANTOR_HINT);
+        _mm_prefetch(p + kPrefetchDistance, _MM_HINT_T0);
         const std::uint64_t mask = VANTOR_MATCHES(p) | (std::uint64_t{VANTOR_MATCHES(p + 32)} << 32);
         for (std::uint64_t m = mask; m != 0; m &= m - 1) {
             const char* candidate = p + __builtin_ctzll(m);

@@ -13,7 +13,12 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 std::int32_t ToInt32(std::string_view text) {
-    // Most quantities are a few plain digits.
+    // Most quantities are one or two plain digits.
+    if (text.size() - 1 < 2) {
+        const unsigned first = static_cast<unsigned char>(text.front()) - '0';
+        const unsigned last = static_cast<unsigned char>(text.back()) - '0';
+        if (first <= 9 && last <= 9) return static_cast<std::int32_t>(text.size() == 1 ? first : first * 10 + last);
+    }
     if (!text.empty() && text.size() <= 9) {
         std::int32_t value = 0;
         std::size_t i = 0;
