@@ -79,20 +79,17 @@ public:
     void Scan(const char* begin, const char* end) {
         if (matchesNothing_) return;
         const char* floor = begin;  // no line start between it and the next hit is unknown
-        const char* from = begin;
-        while (const char* hit = field1_.Find(from, end)) {
+        field1_.ForEach(begin, end, [&](const char* hit) {
             // Field 1 follows the line's first tab: between the line start
             // and the hit there must be no tab.
             const char* lineStart = floor;
-            const bool isField1 = StartOfLine(floor, hit, lineStart);
-            from = hit + field1_.size();
-            if (isField1) {
-                from = Record(lineStart, from, end);
-                floor = lineStart;
-            } else {
+            if (!StartOfLine(floor, hit, lineStart)) {
                 floor = hit;  // a tab: the scan back from a later hit in this line stops there
+                return hit + field1_.size();
             }
-        }
+            floor = lineStart;
+            return Record(lineStart, hit + field1_.size(), end);
+        });
     }
 
     const char* failedLine = nullptr;
@@ -158,7 +155,7 @@ private:
         if (tab2 == end || *tab2 != '\t') return tab2;
         const char* tab3 = delimiters.Next();
         if (tab3 == end || *tab3 != '\t') return tab3;
-        if (std::string_view(tab2 + 1, static_cast<std::size_t>(tab3 - tab2 - 1)) != actionTag_) return tab3;
+        if (!IsActionTag(tab2 + 1, static_cast<std::size_t>(tab3 - tab2 - 1))) return tab3;
         const char* tab4 = delimiters.Next();
         if (tab4 == end || *tab4 != '\t') return tab4;  // fewer than six fields
         const char* entryEnd = delimiters.Next();
@@ -167,8 +164,9 @@ private:
         if (shape.ore) return entryEnd;
         // The entry is copied before it is taken: the log's bytes may be
         // mapped, and a mapped page can go away mid-read.
-        entry_.assign(raw);
-        const std::string_view entry(entry_);
+        if (entry_.size() < raw.size()) entry_.resize(raw.size());
+        std::memcpy(entry_.data(), raw.data(), raw.size());
+        const std::string_view entry(entry_.data(), raw.size());
         if (shape.ore) return entryEnd;
         try {
             Take(entry, shape);
@@ -178,6 +176,24 @@ private:
             throw;
         }
         return entryEnd;
+    }
+
+    // Whether the `size` bytes at p are the action tag. Tags are a few
+    // bytes, and this runs for every record of the player.
+    bool IsActionTag(const char* p, std::size_t size) const {
+        if (size != actionTag_.size()) return false;
+        const char* tag = actionTag_.data();
+        if (size >= 4 && size <= 16) {
+            // Two or four words that together cover the tag, overlapping.
+            const auto word = [](const char* q, std::size_t n) {
+                std::uint64_t value = 0;
+                std::memcpy(&value, q, n);
+                return value;
+            };
+            const std::size_t w = size >= 8 ? 8 : 4;
+            return word(p, w) == word(tag, w) && word(p + size - w, w) == word(tag + size - w, w);
+        }
+        return std::memcmp(p, tag, size) == 0;
     }
 
     struct EntryShape {

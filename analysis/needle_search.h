@@ -5,9 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include <algorithm>
+#include <cstring>
+
 #if defined(__x86_64__) || defined(_M_X64)
-#include <emmintrin.h>
+#include <immintrin.h>
 #define VANTOR_SSE2 1
+#if defined(__GNUC__) || defined(__clang__)
+#define VANTOR_AVX2 1
+#endif
 #endif
 
 namespace vantor::detail {
@@ -30,6 +36,12 @@ public:
 
     // The first occurrence in [begin, end), or nullptr.
     const char* Find(const char* begin, const char* end) const;
+
+    // Calls onHit(p) for the occurrences p in [begin, end), in order. onHit
+    // returns where the search goes on, past p; at or past `end` it stops.
+    // The needle must not be empty.
+    template <typename OnHit>
+    void ForEach(const char* begin, const char* end, OnHit&& onHit) const;
 
     std::size_t size() const { return needle_.size(); }
 
@@ -65,6 +77,129 @@ inline std::uint64_t TabsAndCrs(const char* p, std::size_t count = 64) {
         if (p[i] == '\t' || p[i] == '\r') mask |= std::uint64_t{1} << i;
     }
     return mask;
+}
+
+}  // namespace vantor::detail
+
+namespace vantor::detail {
+
+// The search loops behind NeedleSearch, one per search path. Each calls
+// onHit for an occurrence where it finds it, so that a caller's work on a
+// hit runs inside the loop; candidates before where onHit says to go on are
+// skipped.
+struct NeedleProbe {
+    const char* needle;
+    std::size_t size;
+    std::size_t a;  // the two bytes tested first
+    std::size_t b;
+
+    bool Equal(const char* p) const {
+        for (std::size_t i = 0; i < size; ++i) {
+            if (p[i] != needle[i]) return false;
+        }
+        return true;
+    }
+    bool Matches(const char* p) const { return p[a] == needle[a] && p[b] == needle[b] && Equal(p); }
+};
+
+// Occurrences from p to `last` (the last possible start), one at a time.
+template <typename OnHit>
+void ForEachOneByOne(const char* p, const char* last, const NeedleProbe& probe, OnHit& onHit) {
+    while (p <= last) {
+        if (probe.Matches(p)) {
+            p = onHit(p);
+        } else {
+            ++p;
+        }
+    }
+}
+
+// memchr on the first probe byte, then the full compare.
+template <typename OnHit>
+void ForEachPortable(const char* p, const char* last, const NeedleProbe& probe, OnHit& onHit) {
+    while (p <= last) {
+        const void* found = std::memchr(p + probe.a, probe.needle[probe.a], static_cast<std::size_t>(last - p) + 1);
+        if (found == nullptr) return;
+        p = static_cast<const char*>(found) - probe.a;
+        if (probe.Equal(p)) {
+            p = onHit(p);
+        } else {
+            ++p;
+        }
+    }
+}
+
+#ifdef VANTOR_SSE2
+// Bytes ahead of the search that are asked into the cache: the processor's
+// own prefetching stops at page ends, and a mapped log's pages are scattered.
+inline constexpr std::ptrdiff_t kPrefetchDistance = 4096;
+
+template <typename OnHit>
+void ForEachSse2(const char* p, const char* last, const NeedleProbe& probe, OnHit& onHit) {
+    const __m128i a = _mm_set1_epi8(probe.needle[probe.a]);
+    const __m128i b = _mm_set1_epi8(probe.needle[probe.b]);
+    const char* from = p;  // candidates before it are skipped
+    while (last - p >= 15) {
+        if ((reinterpret_cast<std::uintptr_t>(p) & 63) < 16) _mm_prefetch(p + kPrefetchDistance, _MM_HINT_T0);
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + probe.a));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + probe.b));
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, a), _mm_cmpeq_epi8(y, b))));
+        for (; mask != 0; mask &= mask - 1) {
+            const char* candidate = p + __builtin_ctz(mask);
+            if (candidate < from || !probe.Equal(candidate)) continue;
+            from = onHit(candidate);
+            if (from - p >= 16) break;
+        }
+        p = std::max(p + 16, from);
+    }
+    ForEachOneByOne(std::max(p, from), last, probe, onHit);
+}
+#endif
+
+#ifdef VANTOR_AVX2
+template <typename OnHit>
+__attribute__((target("avx2"))) void ForEachAvx2(const char* p, const char* last, const NeedleProbe& probe,
+                                                 OnHit& onHit) {
+    const __m256i a = _mm256_set1_epi8(probe.needle[probe.a]);
+    const __m256i b = _mm256_set1_epi8(probe.needle[probe.b]);
+    // Positions at `at` (32 of them) where both probe bytes match. (A macro:
+    // a lambda would not be compiled for AVX2.)
+#define VANTOR_MATCHES(at)                                                                          \
+    static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(                              \
+        _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>((at) + probe.a)), a), \
+        _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>((at) + probe.b)), b))))
+    const char* from = p;  // candidates before it are skipped
+    // 64 positions a round; most rounds hold no candidate at all.
+    while (last - p >= 63) {
+        _mm_prefetch(p + kPrefetchDistance, _MM_HINT_T0);
+        std::uint64_t mask = VANTOR_MATCHES(p) | (std::uint64_t{VANTOR_MATCHES(p + 32)} << 32);
+        for (; mask != 0; mask &= mask - 1) {
+            const char* candidate = p + __builtin_ctzll(mask);
+            if (candidate < from || !probe.Equal(candidate)) continue;
+            from = onHit(candidate);
+            if (from - p >= 64) break;
+        }
+        p = std::max(p + 64, from);
+    }
+#undef VANTOR_MATCHES
+    ForEachOneByOne(std::max(p, from), last, probe, onHit);
+}
+#endif
+
+template <typename OnHit>
+void NeedleSearch::ForEach(const char* begin, const char* end, OnHit&& onHit) const {
+    if (end - begin < static_cast<std::ptrdiff_t>(needle_.size())) return;
+    const char* last = end - needle_.size();  // the last possible start
+    const NeedleProbe probe{needle_.data(), needle_.size(), probeA_, probeB_};
+    switch (ActiveSearchPath()) {
+#ifdef VANTOR_AVX2
+        case SearchPath::Avx2: return ForEachAvx2(begin, last, probe, onHit);
+#endif
+#ifdef VANTOR_SSE2
+        case SearchPath::Sse2: return ForEachSse2(begin, last, probe, onHit);
+#endif
+        default: return ForEachPortable(begin, last, probe, onHit);
+    }
 }
 
 }  // namespace vantor::detail
