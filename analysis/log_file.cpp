@@ -188,14 +188,15 @@ LogFile::Mapping LogFile::Map(std::uint64_t offset, std::size_t size) const {
     if (faults.read) {
         if (const int error = faults.read(path_, offset)) throw FileError("cannot read", path_, ErrorText(error));
     }
+    if (faults.map && faults.map(path_, offset) != 0) return Mapping(nullptr, 0);
 #ifdef _WIN32
     (void)offset;
     (void)size;
-    throw FileError("cannot read", path_, "mapping is not used on Windows");
+    return Mapping(nullptr, 0);
 #else
     // MAP_POPULATE: the pages come in one call rather than a fault each.
     void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_, static_cast<off_t>(offset));
-    if (data == MAP_FAILED) throw FileError("cannot read", path_, std::strerror(errno));
+    if (data == MAP_FAILED) return Mapping(nullptr, 0);
     return Mapping(static_cast<const char*>(data), size);
 #endif
 }

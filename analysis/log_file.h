@@ -31,8 +31,9 @@ public:
     static std::size_t PageSize();
     // The file's size now.
     std::uint64_t Size() const;
-    // Maps `size` bytes from `offset`, a multiple of PageSize(), read-only.
-    // Throws RunError (FileError naming the path) when that fails.
+    // Maps `size` bytes from `offset`, a multiple of PageSize(), read-only;
+    // a Mapping without data when the system cannot map the file (then it
+    // can still be read).
     class Mapping;
     Mapping Map(std::uint64_t offset, std::size_t size) const;
     // The next Read starts at `offset`.
@@ -89,6 +90,7 @@ bool ReadMapped(const char* begin, const char* end, void (*read)(void*), void* c
 struct FileFaults {
     std::function<int(const std::filesystem::path&)> open;
     std::function<int(const std::filesystem::path&, std::uint64_t offset)> read;
+    std::function<int(const std::filesystem::path&, std::uint64_t offset)> map;  // as if mmap failed
 };
 void SetFileFaults(FileFaults faults);
 

@@ -371,135 +371,148 @@ private:
     char* tailEnd_ = nullptr;
 };
 
+// One reading of a log: mapped a window at a time where that works, read
+// in blocks otherwise and for whatever follows the mapped part.
+class LogReading {
+public:
+    LogReading(const std::filesystem::path& path, std::string_view playerId, std::string_view actionTag,
+               RecordSink& sink, const ReadLimits& limits)
+        : path_(path), file_(path), scanner_(playerId, actionTag, sink), limits_(limits) {}
+
+    void Run() {
+        if (limits_.mapSize > 0 && LogFile::CanMap()) ScanMapped();
+        ScanRead();
+    }
+
+private:
+    // An error in the line that starts at file offset `lineStart`.
+    [[noreturn]] void Fail(const RunError& error, std::uint64_t lineStart) {
+        throw error.At(PathToUtf8(path_.filename()), LineEndsBefore(path_, lineStart) + 1, scanner_.failedItem);
+    }
+
+    [[noreturn]] void TooLong(std::uint64_t lineStart) {
+        const std::size_t limit = limits_.maxLineBytes;
+        Fail(RunError(ErrorKind::FileError,
+                      "line longer than " + (limit % (1u << 20) == 0 ? std::to_string(limit >> 20) + " MiB"
+                                                                     : std::to_string(limit) + " bytes")),
+             lineStart);
+    }
+
+    // Scans the complete lines in [begin, end), whose first byte is at file
+    // offset `at`.
+    void Scan(const char* begin, const char* end, std::uint64_t at) {
+        try {
+            scanner_.Scan(begin, end);
+        } catch (const RunError& error) {
+            Fail(error, at + static_cast<std::uint64_t>(scanner_.failedLine - begin));
+        }
+    }
+
+    // The lines in [begin, end) up to the last CR; leaves where the next
+    // line starts in lineStart_ and returns false when there is no CR. The
+    // bytes before `fresh` are an unfinished line seen before, without CR.
+    // `at` is begin's file offset.
+    bool ScanLines(const char* begin, const char* fresh, const char* end, std::uint64_t at) {
+        if (skipLineFeed_ && begin < end) {  // the CR that ended the last data
+            if (*begin == '\n') {
+                ++begin;
+                ++at;
+                fresh = std::max(fresh, begin);
+            }
+            skipLineFeed_ = false;
+        }
+        const auto size = static_cast<std::size_t>(end - begin);
+        const auto freshSize = static_cast<std::size_t>(end - fresh);
+        const std::size_t lastCr = std::string_view(fresh, freshSize).rfind('\r');
+        if (lastCr == std::string_view::npos) {
+            if (size > limits_.maxLineBytes) TooLong(at);
+            lineStart_ = at;
+            return false;
+        }
+        if (size > limits_.maxLineBytes) {  // the first line may be too long
+            const char* firstCr = static_cast<const char*>(std::memchr(fresh, '\r', freshSize));
+            if (static_cast<std::size_t>(firstCr - begin) > limits_.maxLineBytes) TooLong(at);
+        }
+        const char* rest = fresh + lastCr + 1;
+        Scan(begin, rest, at);
+        if (rest == end) {
+            skipLineFeed_ = true;
+        } else if (*rest == '\n') {
+            ++rest;
+        }
+        lineStart_ = at + static_cast<std::uint64_t>(rest - begin);
+        if (static_cast<std::size_t>(end - rest) > limits_.maxLineBytes) TooLong(lineStart_);
+        return true;
+    }
+
+    // The log as it is now, one mapping at a time; what the game appends
+    // meanwhile is read after. Logs of one block are simply read.
+    void ScanMapped() {
+        const std::uint64_t size = file_.Size();
+        if (size <= limits_.blockSize) return;
+        const std::size_t page = LogFile::PageSize();
+        // Whole pages, and no more than the line limit, so that a line over
+        // the limit always spans mappings and is seen.
+        const std::size_t window =
+            std::max(page, std::min((limits_.mapSize + page - 1) / page, limits_.maxLineBytes / page) * page);
+        std::size_t length = window;
+        while (lineStart_ < size) {
+            const std::uint64_t mapStart = lineStart_ / page * page;
+            length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size - mapStart));
+            const LogFile::Mapping mapping = file_.Map(mapStart, length);
+            if (mapping.data() == nullptr) break;  // the file system cannot map: read the rest
+            const char* const base = mapping.data();
+            bool complete = true;  // the mapping ends with a complete line
+            if (!ReadMapped(base, base + length, [&] {
+                    const char* begin = base + (lineStart_ - mapStart);
+                    complete = ScanLines(begin, begin, base + length, lineStart_);
+                })) {
+                throw RunError(ErrorKind::FileError, "cannot read '" + PathToUtf8(path_) +
+                                                         "': the file was shortened or failed while it was read");
+            }
+            if (!complete && mapStart + length == size) break;  // the last line: read after
+            // A line longer than the mapping gets a larger one.
+            length = complete ? window : length * 2;
+        }
+        file_.Seek(lineStart_);
+    }
+
+    // The rest of the log, a block at a time.
+    void ScanRead() {
+        ReadBuffer buffer(std::max<std::size_t>(limits_.blockSize, 1), limits_.maxLineBytes);
+        std::uint64_t readOffset = lineStart_;  // file offset of the next read's first byte
+        for (;;) {
+            std::size_t size = 0;
+            char* target = buffer.PrepareRead(size);
+            const std::size_t got = file_.Read(target, size);
+            if (got == 0) break;
+            // The kept, unfinished line and the new bytes.
+            const std::uint64_t keptAt = readOffset - static_cast<std::uint64_t>(target - buffer.tailBegin());
+            const char* const end = target + got;
+            readOffset += got;
+            if (ScanLines(buffer.tailBegin(), target, end, keptAt)) {
+                buffer.Keep(end - (readOffset - lineStart_), end);
+            } else {
+                buffer.Keep(buffer.tailBegin() + (lineStart_ - keptAt), end);
+            }
+        }
+        // The last line, ended by the end of the file.
+        if (buffer.tailBegin() != buffer.tailEnd()) Scan(buffer.tailBegin(), buffer.tailEnd(), lineStart_);
+    }
+
+    const std::filesystem::path& path_;
+    LogFile file_;
+    LogScanner scanner_;
+    const ReadLimits& limits_;
+    std::uint64_t lineStart_ = 0;  // file offset of the first line not yet scanned
+    bool skipLineFeed_ = false;    // the last line end was a CR at the end of the data
+};
+
 }  // namespace
 
 void ReadLog(const std::filesystem::path& path, std::string_view playerId,
              std::string_view actionTag, RecordSink& sink, const ReadLimits& limits) {
-    LogFile file(path);
-    LogScanner scanner(playerId, actionTag, sink);
-    const std::size_t maxLine = limits.maxLineBytes;
-
-    // An error in the line starting at file offset `lineStart`.
-    const auto fail = [&](const RunError& error, std::uint64_t lineStart) {
-        throw error.At(PathToUtf8(path.filename()), LineEndsBefore(path, lineStart) + 1, scanner.failedItem);
-    };
-    const auto tooLong = [&](std::uint64_t lineStart) {
-        fail(RunError(ErrorKind::FileError,
-                      "line longer than " + (maxLine % (1u << 20) == 0 ? std::to_string(maxLine >> 20) + " MiB"
-                                                                      : std::to_string(maxLine) + " bytes")),
-             lineStart);
-    };
-    // Scans the complete lines in [begin, end), whose bytes start at file
-    // offset `at`.
-    const auto scan = [&](const char* begin, const char* end, std::uint64_t at) {
-        try {
-            scanner.Scan(begin, end);
-        } catch (const RunError& error) {
-            fail(error, at + static_cast<std::uint64_t>(scanner.failedLine - begin));
-        }
-    };
-
-    std::uint64_t lineStart = 0;  // file offset of the first line not yet scanned
-    bool skipLineFeed = false;    // the last line end was a CR at the end of the data
-
-    if (limits.mapSize > 0 && LogFile::CanMap()) {
-        // The log as it is now, a mapping at a time; what the game appends
-        // meanwhile is read below.
-        const std::uint64_t size = file.Size();
-        const std::size_t page = LogFile::PageSize();
-        // Whole pages, and no more than the line limit, so that a line over
-        // the limit always spans mappings and is seen.
-        const std::size_t window = std::max(page, std::min((limits.mapSize + page - 1) / page, maxLine / page) * page);
-        std::size_t length = window;
-        while (size > limits.blockSize && lineStart < size) {
-            const std::uint64_t mapStart = lineStart / page * page;
-            length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size - mapStart));
-            const LogFile::Mapping mapping = file.Map(mapStart, length);
-            const char* const base = mapping.data();
-            const char* const end = base + length;
-            const auto offsetOf = [&](const char* p) { return mapStart + static_cast<std::uint64_t>(p - base); };
-            bool unfinished = false;  // the mapping ends inside a line
-            const bool read = ReadMapped(base, end, [&] {
-                const char* begin = base + (lineStart - mapStart);
-                if (skipLineFeed) {
-                    if (*begin == '\n') ++begin;
-                    skipLineFeed = false;
-                }
-                const auto unscanned = static_cast<std::size_t>(end - begin);
-                const std::size_t lastCr = std::string_view(begin, unscanned).rfind('\r');
-                if (lastCr == std::string_view::npos) {
-                    unfinished = true;
-                    if (unscanned > maxLine) tooLong(offsetOf(begin));
-                    lineStart = offsetOf(begin);
-                    return;
-                }
-                // The line that started in an earlier mapping may be too long.
-                if (unscanned > maxLine) {
-                    const auto firstCr = static_cast<const char*>(std::memchr(begin, '\r', unscanned));
-                    if (static_cast<std::size_t>(firstCr - begin) > maxLine) tooLong(offsetOf(begin));
-                }
-                const char* rest = begin + lastCr + 1;
-                scan(begin, rest, offsetOf(begin));
-                if (rest == end) {
-                    skipLineFeed = true;
-                } else if (*rest == '\n') {
-                    ++rest;
-                }
-                lineStart = offsetOf(rest);
-            });
-            if (!read) {
-                throw RunError(ErrorKind::FileError, "cannot read '" + PathToUtf8(path) +
-                                                         "': the file was shortened or failed while it was read");
-            }
-            if (unfinished && mapStart + length == size) break;  // the last line: read below
-            // A line longer than the mapping gets a larger one.
-            length = unfinished ? length * 2 : window;
-        }
-        file.Seek(lineStart);
-    }
-
-    ReadBuffer buffer(std::max<std::size_t>(limits.blockSize, 1), maxLine);
-    std::uint64_t readOffset = lineStart;  // file offset of the last read's first byte
-    const char* readAt = nullptr;
-    const auto offsetOf = [&](const char* p) {
-        return static_cast<std::uint64_t>(static_cast<std::int64_t>(readOffset) + (p - readAt));
-    };
-    for (std::size_t got = 0;; readOffset += got) {
-        std::size_t size = 0;
-        char* target = buffer.PrepareRead(size);
-        got = file.Read(target, size);
-        if (got == 0) break;
-        readAt = target;
-        const char* begin = buffer.tailBegin();
-        const char* const end = target + got;
-        if (skipLineFeed) {  // nothing was kept: the CR ended the data
-            if (*begin == '\n') ++begin;
-            skipLineFeed = false;
-        }
-        // Scan up to the last CR of the new bytes; the rest is an unfinished line.
-        const char* lastCr = end;
-        while (lastCr > target && lastCr[-1] != '\r') --lastCr;
-        const char* rest = begin;
-        if (lastCr > target) {
-            // The unfinished line kept from before ends at the first CR here.
-            if (static_cast<std::size_t>(end - begin) > maxLine) {
-                const char* firstCr = static_cast<const char*>(std::memchr(target, '\r', got));
-                if (static_cast<std::size_t>(firstCr - begin) > maxLine) tooLong(offsetOf(begin));
-            }
-            scan(begin, lastCr, offsetOf(begin));
-            rest = lastCr;
-            if (rest == end) {
-                skipLineFeed = true;
-            } else if (*rest == '\n') {
-                ++rest;
-            }
-        }
-        if (static_cast<std::size_t>(end - rest) > maxLine) tooLong(offsetOf(rest));
-        buffer.Keep(rest, end);
-    }
-    // The last line, ended by the end of the file.
-    readAt = buffer.tailEnd();
-    if (buffer.tailBegin() != readAt) scan(buffer.tailBegin(), readAt, offsetOf(buffer.tailBegin()));
+    LogReading(path, playerId, actionTag, sink, limits).Run();
 }
 
 void StoreSink::Take(std::string_view name, std::int32_t quantity) { items_.AddToValue(name, quantity); }

@@ -84,6 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::size_t blockSize = data[0] < 0xC0 ? data[0] % 64 + 1 : vantor::kDefaultBlockSize;
     auto path = static_cast<vantor::detail::SearchPath>(data[1] % 3);
+    // Read, or mapped a page at a time (when the log is larger than a block).
+    const std::size_t mapSize = data[1] / 3 % 2 == 0 ? 0 : 4096;
     if (path == vantor::detail::SearchPath::Avx2 && !hasAvx2) path = vantor::detail::SearchPath::Sse2;
     std::string_view rest(reinterpret_cast<const char*>(data) + 5, size - 5);
     const std::string_view playerId = rest.substr(0, data[2] % 16);
@@ -98,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReferenceResult got;
     Collect sink(got);
     try {
-        vantor::ReadLog(file.path, playerId, actionTag, sink, vantor::ReadLimits{blockSize});
+        vantor::ReadLog(file.path, playerId, actionTag, sink, vantor::ReadLimits{blockSize, vantor::kMaxLineBytes, mapSize});
     } catch (const vantor::RunError& error) {
         got.error = error.kind();
         got.errorLine = error.line();
@@ -107,8 +109,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const ReferenceResult want = vantor::testing::ReferenceRead(log, playerId, actionTag);
     if (got != want) {
-        std::fprintf(stderr, "ID '%s', tag '%s', block size %zu, %s search\n", Escaped(playerId).c_str(),
-                     Escaped(actionTag).c_str(), blockSize, vantor::detail::SearchPathName(path));
+        std::fprintf(stderr, "ID '%s', tag '%s', block size %zu, map size %zu, %s search\n",
+                     Escaped(playerId).c_str(), Escaped(actionTag).c_str(), blockSize, mapSize,
+                     vantor::detail::SearchPathName(path));
         Print("ReadLog", got);
         Print("ReferenceRead", want);
         std::abort();

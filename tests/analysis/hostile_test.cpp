@@ -57,7 +57,7 @@ TEST(Hostile, NamesThatAreNotOrdinaryFilesAreNeverOpened) {
     fs::create_symlink(dir.path() / "ActionLogLoop.txt", dir.path() / "ActionLogLoop.txt");
     std::vector<std::string> opened;
     const FaultGuard guard;
-    detail::SetFileFaults({[&](const fs::path& path) { return opened.push_back(path.filename().string()), 0; }, {}});
+    detail::SetFileFaults({[&](const fs::path& path) { return opened.push_back(path.filename().string()), 0; }, {}, {}});
     FakeWindow window;
     clsHash items;
     EXPECT_EQ(Analyse(dir, items, window), "");
@@ -72,9 +72,11 @@ TEST(Hostile, FilesThatFailAreFileErrorsNamingThePath) {
         const char* message;
     };
     const std::vector<Case> cases = {
-        {"vanished", {[](const fs::path&) { return ENOENT; }, {}}, "cannot open '"},
-        {"unreadable", {[](const fs::path&) { return EACCES; }, {}}, "cannot open '"},
-        {"fails mid-read", {{}, [](const fs::path& p, std::uint64_t offset) { return offset > 0 && p.filename() == "ActionLog2.txt" ? EIO : 0; }}, "cannot read '"},
+        {"vanished", {[](const fs::path&) { return ENOENT; }, {}, {}}, "cannot open '"},
+        {"unreadable", {[](const fs::path&) { return EACCES; }, {}, {}}, "cannot open '"},
+        {"fails mid-read", {{}, [](const fs::path& p, std::uint64_t offset) { return offset > 0 && p.filename() == "ActionLog2.txt" ? EIO : 0; }, {}}, "cannot read '"},
+        {"fails mid-read, not mapped", {{}, [](const fs::path& p, std::uint64_t offset) { return offset > 0 && p.filename() == "ActionLog2.txt" ? EIO : 0; },
+                                        [](const fs::path&, std::uint64_t) { return ENODEV; }}, "cannot read '"},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -85,7 +87,7 @@ TEST(Hostile, FilesThatFailAreFileErrorsNamingThePath) {
         const FaultGuard guard;
         detail::SetFileFaults({c.faults.open ? [&](const fs::path& p) { return p == log ? c.faults.open(p) : 0; }
                                              : std::function<int(const fs::path&)>{},
-                               c.faults.read});
+                               c.faults.read, c.faults.map});
         FakeWindow window;
         clsHash items;
         const std::string error = Analyse(dir, items, window);
@@ -151,6 +153,22 @@ TEST(Hostile, LogShortenedWhileMappedIsAFileError) {
                                                  "': the file was shortened or failed while it was read");
     }
     EXPECT_EQ(sink.taken, 1);
+}
+
+TEST(Hostile, LogThatCannotBeMappedIsReadInstead) {
+    TempDir dir;
+    std::string big;
+    for (int i = 0; i < 5000; ++i) big += kRecord;
+    const fs::path log = dir.Write("ActionLog1.txt", big);
+    for (const std::uint64_t failsFrom : {std::uint64_t{0}, std::uint64_t{100000}}) {
+        const FaultGuard guard;
+        detail::SetFileFaults({{}, {}, [&](const fs::path&, std::uint64_t offset) { return offset >= failsFrom ? ENODEV : 0; }});
+        FakeWindow window;
+        window.playerId = "Alia";
+        clsHash items;
+        ProcessLogFile(log, window, items);
+        EXPECT_EQ(items.GetValue("Widget"), 15000) << "mapping fails from offset " << failsFrom;
+    }
 }
 
 TEST(HostileDeathTest, OtherBusErrorsStillEndTheProgram) {
