@@ -167,7 +167,6 @@ private:
         if (entry_.size() < raw.size()) entry_.resize(raw.size());
         std::memcpy(entry_.data(), raw.data(), raw.size());
         const std::string_view entry(entry_.data(), raw.size());
-        if (shape.ore) return entryEnd;
         try {
             Take(entry, shape);
         } catch (const RunError&) {

@@ -58,8 +58,10 @@ private:
 // entry: InvalidArgument for an empty entry or one without '(', TypeMismatch
 // for a quantity that is not a number, Overflow for one outside 32 bits, and
 // whatever the sink throws; FileError naming the path when the file cannot
-// be opened or read, and naming file and line for a line longer than
-// `limits.maxLineBytes`. Records taken before an error stay taken.
+// be opened or read (a mapped log that is shortened while it is read cannot),
+// and naming file and line for a line longer than `limits.maxLineBytes`.
+// Records taken before an error stay taken. Bytes appended while the log is
+// read are read as far as the end of the file when the reader gets there.
 void ReadLog(const std::filesystem::path& path, std::string_view playerId,
              std::string_view actionTag, RecordSink& sink, const ReadLimits& limits = {});
 
