@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(_M_X64)
@@ -129,6 +130,20 @@ void ForEachPortable(const char* p, const char* last, const NeedleProbe& probe, 
     }
 }
 
+// The candidates of one round of `width` positions from p (bit i of `mask`:
+// p + i), those from `from` on; returns where the next round starts.
+template <typename Mask, typename OnHit>
+const char* VisitCandidates(const char* p, Mask mask, std::ptrdiff_t width, const char*& from,
+                            const NeedleProbe& probe, OnHit& onHit) {
+    for (; mask != 0; mask &= mask - 1) {
+        const char* candidate = p + std::countr_zero(mask);
+        if (candidate < from || !probe.Equal(candidate)) continue;
+        from = onHit(candidate);
+        if (from - p >= width) break;
+    }
+    return std::max(p + width, from);
+}
+
 #ifdef VANTOR_SSE2
 // Bytes ahead of the search that are asked into the cache: the processor's
 // own prefetching stops at page ends, and a mapped log's pages are scattered.
@@ -143,14 +158,8 @@ void ForEachSse2(const char* p, const char* last, const NeedleProbe& probe, OnHi
         if ((reinterpret_cast<std::uintptr_t>(p) & 63) < 16) _mm_prefetch(p + kPrefetchDistance, _MM_HINT_T0);
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + probe.a));
         const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + probe.b));
-        auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, a), _mm_cmpeq_epi8(y, b))));
-        for (; mask != 0; mask &= mask - 1) {
-            const char* candidate = p + __builtin_ctz(mask);
-            if (candidate < from || !probe.Equal(candidate)) continue;
-            from = onHit(candidate);
-            if (from - p >= 16) break;
-        }
-        p = std::max(p + 16, from);
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, a), _mm_cmpeq_epi8(y, b))));
+        p = VisitCandidates(p, mask, 16, from, probe, onHit);
     }
     ForEachOneByOne(std::max(p, from), last, probe, onHit);
 }
@@ -172,14 +181,8 @@ __attribute__((target("avx2"))) void ForEachAvx2(const char* p, const char* last
     // 64 positions a round; most rounds hold no candidate at all.
     while (last - p >= 63) {
         _mm_prefetch(p + kPrefetchDistance, _MM_HINT_T0);
-        std::uint64_t mask = VANTOR_MATCHES(p) | (std::uint64_t{VANTOR_MATCHES(p + 32)} << 32);
-        for (; mask != 0; mask &= mask - 1) {
-            const char* candidate = p + __builtin_ctzll(mask);
-            if (candidate < from || !probe.Equal(candidate)) continue;
-            from = onHit(candidate);
-            if (from - p >= 64) break;
-        }
-        p = std::max(p + 64, from);
+        const std::uint64_t mask = VANTOR_MATCHES(p) | (std::uint64_t{VANTOR_MATCHES(p + 32)} << 32);
+        p = VisitCandidates(p, mask, 64, from, probe, onHit);
     }
 #undef VANTOR_MATCHES
     ForEachOneByOne(std::max(p, from), last, probe, onHit);
