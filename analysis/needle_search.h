@@ -74,6 +74,22 @@ inline std::uint64_t TabsAndCrs(const char* p, std::size_t count = 64) {
     }
 #endif
     std::uint64_t mask = 0;
+    if (count == 64 && std::endian::native == std::endian::little) {
+        // Eight bytes at a time in a word: a byte's top bit is set where it
+        // equals the pattern's byte, then the eight top bits are gathered.
+        constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+        const auto equal = [](std::uint64_t word, std::uint64_t pattern) {
+            const std::uint64_t x = word ^ pattern;
+            return ~(((x & kLow7) + kLow7) | x) & ~kLow7;
+        };
+        for (int i = 0; i < 8; ++i) {
+            std::uint64_t word;
+            std::memcpy(&word, p + 8 * i, 8);
+            const std::uint64_t tops = equal(word, 0x0909090909090909ULL) | equal(word, 0x0D0D0D0D0D0D0D0DULL);
+            mask |= (((tops >> 7) * 0x0102040810204080ULL) >> 56) << (8 * i);
+        }
+        return mask;
+    }
     for (std::size_t i = 0; i < count; ++i) {
         if (p[i] == '\t' || p[i] == '\r') mask |= std::uint64_t{1} << i;
     }
