@@ -111,10 +111,18 @@ struct NeedleProbe {
     std::size_t b;
 
     bool Equal(const char* p) const {
-        for (std::size_t i = 0; i < size; ++i) {
-            if (p[i] != needle[i]) return false;
-        }
-        return true;
+        // Player IDs are short: two words, overlapping, cover the needle.
+        if (size >= 8 && size <= 16) return Same<std::uint64_t>(p, 0) && Same<std::uint64_t>(p, size - 8);
+        if (size >= 4 && size < 8) return Same<std::uint32_t>(p, 0) && Same<std::uint32_t>(p, size - 4);
+        return std::memcmp(p, needle, size) == 0;
+    }
+    template <typename Word>
+    bool Same(const char* p, std::size_t at) const {
+        Word x;
+        Word y;
+        std::memcpy(&x, p + at, sizeof x);
+        std::memcpy(&y, needle + at, sizeof y);
+        return x == y;
     }
     bool Matches(const char* p) const { return p[a] == needle[a] && p[b] == needle[b] && Equal(p); }
 };

@@ -39,12 +39,13 @@ ReferenceResult Read(const std::filesystem::path& file, const std::string& playe
 // search path, many block sizes and mappings of one and two pages, against
 // the literal reading.
 TEST(LogReaderRandom, MatchesLiteralReadingForAnyBlockSizeAndSearchPath) {
-    const std::vector<std::string> players = {"Alia", "Al", "", "li", "A\nlia"};
+    const std::vector<std::string> players = {"Alia", "Al", "", "li", "A\nlia", "Alia_of_Ys", "Alia_of_Ys_and_Tor"};
     const std::vector<std::string> pieces = {
         "\t", "\t\t", "\r", "\r\n", "\n", "\tAlia\t", "\tAl\t", "[Pickup]", "[pickup]", "\t[Pickup]\t",
         "Widget(3)", "Ice\x81\xA8" "Fire(2)", "Orb(R)(1)", "Ore C.(4)", "(5)", "x", "Alia", " 7)", "(2.5)",
         "t0\tAlia\tm\t[Pickup]\tc\tGem(1)\r\n", "t0\t\tm\t[Pickup]\tc\tDust(9)\r", "Bar(1)(2)",
-        "\rt\tAl\tm\t[Pickup]\tc\tOrb(Y)(2)\tmore\r", "\nt\tli\tm\t[Pickup]\tc\tRing(4)\r\n"};
+        "\rt\tAl\tm\t[Pickup]\tc\tOrb(Y)(2)\tmore\r", "\nt\tli\tm\t[Pickup]\tc\tRing(4)\r\n",
+        "\tAlia_of_Ys\t", "t\tAlia_of_Ys_and_Tor\tm\t[Pickup]\tc\tHelm(6)\r", "\tAlia_of_Y\t"};
     const detail::SearchPath paths[] = {detail::SearchPath::Portable, detail::SearchPath::Sse2,
                                         detail::SearchPath::Avx2};
     const detail::SearchPath original = detail::ActiveSearchPath();
