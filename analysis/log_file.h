@@ -39,8 +39,6 @@ public:
     // The next Read starts at `offset`.
     void Seek(std::uint64_t offset);
 
-    const std::filesystem::path& path() const { return path_; }
-
 private:
     std::size_t ReadSome(char* buffer, std::size_t size);
 
@@ -73,10 +71,10 @@ private:
 
 // Runs `read`, which reads mapped bytes in [begin, end). Should a page there
 // become unreadable meanwhile (the file was shortened, or the disk failed),
-// the read is stopped where it was and this returns false instead of the
-// program being killed. `read` must not change anything outside itself
-// while it reads those bytes, since it does not get to finish: copy them
-// first. Exceptions from `read` pass through.
+// `read` is stopped at that access and this returns false instead of the
+// program being killed. So whatever `read` hands on must not be read from
+// those bytes any more (copy them first), and no destructor may be pending
+// at such an access. Exceptions from `read` pass through.
 template <typename Read>
 bool ReadMapped(const char* begin, const char* end, Read&& read);
 
