@@ -62,7 +62,6 @@ public:
     Mapping& operator=(Mapping&&) = delete;
 
     const char* data() const { return data_; }
-    std::size_t size() const { return size_; }
 
 private:
     const char* data_;

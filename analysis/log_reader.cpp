@@ -177,22 +177,9 @@ private:
         return entryEnd;
     }
 
-    // Whether the `size` bytes at p are the action tag. Tags are a few
-    // bytes, and this runs for every record of the player.
+    // Whether the `size` bytes at p are the action tag.
     bool IsActionTag(const char* p, std::size_t size) const {
-        if (size != actionTag_.size()) return false;
-        const char* tag = actionTag_.data();
-        if (size >= 4 && size <= 16) {
-            // Two or four words that together cover the tag, overlapping.
-            const auto word = [](const char* q, std::size_t n) {
-                std::uint64_t value = 0;
-                std::memcpy(&value, q, n);
-                return value;
-            };
-            const std::size_t w = size >= 8 ? 8 : 4;
-            return word(p, w) == word(tag, w) && word(p + size - w, w) == word(tag + size - w, w);
-        }
-        return std::memcmp(p, tag, size) == 0;
+        return size == actionTag_.size() && detail::SameBytes(p, actionTag_.data(), size);
     }
 
     struct EntryShape {

@@ -1,8 +1,6 @@
 #include "analysis/needle_search.h"
 
 #include <cstdlib>
-#include <cstring>
-
 
 namespace vantor::detail {
 

@@ -100,6 +100,21 @@ inline std::uint64_t TabsAndCrs(const char* p, std::size_t count = 64) {
 
 namespace vantor::detail {
 
+// Whether the `size` bytes at p and q are the same. Player IDs and action
+// tags are short: two words, overlapping, cover them.
+inline bool SameBytes(const char* p, const char* q, std::size_t size) {
+    const auto same = [&]<typename Word>(Word, std::size_t at) {
+        Word x;
+        Word y;
+        std::memcpy(&x, p + at, sizeof x);
+        std::memcpy(&y, q + at, sizeof y);
+        return x == y;
+    };
+    if (size >= 8 && size <= 16) return same(std::uint64_t{}, 0) && same(std::uint64_t{}, size - 8);
+    if (size >= 4 && size < 8) return same(std::uint32_t{}, 0) && same(std::uint32_t{}, size - 4);
+    return std::memcmp(p, q, size) == 0;
+}
+
 // The search loops behind NeedleSearch, one per search path. Each calls
 // onHit for an occurrence where it finds it, so that a caller's work on a
 // hit runs inside the loop; candidates before where onHit says to go on are
@@ -110,20 +125,7 @@ struct NeedleProbe {
     std::size_t a;  // the two bytes tested first
     std::size_t b;
 
-    bool Equal(const char* p) const {
-        // Player IDs are short: two words, overlapping, cover the needle.
-        if (size >= 8 && size <= 16) return Same<std::uint64_t>(p, 0) && Same<std::uint64_t>(p, size - 8);
-        if (size >= 4 && size < 8) return Same<std::uint32_t>(p, 0) && Same<std::uint32_t>(p, size - 4);
-        return std::memcmp(p, needle, size) == 0;
-    }
-    template <typename Word>
-    bool Same(const char* p, std::size_t at) const {
-        Word x;
-        Word y;
-        std::memcpy(&x, p + at, sizeof x);
-        std::memcpy(&y, needle + at, sizeof y);
-        return x == y;
-    }
+    bool Equal(const char* p) const { return SameBytes(p, needle, size); }
     bool Matches(const char* p) const { return p[a] == needle[a] && p[b] == needle[b] && Equal(p); }
 };
 
