@@ -71,12 +71,15 @@ TEST(Hostile, FilesThatFailAreFileErrorsNamingThePath) {
         detail::FileFaults faults;
         const char* message;
     };
+    const auto failsAfterItsStart = [](const fs::path& p, std::uint64_t offset) {
+        return offset > 0 && p.filename() == "ActionLog2.txt" ? EIO : 0;
+    };
     const std::vector<Case> cases = {
         {"vanished", {[](const fs::path&) { return ENOENT; }, {}, {}}, "cannot open '"},
         {"unreadable", {[](const fs::path&) { return EACCES; }, {}, {}}, "cannot open '"},
-        {"fails mid-read", {{}, [](const fs::path& p, std::uint64_t offset) { return offset > 0 && p.filename() == "ActionLog2.txt" ? EIO : 0; }, {}}, "cannot read '"},
-        {"fails mid-read, not mapped", {{}, [](const fs::path& p, std::uint64_t offset) { return offset > 0 && p.filename() == "ActionLog2.txt" ? EIO : 0; },
-                                        [](const fs::path&, std::uint64_t) { return ENODEV; }}, "cannot read '"},
+        {"fails mid-read", {{}, failsAfterItsStart, {}}, "cannot read '"},
+        {"fails mid-read, not mapped", {{}, failsAfterItsStart, [](const fs::path&, std::uint64_t) { return ENODEV; }},
+         "cannot read '"},
     };
     for (const Case& c : cases) {
         TempDir dir;

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#ifndef _WIN32
-#endif
 
 #include <filesystem>
 #include <string>
