@@ -6,11 +6,11 @@ namespace vantor::detail {
 
 namespace {
 
-SearchPath Detect() {
-    const char* forced = std::getenv("VANTOR_PORTABLE");
-    if (forced != nullptr && forced[0] != '\0' && forced[0] != '0') return SearchPath::Portable;
+// The fastest path the processor (and its operating system) can run.
+SearchPath Fastest() {
 #ifdef VANTOR_AVX2
     __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")) return SearchPath::Avx512;
     if (__builtin_cpu_supports("avx2")) return SearchPath::Avx2;
     return SearchPath::Sse2;  // every x86-64 processor has SSE2
 #else
@@ -18,9 +18,24 @@ SearchPath Detect() {
 #endif
 }
 
+SearchPath Detect() {
+    const char* forced = std::getenv("VANTOR_PORTABLE");
+    if (forced != nullptr && forced[0] != '\0' && forced[0] != '0') return SearchPath::Portable;
+    return Fastest();
+}
+
 }  // namespace
 
 std::atomic<SearchPath> activeSearchPath{Detect()};
+
+std::vector<SearchPath> SupportedSearchPaths() {
+    std::vector<SearchPath> paths;
+    const SearchPath fastest = Fastest();
+    for (const SearchPath path : {SearchPath::Portable, SearchPath::Sse2, SearchPath::Avx2, SearchPath::Avx512}) {
+        if (path <= fastest) paths.push_back(path);
+    }
+    return paths;
+}
 
 void SetSearchPath(SearchPath path) { activeSearchPath.store(path, std::memory_order_relaxed); }
 
@@ -29,6 +44,7 @@ const char* SearchPathName(SearchPath path) {
         case SearchPath::Portable: return "portable";
         case SearchPath::Sse2: return "sse2";
         case SearchPath::Avx2: return "avx2";
+        case SearchPath::Avx512: return "avx512";
     }
     return "?";
 }

@@ -34,17 +34,6 @@ constexpr std::string_view kUsage =
     "usage: scan_bench --log FILE [--player ID] [--minor-player ID] [benchmark flags]\n"
     "       scan_bench --search-path\n";
 
-// The search paths this processor can run, portable first.
-std::vector<SearchPath> AvailablePaths() {
-    std::vector<SearchPath> paths{SearchPath::Portable};
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-    paths.push_back(SearchPath::Sse2);
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) paths.push_back(SearchPath::Avx2);
-#endif
-    return paths;
-}
-
 // Sets a search path for the life of a benchmark run and puts back the one
 // that was active.
 class UsePath {
@@ -172,7 +161,7 @@ int main(int argc, char** argv) {
 
     benchmark::AddCustomContext("search_path",
                                 vantor::detail::SearchPathName(vantor::detail::ActiveSearchPath()));
-    const std::vector<SearchPath> paths = AvailablePaths();
+    const std::vector<SearchPath> paths = vantor::detail::SupportedSearchPaths();
     for (SearchPath path : paths) {
         for (const std::string& id : ids) {
             benchmark::RegisterBenchmark(

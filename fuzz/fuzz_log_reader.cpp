@@ -79,14 +79,13 @@ struct TempLog {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const TempLog file;
-    static const bool hasAvx2 = __builtin_cpu_supports("avx2");
+    static const std::vector<vantor::detail::SearchPath> paths = vantor::detail::SupportedSearchPaths();
     if (size < 5) return 0;
 
     const std::size_t blockSize = data[0] < 0xC0 ? data[0] % 64 + 1 : vantor::kDefaultBlockSize;
-    auto path = static_cast<vantor::detail::SearchPath>(data[1] % 3);
+    const vantor::detail::SearchPath path = paths[data[1] % paths.size()];
     // Read, or mapped a page at a time (when the log is larger than a block).
-    const std::size_t mapSize = data[1] / 3 % 2 == 0 ? 0 : 4096;
-    if (path == vantor::detail::SearchPath::Avx2 && !hasAvx2) path = vantor::detail::SearchPath::Sse2;
+    const std::size_t mapSize = data[1] / paths.size() % 2 == 0 ? 0 : 4096;
     std::string_view rest(reinterpret_cast<const char*>(data) + 5, size - 5);
     const std::string_view playerId = rest.substr(0, data[2] % 16);
     rest.remove_prefix(playerId.size());

@@ -46,8 +46,7 @@ TEST(LogReaderRandom, MatchesLiteralReadingForAnyBlockSizeAndSearchPath) {
         "t0\tAlia\tm\t[Pickup]\tc\tGem(1)\r\n", "t0\t\tm\t[Pickup]\tc\tDust(9)\r", "Bar(1)(2)",
         "\rt\tAl\tm\t[Pickup]\tc\tOrb(Y)(2)\tmore\r", "\nt\tli\tm\t[Pickup]\tc\tRing(4)\r\n",
         "\tAlia_of_Ys\t", "t\tAlia_of_Ys_and_Tor\tm\t[Pickup]\tc\tHelm(6)\r", "\tAlia_of_Y\t"};
-    const detail::SearchPath paths[] = {detail::SearchPath::Portable, detail::SearchPath::Sse2,
-                                        detail::SearchPath::Avx2};
+    const std::vector<detail::SearchPath> paths = detail::SupportedSearchPaths();
     const detail::SearchPath original = detail::ActiveSearchPath();
     testing::TempDir dir;
     std::mt19937 rng(7);
