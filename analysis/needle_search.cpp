@@ -56,14 +56,4 @@ NeedleSearch::NeedleSearch(std::string needle) : needle_(std::move(needle)) {
     probeB_ = needle_.empty() ? 0 : needle_.size() - 1;
 }
 
-const char* NeedleSearch::Find(const char* begin, const char* end) const {
-    if (needle_.empty()) return begin;
-    const char* found = nullptr;
-    ForEach(begin, end, [&](const char* hit) {
-        found = hit;
-        return end;
-    });
-    return found;
-}
-
 }  // namespace vantor::detail

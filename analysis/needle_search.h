@@ -39,9 +39,6 @@ class NeedleSearch {
 public:
     explicit NeedleSearch(std::string needle);
 
-    // The first occurrence in [begin, end), or nullptr.
-    const char* Find(const char* begin, const char* end) const;
-
     // Calls onHit(p) for the occurrences p in [begin, end), in order. onHit
     // returns where the search goes on, past p; at or past `end` it stops.
     // The needle must not be empty.
@@ -179,19 +176,59 @@ const char* VisitCandidates(const char* p, Mask mask, std::ptrdiff_t width, cons
 // own prefetching stops at page ends, and a mapped log's pages are scattered.
 inline constexpr std::ptrdiff_t kPrefetchDistance = 4096;
 
+// The SIMD searches test rounds of 64 positions, a block of rounds at a
+// time: all the block's masks are made before any is looked at, so which
+// rounds hold a candidate is one word made without branches. Where a hit
+// is common (a player on every third line), a branch per round would be
+// guessed wrong at a large share of rounds.
+inline constexpr int kBlockRounds = 16;
+
+// The candidates of a block from p (round r's mask in masks[r], bit r of
+// `found` set where it is not zero); returns where the next block starts.
+template <typename OnHit>
+const char* VisitBlock(const char* p, const std::uint64_t* masks, std::uint32_t found, const char*& from,
+                       const NeedleProbe& probe, OnHit& onHit) {
+    for (; found != 0; found &= found - 1) {
+        const int round = std::countr_zero(found);
+        VisitCandidates(p + 64 * round, masks[round], 64, from, probe, onHit);
+    }
+    return std::max(p + 64 * kBlockRounds, from);
+}
+
+// The search loop of every SIMD path, around its `matches(at)`: the mask of
+// the 64 positions from `at` where both probe bytes match. A macro, because
+// `matches` must be compiled for the path's instruction set, and code that
+// calls it can only be inlined into a function compiled for it too.
+#define VANTOR_SEARCH_BLOCKS(matches)                                                          \
+    const char* from = p; /* candidates before it are skipped */                               \
+    while (last - p >= 64 * kBlockRounds - 1) {                                                \
+        std::uint64_t masks[kBlockRounds];                                                     \
+        std::uint32_t found = 0;                                                               \
+        for (int round = 0; round < kBlockRounds; ++round) {                                   \
+            _mm_prefetch(p + 64 * round + kPrefetchDistance, _MM_HINT_T0);                     \
+            masks[round] = matches(p + 64 * round);                                            \
+            found |= std::uint32_t{masks[round] != 0} << round;                                \
+        }                                                                                      \
+        p = VisitBlock(p, masks, found, from, probe, onHit);                                   \
+    }                                                                                          \
+    while (last - p >= 63) p = VisitCandidates(p, matches(p), 64, from, probe, onHit);         \
+    ForEachOneByOne(std::max(p, from), last, probe, onHit)
+
 template <typename OnHit>
 void ForEachSse2(const char* p, const char* last, const NeedleProbe& probe, OnHit& onHit) {
     const __m128i a = _mm_set1_epi8(probe.needle[probe.a]);
     const __m128i b = _mm_set1_epi8(probe.needle[probe.b]);
-    const char* from = p;  // candidates before it are skipped
-    while (last - p >= 15) {
-        if ((reinterpret_cast<std::uintptr_t>(p) & 63) < 16) _mm_prefetch(p + kPrefetchDistance, _MM_HINT_T0);
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + probe.a));
-        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + probe.b));
-        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, a), _mm_cmpeq_epi8(y, b))));
-        p = VisitCandidates(p, mask, 16, from, probe, onHit);
-    }
-    ForEachOneByOne(std::max(p, from), last, probe, onHit);
+    const auto matches = [&](const char* at) {
+        std::uint64_t mask = 0;
+        for (int i = 0; i < 4; ++i) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * i + probe.a));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * i + probe.b));
+            const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, a), _mm_cmpeq_epi8(y, b))));
+            mask |= std::uint64_t{bits} << (16 * i);
+        }
+        return mask;
+    };
+    VANTOR_SEARCH_BLOCKS(matches);
 }
 #endif
 
@@ -201,42 +238,34 @@ __attribute__((target("avx2"))) void ForEachAvx2(const char* p, const char* last
                                                  OnHit& onHit) {
     const __m256i a = _mm256_set1_epi8(probe.needle[probe.a]);
     const __m256i b = _mm256_set1_epi8(probe.needle[probe.b]);
-    // Positions at `at` (32 of them) where both probe bytes match. (A macro:
-    // a lambda would not be compiled for AVX2.)
-#define VANTOR_MATCHES(at)                                                                          \
-    static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(                              \
-        _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>((at) + probe.a)), a), \
-        _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>((at) + probe.b)), b))))
-    const char* from = p;  // candidates before it are skipped
-    // 64 positions a round; most rounds hold no candidate at all.
-    while (last - p >= 63) {
-        _mm_prefetch(p + kPrefetchDistance, _MM_HINT_T0);
-        const std::uint64_t mask = VANTOR_MATCHES(p) | (std::uint64_t{VANTOR_MATCHES(p + 32)} << 32);
-        p = VisitCandidates(p, mask, 64, from, probe, onHit);
-    }
-#undef VANTOR_MATCHES
-    ForEachOneByOne(std::max(p, from), last, probe, onHit);
+    const auto half = [&](const char* at) __attribute__((target("avx2"))) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + probe.a));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + probe.b));
+        return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(x, a), _mm256_cmpeq_epi8(y, b))));
+    };
+    const auto matches = [&](const char* at) __attribute__((target("avx2"))) {
+        return half(at) | std::uint64_t{half(at + 32)} << 32;
+    };
+    VANTOR_SEARCH_BLOCKS(matches);
 }
 #endif
 
 #ifdef VANTOR_AVX512
-// As AVX2, with one 64-byte compare per probe byte: fewer instructions a
-// round, which lets the search keep up with memory.
+// One 64-byte compare per probe byte.
 template <typename OnHit>
 __attribute__((target("avx512f,avx512bw"))) void ForEachAvx512(const char* p, const char* last,
                                                                const NeedleProbe& probe, OnHit& onHit) {
     const __m512i a = _mm512_set1_epi8(probe.needle[probe.a]);
     const __m512i b = _mm512_set1_epi8(probe.needle[probe.b]);
-    const char* from = p;  // candidates before it are skipped
-    while (last - p >= 63) {
-        _mm_prefetch(p + kPrefetchDistance, _MM_HINT_T0);
-        const std::uint64_t mask = _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(p + probe.a), a) &
-                                   _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(p + probe.b), b);
-        p = VisitCandidates(p, mask, 64, from, probe, onHit);
-    }
-    ForEachOneByOne(std::max(p, from), last, probe, onHit);
+    const auto matches = [&](const char* at) __attribute__((target("avx512f,avx512bw"))) {
+        return _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(at + probe.a), a) &
+               _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(at + probe.b), b);
+    };
+    VANTOR_SEARCH_BLOCKS(matches);
 }
 #endif
+
+#undef VANTOR_SEARCH_BLOCKS
 
 template <typename OnHit>
 void NeedleSearch::ForEach(const char* begin, const char* end, OnHit&& onHit) const {

@@ -61,8 +61,8 @@ std::string ReadBlock(const fs::path& path, std::size_t size) {
     return block;
 }
 
-// Every occurrence of "\tID\t" in the block, each search going on after the
-// last hit, as the reader does.
+// Every occurrence of "\tID\t" in the block, the search going on after
+// each hit.
 void FindAll(benchmark::State& state, SearchPath path, const std::string* block, std::string id) {
     const UsePath use(path);
     const vantor::detail::NeedleSearch search("\t" + id + "\t");
@@ -70,9 +70,10 @@ void FindAll(benchmark::State& state, SearchPath path, const std::string* block,
     std::int64_t hits = 0;
     for (auto _ : state) {
         hits = 0;
-        for (const char* p = block->data(); (p = search.Find(p, end)) != nullptr; p += search.size()) {
+        search.ForEach(block->data(), end, [&](const char* hit) {
             ++hits;
-        }
+            return hit + search.size();
+        });
         benchmark::DoNotOptimize(hits);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(block->size()));
@@ -165,7 +166,7 @@ int main(int argc, char** argv) {
     for (SearchPath path : paths) {
         for (const std::string& id : ids) {
             benchmark::RegisterBenchmark(
-                ("NeedleSearch_Find/" + std::string(vantor::detail::SearchPathName(path)) + "/" + id).c_str(),
+                ("NeedleSearch_ForEach/" + std::string(vantor::detail::SearchPathName(path)) + "/" + id).c_str(),
                 FindAll, path, &block, id);
         }
     }
