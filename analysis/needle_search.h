@@ -166,7 +166,6 @@ const char* VisitCandidates(const char* p, Mask mask, std::ptrdiff_t width, cons
         const char* candidate = p + std::countr_zero(mask);
         if (candidate < from || !probe.Equal(candidate)) continue;
         from = onHit(candidate);
-        if (from - p >= width) break;
     }
     return std::max(p + width, from);
 }
