@@ -61,233 +61,23 @@ std::uint64_t LineEndsBefore(const std::filesystem::path& path, std::uint64_t of
     return count;
 }
 
-// Finds the records of one player in blocks of complete lines and takes
-// those of the action.
-class LogScanner {
-public:
-    LogScanner(std::string_view playerId, std::string_view actionTag, RecordSink& sink)
-        : actionTag_(actionTag),
-          sink_(sink),
-          // A tab or CR cannot be inside field 1, so such an ID takes nothing.
-          matchesNothing_(playerId.find_first_of("\t\r") != std::string_view::npos),
-          field1_(Field1Needle(playerId)) {}
+// The scanner for any processor, and, where the compiler can build it, the
+// same scanner compiled for processors with AVX-512.
+namespace baseline {
+#include "analysis/log_scanner.inc"
+}  // namespace baseline
 
-    // Scans the lines in [begin, end): `begin` starts a line, and `end`
-    // follows a CR or is the end of the file. When taking a record fails,
-    // leaves its line start and item entry in failedLine and failedItem and
-    // rethrows.
-    void Scan(const char* begin, const char* end) {
-        if (matchesNothing_) return;
-        const char* floor = begin;  // no line start between it and the next hit is unknown
-        field1_.ForEach(begin, end, [&](const char* hit) {
-            // Field 1 follows the line's first tab: between the line start
-            // and the hit there must be no tab.
-            const char* lineStart = floor;
-            if (!StartOfLine(floor, hit, lineStart)) {
-                floor = hit;  // a tab: the scan back from a later hit in this line stops there
-                return hit + field1_.size();
-            }
-            floor = lineStart;
-            return Record(lineStart, hit + field1_.size(), end);
-        });
-    }
-
-    const char* failedLine = nullptr;
-    std::string failedItem;
-
-private:
-    // Whether no tab stands between the start of the line holding `hit` and
-    // `hit`, looking back no further than `floor`; sets `lineStart` when the
-    // line's CR is found.
-    static bool StartOfLine(const char* floor, const char* hit, const char*& lineStart) {
-        const char* q = hit;
-        while (q - floor >= 64) {
-            const std::uint64_t mask = detail::TabsAndCrs(q - 64);
-            if (mask != 0) {
-                const char* last = q - 64 + (63 - std::countl_zero(mask));
-                if (*last == '\t') return false;
-                lineStart = last + 1;
-                return true;
-            }
-            q -= 64;
-        }
-        while (q > floor) {
-            const char c = *--q;
-            if (c == '\t') return false;
-            if (c == '\r') {
-                lineStart = q + 1;
-                return true;
-            }
-        }
-        return true;
-    }
-
-    // The tabs and CRs of a line, in order, 64 bytes at a time.
-    class Delimiters {
-    public:
-        Delimiters(const char* p, const char* end) : base_(p), end_(end) { Load(); }
-
-        // The next tab or CR, or `end`.
-        const char* Next() {
-            while (mask_ == 0) {
-                if (end_ - base_ <= 64) return end_;
-                base_ += 64;
-                Load();
-            }
-            const char* found = base_ + std::countr_zero(mask_);
-            mask_ &= mask_ - 1;
-            return found;
-        }
-
-    private:
-        void Load() { mask_ = detail::TabsAndCrs(base_, std::min<std::size_t>(64, static_cast<std::size_t>(end_ - base_))); }
-
-        const char* base_;
-        const char* end_;
-        std::uint64_t mask_ = 0;
-    };
-
-    // Fields 2 on of a record whose field 1 is the player's; returns where
-    // the search for the next record goes on.
-    const char* Record(const char* lineStart, const char* fields, const char* end) {
-        Delimiters delimiters(fields, end);
-        const char* tab2 = delimiters.Next();
-        if (tab2 == end || *tab2 != '\t') return tab2;
-        const char* tab3 = delimiters.Next();
-        if (tab3 == end || *tab3 != '\t') return tab3;
-        if (!IsActionTag(tab2 + 1, static_cast<std::size_t>(tab3 - tab2 - 1))) return tab3;
-        const char* tab4 = delimiters.Next();
-        if (tab4 == end || *tab4 != '\t') return tab4;  // fewer than six fields
-        const char* entryEnd = delimiters.Next();
-        const std::string_view raw(tab4 + 1, static_cast<std::size_t>(entryEnd - tab4 - 1));
-        const EntryShape shape = Inspect(raw, end);
-        if (shape.ore) return entryEnd;
-        // The entry is copied before it is taken: the log's bytes may be
-        // mapped, and a mapped page can go away mid-read.
-        if (entry_.size() < raw.size()) entry_.resize(raw.size());
-        std::memcpy(entry_.data(), raw.data(), raw.size());
-        const std::string_view entry(entry_.data(), raw.size());
-        try {
-            Take(entry, shape);
-        } catch (const RunError&) {
-            failedLine = lineStart;
-            failedItem.assign(entry);
-            throw;
-        }
-        return entryEnd;
-    }
-
-    // Whether the `size` bytes at p are the action tag.
-    bool IsActionTag(const char* p, std::size_t size) const {
-        return size == actionTag_.size() && detail::SameBytes(p, actionTag_.data(), size);
-    }
-
-    struct EntryShape {
-        bool ore = false;       // holds "Ore C.": not taken
-        bool unusual = false;   // holds 0x81, "(R)" or "(Y)": needs cleaning
-        std::size_t open = std::string_view::npos;  // the first '('
-    };
-
-    // One pass over an item entry for everything the common case needs;
-    // bytes up to `readable` may be read.
-    static EntryShape Inspect(std::string_view entry, const char* readable) {
-        EntryShape shape;
-        std::size_t at = 0;
-#ifdef VANTOR_SSE2
-        if (detail::ActiveSearchPath() != detail::SearchPath::Portable) {
-            // 16 positions at a time, each compared with the bytes it starts:
-            // "(R)", "(Y)" and 0x81 make the entry unusual; "Or" with '.'
-            // four bytes on is looked at more closely, since "Ore C." is rare.
-            const char* data = entry.data();
-            const std::size_t size = entry.size();
-            const auto load = [](const char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
-            const auto is = [](__m128i x, char c) { return _mm_cmpeq_epi8(x, _mm_set1_epi8(c)); };
-            const auto bits = [](__m128i x) { return static_cast<unsigned>(_mm_movemask_epi8(x)); };
-            for (; at < size && readable - (data + at) >= 16 + 5; at += 16) {
-                const __m128i x0 = load(data + at);
-                const __m128i x1 = load(data + at + 1);
-                const __m128i x2 = load(data + at + 2);
-                const __m128i x5 = load(data + at + 5);
-                const unsigned inside = size - at >= 16 ? 0xFFFFu : (1u << (size - at)) - 1;
-                // Positions i with i + 2 < size, where "(R)" fits.
-                const unsigned fits3 = size - at >= 18 ? 0xFFFFu : size - at > 2 ? (1u << (size - at - 2)) - 1 : 0;
-                const __m128i open = is(x0, '(');
-                const __m128i marked = _mm_and_si128(_mm_and_si128(open, is(x2, ')')),
-                                                     _mm_or_si128(is(x1, 'R'), is(x1, 'Y')));
-                shape.unusual |= ((bits(is(x0, '\x81')) & inside) | (bits(marked) & fits3)) != 0;
-                const unsigned opens = bits(open) & inside;
-                if (shape.open == std::string_view::npos && opens != 0) {
-                    shape.open = at + static_cast<std::size_t>(std::countr_zero(opens));
-                }
-                auto ores = bits(_mm_and_si128(_mm_and_si128(is(x0, 'O'), is(x1, 'r')), is(x5, '.'))) & inside;
-                for (; ores != 0; ores &= ores - 1) {
-                    if (entry.compare(at + static_cast<std::size_t>(std::countr_zero(ores)), 6, "Ore C.") == 0) {
-                        shape.ore = true;
-                        return shape;
-                    }
-                }
-            }
-        }
-#else
-        (void)readable;
+#if defined(VANTOR_AVX512) && defined(__GNUC__) && !defined(__clang__)
+#define VANTOR_HAS_AVX512_SCANNER 1
+#pragma GCC push_options
+#pragma GCC target("avx512f,avx512bw,avx2,bmi,bmi2,lzcnt,popcnt")
+#define VANTOR_SCANNER_FOR_AVX512 1
+namespace avx512 {
+#include "analysis/log_scanner.inc"
+}  // namespace avx512
+#undef VANTOR_SCANNER_FOR_AVX512
+#pragma GCC pop_options
 #endif
-        for (std::size_t i = at; i < entry.size(); ++i) {
-            const char c = entry[i];
-            if (c == '(') {
-                Bracket(entry, i, shape);
-            } else if (c == '\x81') {
-                shape.unusual = true;
-            } else if (c == 'O' && entry.compare(i, 6, "Ore C.") == 0) {
-                shape.ore = true;
-                break;
-            }
-        }
-        return shape;
-    }
-
-    // The '(' at i: the first one, or "(R)" or "(Y)".
-    static void Bracket(std::string_view entry, std::size_t i, EntryShape& shape) {
-        if (shape.open == std::string_view::npos) shape.open = i;
-        if (i + 2 < entry.size() && (entry[i + 1] == 'R' || entry[i + 1] == 'Y') && entry[i + 2] == ')') {
-            shape.unusual = true;
-        }
-    }
-
-    void Take(std::string_view entry, const EntryShape& shape) {
-        std::string_view cleaned = entry;
-        std::size_t open = shape.open;
-        if (shape.unusual) {
-            scratch_.assign(entry);
-            ReplaceAll(scratch_, "\x81\xA8", " ");
-            ReplaceAll(scratch_, "\x81", "");
-            ReplaceAll(scratch_, "(R)", "R");
-            ReplaceAll(scratch_, "(Y)", "Y");
-            cleaned = scratch_;
-            open = cleaned.find('(');
-        }
-        if (cleaned.empty()) throw RunError(ErrorKind::InvalidArgument, "item entry is empty");
-        cleaned.remove_suffix(1);  // the quantity's closing bracket
-        if (open >= cleaned.size()) {
-            throw RunError(ErrorKind::InvalidArgument,
-                           "item entry '" + std::string(entry) + "' has no '(' before its end");
-        }
-        std::int32_t quantity = 0;
-        try {
-            quantity = ToInt32(cleaned.substr(open + 1));
-        } catch (const RunError& error) {
-            throw RunError(error.kind(), "quantity " + error.detail());
-        }
-        sink_.Take(cleaned.substr(0, open), quantity);
-    }
-
-    const std::string_view actionTag_;
-    RecordSink& sink_;
-    const bool matchesNothing_;
-    const detail::NeedleSearch field1_;
-    std::string entry_;
-    std::string scratch_;
-};
-
 
 // Where a log's bytes are read to. A short unfinished line is kept just
 // before a fixed, page-aligned block, so that each read fills whole pages
@@ -359,6 +149,7 @@ private:
 
 // One reading of a log: mapped a window at a time where that works, read
 // in blocks otherwise and for whatever follows the mapped part.
+template <typename LogScanner>
 class LogReading {
 public:
     LogReading(const std::filesystem::path& path, std::string_view playerId, std::string_view actionTag,
@@ -498,7 +289,13 @@ private:
 
 void ReadLog(const std::filesystem::path& path, std::string_view playerId,
              std::string_view actionTag, RecordSink& sink, const ReadLimits& limits) {
-    LogReading(path, playerId, actionTag, sink, limits).Run();
+#ifdef VANTOR_HAS_AVX512_SCANNER
+    if (detail::ActiveSearchPath() == detail::SearchPath::Avx512) {
+        LogReading<avx512::LogScanner>(path, playerId, actionTag, sink, limits).Run();
+        return;
+    }
+#endif
+    LogReading<baseline::LogScanner>(path, playerId, actionTag, sink, limits).Run();
 }
 
 void StoreSink::Take(std::string_view name, std::int32_t quantity) { items_.AddToValue(name, quantity); }

@@ -10,7 +10,9 @@ namespace {
 SearchPath Fastest() {
 #ifdef VANTOR_AVX2
     __builtin_cpu_init();
+#ifdef VANTOR_AVX512
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")) return SearchPath::Avx512;
+#endif
     if (__builtin_cpu_supports("avx2")) return SearchPath::Avx2;
     return SearchPath::Sse2;  // every x86-64 processor has SSE2
 #else

@@ -15,7 +15,11 @@
 #define VANTOR_SSE2 1
 #if defined(__GNUC__) || defined(__clang__)
 #define VANTOR_AVX2 1
+// Not on Windows: GCC there cannot align the stack for 64-byte registers
+// it has to spill.
+#ifndef _WIN32
 #define VANTOR_AVX512 1
+#endif
 #endif
 #endif
 

@@ -45,7 +45,12 @@ TEST(LogReaderRandom, MatchesLiteralReadingForAnyBlockSizeAndSearchPath) {
         "Widget(3)", "Ice\x81\xA8" "Fire(2)", "Orb(R)(1)", "Ore C.(4)", "(5)", "x", "Alia", " 7)", "(2.5)",
         "t0\tAlia\tm\t[Pickup]\tc\tGem(1)\r\n", "t0\t\tm\t[Pickup]\tc\tDust(9)\r", "Bar(1)(2)",
         "\rt\tAl\tm\t[Pickup]\tc\tOrb(Y)(2)\tmore\r", "\nt\tli\tm\t[Pickup]\tc\tRing(4)\r\n",
-        "\tAlia_of_Ys\t", "t\tAlia_of_Ys_and_Tor\tm\t[Pickup]\tc\tHelm(6)\r", "\tAlia_of_Y\t"};
+        "\tAlia_of_Ys\t", "t\tAlia_of_Ys_and_Tor\tm\t[Pickup]\tc\tHelm(6)\r", "\tAlia_of_Y\t",
+        // Long entries, with marks past 16, 32 and 64 bytes.
+        "t\tAlia\tm\t[Pickup]\tc\tSword of the Long Winter Night, Forged in Ice(R)(7)\r\n",
+        "t\tAl\tm\t[Pickup]\tc\tAn Item Name That Runs On Well Past Sixty-Four Bytes, Then (Y)(3)\r",
+        "t\tAlia\tm\t[Pickup]\tc\tA Name Long Enough To Hide Its Ore Past Sixty-Four Bytes: Ore C.(3)\r\n",
+        "t\tAlia\tm\t[Pickup]\tc\tMantle of the Sky and Sea\x81\xA8" "Far Along(2)\r"};
     const std::vector<detail::SearchPath> paths = detail::SupportedSearchPaths();
     const detail::SearchPath original = detail::ActiveSearchPath();
     testing::TempDir dir;
