@@ -195,9 +195,10 @@ same_output() {
 sum_totals() { awk -F'\t' '{ s += $NF; n++ } END { printf "%d %d\n", s, n }' "$1"; }
 
 # cache_as_read FILES...: drops the files' pages from the page cache and
-# reads them back, so that every command finds them cached as a read from
-# disk leaves them. Pages cached from the writes that made the files can be
-# laid out differently, and on Linux 6.x map more slowly (see README).
+# reads them back in one pass, so that every command finds all of them
+# cached, the same way each time. A page cache can hold part of a file: on a
+# virtual machine that gives memory back to its host, pages of files not read
+# for a while go, and a run that meets them reads from disk (see README).
 cache_as_read() {
     sync "$@"
     local file
