@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Measures vantor-tally on generated logs: one thread and all cores, the
 # portable search, a player on few lines, against the same tally in mawk and
-# against `wc -l`; then a folder with many distinct item names; then the
-# scanner and store micro-benchmarks. Prints a short Markdown summary and the
-# raw micro-benchmark lines. Run from anywhere; installs what it lacks (as
-# root).
+# against `wc -l`; the window's Go! on the same logs; then a folder with many
+# distinct item names; then the scanner and store micro-benchmarks. Prints a
+# short Markdown summary and the raw micro-benchmark lines. Run from
+# anywhere; installs what it lacks (as root).
 #
 # Settings, from the environment:
 #   BENCH_SIZE_MB          size of the generated logs, decimal MB   (1000)
@@ -75,7 +75,7 @@ bash "$ROOT/scripts/setup.sh" mawk time
 say "building the release preset (log: $BUILD/bench-build.log)"
 mkdir -p "$BUILD"
 if ! (cd "$ROOT" && cmake --preset release &&
-      cmake --build --preset release -j2 --target vantor-tally vantor-genlogs store_bench scan_bench) \
+      cmake --build --preset release -j2 --target vantor-tally vantor-genlogs store_bench scan_bench window_bench) \
         >"$TMP/build.log" 2>&1; then
     cp "$TMP/build.log" "$BUILD/bench-build.log" 2>/dev/null || true
     tail -n 30 "$TMP/build.log" >&2
@@ -86,6 +86,7 @@ TALLY=$BUILD/cli/vantor-tally
 GENLOGS=$BUILD/bench/vantor-genlogs
 STORE_BENCH=$BUILD/bench/store_bench
 SCAN_BENCH=$BUILD/bench/scan_bench
+WINDOW_BENCH=$BUILD/bench/window_bench
 
 # --- logs --------------------------------------------------------------------
 SOURCES=$(cat "$ROOT/bench/generate_logs.cpp" "$ROOT/bench/synth_data.h" | sha256sum | cut -c1-16)
@@ -243,6 +244,13 @@ fi
 LINES=$(awk '$2 == "total" { t = $1 } { s += $1 } END { printf "%d", t ? t : s }' "$TMP/wc.out")
 main_pct=$(generated "$LOG_DIR" main share)
 
+say "timing the window's Go!, best of $RUNS"
+read -r window_time window_items < <(QT_QPA_PLATFORM=offscreen "$WINDOW_BENCH" "$LOG_DIR" "$PLAYER" "$RUNS" 2>"$TMP/window.err") ||
+    { cat "$TMP/window.err" >&2; die "window_bench failed"; }
+if [[ $window_items != "$tally_names" ]]; then
+    fail_check "the window listed $window_items items, vantor-tally $tally_names"
+fi
+
 if ((MANY_PICKUPS > 0)); then
     logs_of "$MANY_DIR"
     MANY_BYTES=$BYTES
@@ -317,6 +325,8 @@ awk -v a="$(t tally1)" -v n="$(t tallyN)" -v m="$(t mawk)" -v w="$(t wc)" -v p="
         printf "- `--jobs %d`: %.2fx the speed of `--jobs 1`.\n", j, a / n
         printf "- Portable search: %.2fx the speed of the %s search.\n", a / p, path
     }'
+awk -v t="$window_time" -v n="$window_items" -v p="$PLAYER" -v r="$RUNS" \
+    'BEGIN { printf "- The window (offscreen): Go! with %s and Picked Up fills its list of %d items in %.3f s (best of %d).\n", p, n, t, r }'
 if [[ -n $MINOR ]]; then
     awk -v a="$(t minor)" -v w="$(t wc)" -v p="$MINOR" -v s="$minor_pct" \
         'BEGIN { printf "- `--jobs 1` for %s (%s%% of the lines): %.2fx the time of `wc -l`.\n", p, s, a / w }'
