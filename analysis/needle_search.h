@@ -37,8 +37,8 @@ const char* SearchPathName(SearchPath path);
 // The paths this processor can run, from portable to the fastest.
 std::vector<SearchPath> SupportedSearchPaths();
 
-// Finds a fixed byte string. The SIMD paths test two of its bytes at 16 or
-// 32 positions at once and compare the whole string only where both match.
+// Finds a fixed byte string. The SIMD paths test two of its bytes at 64
+// positions at once and compare the whole string only where both match.
 class NeedleSearch {
 public:
     explicit NeedleSearch(std::string needle);
