@@ -70,13 +70,25 @@ namespace baseline {
 #if defined(VANTOR_AVX512) && defined(__GNUC__) && !defined(__clang__)
 #define VANTOR_HAS_AVX512_SCANNER 1
 #pragma GCC push_options
-#pragma GCC target("avx512f,avx512bw,avx2,bmi,bmi2,lzcnt,popcnt")
+#pragma GCC target("avx512f,avx512bw,bmi,bmi2,lzcnt,popcnt")
 #define VANTOR_SCANNER_FOR_AVX512 1
 namespace avx512 {
 #include "analysis/log_scanner.inc"
 }  // namespace avx512
 #undef VANTOR_SCANNER_FOR_AVX512
 #pragma GCC pop_options
+
+// Whether to read with the AVX-512 scanner: the search uses AVX-512, and
+// the processor has the bit instructions the scanner also uses (every one
+// with AVX-512 has them, but that is not promised).
+bool UseAvx512Scanner() {
+    static const bool bitInstructions = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("lzcnt") &&
+               __builtin_cpu_supports("popcnt");
+    }();
+    return detail::ActiveSearchPath() == detail::SearchPath::Avx512 && bitInstructions;
+}
 #endif
 
 // Where a log's bytes are read to. A short unfinished line is kept just
@@ -290,7 +302,7 @@ private:
 void ReadLog(const std::filesystem::path& path, std::string_view playerId,
              std::string_view actionTag, RecordSink& sink, const ReadLimits& limits) {
 #ifdef VANTOR_HAS_AVX512_SCANNER
-    if (detail::ActiveSearchPath() == detail::SearchPath::Avx512) {
+    if (UseAvx512Scanner()) {
         LogReading<avx512::LogScanner>(path, playerId, actionTag, sink, limits).Run();
         return;
     }
