@@ -15,6 +15,10 @@
 #include "store/numeric.h"
 #include "store/run_error.h"
 
+#ifdef VANTOR_AVX512
+#include <cpuid.h>
+#endif
+
 namespace vantor {
 
 namespace {
@@ -67,26 +71,42 @@ namespace baseline {
 #include "analysis/log_scanner.inc"
 }  // namespace baseline
 
-#if defined(VANTOR_AVX512) && defined(__GNUC__) && !defined(__clang__)
+#ifdef VANTOR_AVX512
 #define VANTOR_HAS_AVX512_SCANNER 1
+// Every function of the copy is compiled for these (the same list twice).
+#ifdef __clang__
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,bmi,bmi2,lzcnt,popcnt"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw,bmi,bmi2,lzcnt,popcnt")
+#endif
 #define VANTOR_SCANNER_FOR_AVX512 1
 namespace avx512 {
 #include "analysis/log_scanner.inc"
 }  // namespace avx512
 #undef VANTOR_SCANNER_FOR_AVX512
+#ifdef __clang__
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
-// Whether to read with the AVX-512 scanner: the search uses AVX-512, and
-// the processor has the bit instructions the scanner also uses (every one
-// with AVX-512 has them, but that is not promised).
+// Whether the processor has the bit instructions the AVX-512 scanner also
+// uses: every one with AVX-512 has them, but that is not promised.
+bool HasBitInstructions() {
+    unsigned a = 0;
+    unsigned b = 0;
+    unsigned c = 0;
+    unsigned d = 0;
+    if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & bit_POPCNT) == 0) return false;
+    if (__get_cpuid_count(7, 0, &a, &b, &c, &d) == 0 || (b & bit_BMI) == 0 || (b & bit_BMI2) == 0) return false;
+    return __get_cpuid(0x80000001, &a, &b, &c, &d) != 0 && (c & bit_LZCNT) != 0;
+}
+
+// Whether to read with the AVX-512 scanner: the search uses AVX-512, and the
+// bit instructions are there.
 bool UseAvx512Scanner() {
-    static const bool bitInstructions = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("lzcnt") &&
-               __builtin_cpu_supports("popcnt");
-    }();
+    static const bool bitInstructions = HasBitInstructions();
     return detail::ActiveSearchPath() == detail::SearchPath::Avx512 && bitInstructions;
 }
 #endif
