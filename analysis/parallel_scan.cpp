@@ -23,6 +23,14 @@ namespace {
 
 constexpr std::int64_t kMaxTotal = std::numeric_limits<std::int32_t>::max();
 
+// Workers map logs 16 MiB at a time, not 4: threads of one process that
+// map and unmap wait for each other (an unmap takes the process's lock on
+// its memory map and interrupts the other cores to drop the pages from
+// their TLBs), and four times fewer unmaps made --jobs 2 about 8% faster.
+// The mapped pages are the page cache's own: the peak RSS grows by about
+// 16 MiB a worker, the memory used does not.
+constexpr ReadLimits kWorkerLimits{kDefaultBlockSize, kMaxLineBytes, std::size_t{16} << 20};
+
 // One log's records, summed per name in first-met order.
 //
 // Adding a name's first quantity, then the sum of the rest, gives the store
@@ -150,7 +158,7 @@ private:
             }
             FileTally tally;
             try {
-                ReadLog(paths_[index], playerId_, actionTag_, tally);
+                ReadLog(paths_[index], playerId_, actionTag_, tally, kWorkerLimits);
             } catch (...) {
                 tally.error = std::current_exception();
             }
