@@ -13,8 +13,7 @@ namespace vantor {
 // what cannot be converted becomes U+FFFD, so a file named with a lone
 // surrogate shows up in messages and fails to open instead of ending the
 // program.
-std::string PathToUtf8(const std::filesystem::path& path) {
-    const std::wstring& wide = path.native();
+std::string WideToUtf8(std::wstring_view wide) {
     if (wide.empty()) return {};
     const int wideSize = static_cast<int>(wide.size());
     const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
@@ -22,6 +21,8 @@ std::string PathToUtf8(const std::filesystem::path& path) {
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, text.data(), size, nullptr, nullptr);
     return text;
 }
+
+std::string PathToUtf8(const std::filesystem::path& path) { return WideToUtf8(path.native()); }
 
 std::filesystem::path Utf8ToPath(std::string_view text) {
     if (text.empty()) return {};

@@ -11,4 +11,9 @@ namespace vantor {
 std::string PathToUtf8(const std::filesystem::path& path);
 std::filesystem::path Utf8ToPath(std::string_view text);
 
+#ifdef _WIN32
+// UTF-16 text as UTF-8; what cannot be converted becomes U+FFFD.
+std::string WideToUtf8(std::wstring_view wide);
+#endif
+
 }  // namespace vantor
