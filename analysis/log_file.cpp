@@ -146,10 +146,14 @@ LogFile::~LogFile() {
 #endif
 }
 
-std::size_t LogFile::Read(char* buffer, std::size_t size) {
+void LogFile::ThrowInjectedReadFault(std::uint64_t offset) const {
     if (faults.read) {
-        if (const int error = faults.read(path_, offset_)) throw FileError("cannot read", path_, ErrorText(error));
+        if (const int error = faults.read(path_, offset)) throw FileError("cannot read", path_, ErrorText(error));
     }
+}
+
+std::size_t LogFile::Read(char* buffer, std::size_t size) {
+    ThrowInjectedReadFault(offset_);
     const std::size_t got = ReadSome(buffer, size);
     offset_ += got;
     return got;
@@ -185,9 +189,7 @@ std::uint64_t LogFile::Size() const {
 }
 
 LogFile::Mapping LogFile::Map(std::uint64_t offset, std::size_t size) const {
-    if (faults.read) {
-        if (const int error = faults.read(path_, offset)) throw FileError("cannot read", path_, ErrorText(error));
-    }
+    ThrowInjectedReadFault(offset);
     if (faults.map && faults.map(path_, offset) != 0) return Mapping(nullptr, 0);
 #ifdef _WIN32
     (void)offset;

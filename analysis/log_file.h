@@ -41,6 +41,8 @@ public:
 
 private:
     std::size_t ReadSome(char* buffer, std::size_t size);
+    // The read failure the test seam injects at `offset`, if any.
+    void ThrowInjectedReadFault(std::uint64_t offset) const;
 
     std::filesystem::path path_;
     std::uint64_t offset_ = 0;
