@@ -108,14 +108,28 @@ void ListItems(const clsHash& items, WindowState& window) {
     }
 }
 
-void ProcessLogFolder(const std::string& directory, WindowState& window, clsHash& items) {
+void RequireLogFolder(const std::string& directory) {
+    std::error_code error;
+    const auto status = std::filesystem::status(directory.empty() ? std::filesystem::path(".") : Utf8ToPath(directory), error);
+    if (!std::filesystem::exists(status)) {
+        throw RunError(ErrorKind::FileError, "log folder '" + directory + "' does not exist");
+    }
+    if (!std::filesystem::is_directory(status)) {
+        throw RunError(ErrorKind::FileError, "'" + directory + "' is not a folder");
+    }
+}
+
+std::size_t ProcessLogFolder(const std::string& directory, WindowState& window, clsHash& items) {
     const std::string folder = WithTrailingSeparator(directory);
+    std::size_t read = 0;
     for (const std::string& name : ListLogFiles(Utf8ToPath(folder))) {
         window.SetStatus("Processing " + name);
-        if (!window.PassEvents()) return;
+        if (!window.PassEvents()) return read;
         ProcessLogFile(Utf8ToPath(folder + name), window, items);
+        ++read;
     }
     ListItems(items, window);
+    return read;
 }
 
 }  // namespace vantor

@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "ui/form1.h"
+#include "qt/qt_view.h"
 
 int main(int argc, char** argv) {
     if (argc < 3 || argc > 4) {
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
 
-    Form1 form;
+    QtView form;
     form.show();
     auto* folder = form.findChild<QLineEdit*>(QStringLiteral("txtLogDir"));
     auto* player = form.findChild<QLineEdit*>(QStringLiteral("txtPID"));

@@ -3,7 +3,7 @@
 #include <csv.h>
 
 #include <CLI/CLI.hpp>
-#include <filesystem>
+#include <algorithm>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -11,11 +11,11 @@
 
 #include "analysis/log_folder.h"
 #include "analysis/parallel_scan.h"
-#include "analysis/path_text.h"
 #include "analysis/window_state.h"
 #include "analysis/windows1252.h"
 #include "store/cls_hash.h"
 #include "store/run_error.h"
+#include "ui/controls.h"
 
 namespace vantor {
 
@@ -60,13 +60,11 @@ std::string CsvQuoted(std::string_view field) {
 }  // namespace
 
 ParsedArguments ParseArguments(int argc, const char* const* argv) {
-    static const std::map<std::string, std::string> kActions = {
-        {"pickup", "[Pickup]"}, {"sell", "[Sell]"}, {"buy", "[Buy]"}, {"shop", "[MR_Buy]"}};
     static const std::map<std::string, OutputFormat> kFormats = {
         {"tsv", OutputFormat::Tsv}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json}};
 
     TallyOptions options;
-    std::string action = "pickup";
+    std::string action(kActions[0].keyword);
     std::string tag;
     std::string format = "tsv";
 
@@ -74,8 +72,10 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
                  "action logs of a folder.",
                  "vantor-tally");
     app.add_option("--player", options.player, "Player ID (default: empty)");
+    std::vector<std::string> keywords;
+    for (const ActionSpec& spec : kActions) keywords.emplace_back(spec.keyword);
     auto* actionOption = app.add_option("--action", action, "pickup (default), sell, buy or shop")
-                             ->check(CLI::IsMember({"pickup", "sell", "buy", "shop"}));
+                             ->check(CLI::IsMember(keywords));
     auto* tagOption = app.add_option("--tag", tag, "Any action tag instead, e.g. '[Pickup]'");
     actionOption->excludes(tagOption);
     app.add_option("--format", format, "tsv (default), csv or json")
@@ -91,7 +91,9 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
         if (error.get_exit_code() == 0) return {std::pair{0, app.help()}};
         return {std::pair{2, "vantor-tally: " + std::string(error.what()) + "\n" + kUsage + "\n"}};
     }
-    options.tag = tagOption->count() > 0 ? tag : kActions.at(action);
+    const auto chosen = std::find_if(kActions.begin(), kActions.end(),
+                                     [&](const ActionSpec& spec) { return spec.keyword == action; });
+    options.tag = tagOption->count() > 0 ? tag : std::string(chosen->tag);
     options.format = kFormats.at(format);
     return {options};
 }
@@ -125,14 +127,10 @@ int RunTally(int argc, const char* const* argv, std::ostream& out, std::ostream&
     }
     const auto& options = std::get<TallyOptions>(parsed.outcome);
 
-    std::error_code error;
-    const auto status = std::filesystem::status(Utf8ToPath(options.logDir), error);
-    if (!std::filesystem::exists(status)) {
-        err << "vantor-tally: log folder '" << options.logDir << "' does not exist\n";
-        return 1;
-    }
-    if (!std::filesystem::is_directory(status)) {
-        err << "vantor-tally: '" << options.logDir << "' is not a folder\n";
+    try {
+        RequireLogFolder(options.logDir);
+    } catch (const RunError& missing) {
+        err << "vantor-tally: " << missing.detail() << '\n';
         return 1;
     }
 

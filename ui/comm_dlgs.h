@@ -1,44 +1,39 @@
 #pragma once
 
-#include <QString>
-#include <optional>
+#include <functional>
+#include <string>
+#include <string_view>
 
-class QWidget;
+namespace vantor {
+class FormView;
+}
 
 // General dialog routines: the platform's open and save dialogs, and finding
-// the last occurrence of one text in another.
+// the last occurrence of one text in another. Texts are UTF-8.
 namespace CommDlgs {
 
-// Shows the open dialog (DialogMode 1) or the save dialog (any other mode),
-// native where the platform has one. FilterSpec is "description\0pattern"
-// pairs. The open dialog asks for an existing file, the save dialog confirms
-// an overwrite. Returns the chosen full path, or empty text when cancelled.
-// An InitialFileName longer than 255 characters is an InvalidArgument
-// RunError, raised before any dialog opens.
-QString ShowFileDialog(QWidget* OwnerWindow, int DialogMode, const QString& DialogTitle,
-                       const QString& InitialFileName, const QString& FilterSpec,
-                       const QString& InitialDir, const QString& DefaultExt);
+// The dialog's flags: open asks for an existing path and file
+// (OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST), save for an
+// existing path and confirms an overwrite (OFN_OVERWRITEPROMPT |
+// OFN_HIDEREADONLY | OFN_PATHMUSTEXIST).
+inline constexpr unsigned kOpenFlags = 0x1804;
+inline constexpr unsigned kSaveFlags = 0x806;
 
-// 1-based start of the last occurrence of SearchFor in SearchIn, 0 if none;
-// overlapping occurrences count. With CountFromEnd and a match, the position
-// counted from the end (length - position + 1). Without CaseSensitive both
-// arguments are first replaced by their upper-case forms, in the caller's
-// variables too.
-int FindLast(QString& SearchIn, QString& SearchFor, bool CaseSensitive, bool CountFromEnd);
+// Shows the open dialog (DialogMode 1) or the save dialog (any other mode)
+// of the window `OwnerWindow`. FilterSpec is "description\0pattern" pairs.
+// Returns the chosen full path, or empty text when cancelled. An
+// InitialFileName longer than 255 characters is an InvalidArgument RunError,
+// raised before any dialog opens.
+std::string ShowFileDialog(vantor::FormView& OwnerWindow, int DialogMode, std::string_view DialogTitle,
+                           std::string_view InitialFileName, std::string_view FilterSpec,
+                           std::string_view InitialDir, std::string_view DefaultExt);
 
-// What the last ShowFileDialog call asked for.
-struct FileDialogRequest {
-    int mode = 0;
-    QString title;
-    QString initialFileName;
-    QString filter;  // as handed to Qt, e.g. "Vantor Log Files (*.txt)"
-    QString initialDir;
-    QString defaultExt;
-};
-
-// Test seam: the next ShowFileDialog returns `answer` (empty: cancelled)
-// without showing a dialog, and records what it was asked for.
-void SetNextAnswer(const QString& answer);
-const FileDialogRequest& LastRequest();
+// 1-based start (in bytes) of the last occurrence of SearchFor in SearchIn,
+// 0 if none; overlapping occurrences count. With CountFromEnd and a match,
+// the position counted from the end (length - position + 1). Without
+// CaseSensitive both arguments are first replaced by UpperCase of them, in
+// the caller's variables too.
+int FindLast(std::string& SearchIn, std::string& SearchFor, bool CaseSensitive, bool CountFromEnd,
+             const std::function<std::string(std::string_view)>& UpperCase);
 
 }  // namespace CommDlgs

@@ -1,49 +1,47 @@
 #pragma once
 
-#include <QWidget>
-#include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "analysis/window_state.h"
-
-class QButtonGroup;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QRadioButton;
+#include "ui/form_view.h"
 
 namespace vantor {
+
 class clsHash;
-}
+class RunError;
 
-// The program's one window: log folder, player ID and action in, item list
-// and the clicked item's total out. Controls carry their names as
-// objectName ("txtLogDir", "Command1", "List1", "Option1_0", ...).
-class Form1 : public QWidget, public vantor::WindowState {
-    Q_OBJECT
-
+// The program's one window, whatever the toolkit: log folder, player ID and
+// action in, item list and the clicked item's total out. A view creates the
+// controls of kControls, calls the handlers on the matching events, and
+// carries out what Form1 asks of it through FormView.
+class Form1 : private WindowState {
 public:
-    explicit Form1(QWidget* parent = nullptr);
+    explicit Form1(FormView& view);
     ~Form1() override;
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
 
-    // The default log folder: the user's profile or home folder followed by
-    // My Documents/Halvern/ZENTHARA/LOG and a trailing separator.
-    static QString DefaultLogDir();
+    // The default log folder: the user's profile (Windows) or home folder
+    // followed by My Documents, Halvern, ZENTHARA, LOG and a trailing
+    // separator. UTF-8.
+    static std::string DefaultLogDir();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void CreateControls();
+    // Fills in the defaults; the view calls it once its controls exist.
     void Form_Load();
+    // The window is asked to close. Returns whether it may close now; during
+    // an analysis it closes (CloseWindow) once the current log is read.
+    bool Form_QueryUnload();
     void Form_Unload();
+
     void Command1_Click();
     void btnBrowse_Click();
+    // The list's selection changed, by mouse or keyboard.
     void List1_Click();
     void Option1_Click(int Index);
 
+private:
     // What the analysis uses of the window.
     std::string PlayerId() override;
     std::string ActionTag() override;
@@ -51,23 +49,19 @@ private:
     void AppendItem(std::string_view item) override;
     bool PassEvents() override;
 
-    QLabel* Label1;
-    QLineEdit* txtLogDir;
-    QPushButton* btnBrowse;
-    QPushButton* Command1;
-    QLineEdit* txtPID;
-    QLabel* Label2;
-    QListWidget* List1;
-    QLineEdit* Text1;
-    QLabel* Label3;
-    QLabel* Label4;
-    QLabel* Label5;
-    QLabel* Label6;
-    std::array<QRadioButton*, 4> Option1;
-    QButtonGroup* mOptionGroup;
-
-    std::unique_ptr<vantor::clsHash> mItems;
+    FormView& mView;
+    std::unique_ptr<clsHash> mItems;
     std::string mActionTag;
-    bool mScanning = false;       // inside Go!
-    bool mCloseRequested = false;  // closed during a scan: close when it stops
+    std::vector<std::string> mEntries;  // each listed entry's bytes, as stored
+    // The inputs of the running analysis, taken when Go! was pressed.
+    std::string mScanPlayer;
+    std::string mScanTag;
+    bool mScanning = false;
+    bool mCloseRequested = false;
 };
+
+// The text of the message box for a run-time error: its kind, the file, the
+// line, the item entry and what went wrong. UTF-8.
+std::string DescribeRunError(const RunError& error);
+
+}  // namespace vantor

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "store/run_error.h"
+#include "tests/support/fake_view.h"
 #include "ui/comm_dlgs.h"
 
 namespace {
+
+std::string AsciiUpper(std::string_view text) { return vantor::testing::FakeView().UpperCase(text); }
 
 TEST(FindLast, FindsTheLastStart) {
     struct Case {
@@ -24,32 +28,38 @@ TEST(FindLast, FindsTheLastStart) {
         {"abcab", "ab", true, true, 2},     {"ab", "abc", true, false, 0},
     };
     for (const auto& c : cases) {
-        QString in = QString::fromLatin1(c.in);
-        QString forText = QString::fromLatin1(c.forText);
-        EXPECT_EQ(CommDlgs::FindLast(in, forText, c.caseSensitive, c.fromEnd), c.expected)
+        std::string in = c.in;
+        std::string forText = c.forText;
+        EXPECT_EQ(CommDlgs::FindLast(in, forText, c.caseSensitive, c.fromEnd, AsciiUpper), c.expected)
             << c.in << " / " << c.forText;
     }
 }
 
 TEST(FindLast, UpperCasesTheCallersTextsWhenNotCaseSensitive) {
-    QString in = QStringLiteral("C:\\Logs\\ActionLog0102.txt");
-    QString forText = QStringLiteral("log");
-    EXPECT_EQ(CommDlgs::FindLast(in, forText, false, false), 15);
-    EXPECT_EQ(in, QStringLiteral("C:\\LOGS\\ACTIONLOG0102.TXT"));
-    EXPECT_EQ(forText, QStringLiteral("LOG"));
+    std::string in = "C:\\Logs\\ActionLog0102.txt";
+    std::string forText = "log";
+    EXPECT_EQ(CommDlgs::FindLast(in, forText, false, false, AsciiUpper), 15);
+    EXPECT_EQ(in, "C:\\LOGS\\ACTIONLOG0102.TXT");
+    EXPECT_EQ(forText, "LOG");
 }
 
 TEST(ShowFileDialog, LongInitialFileNameFailsBeforeTheDialog) {
-    CommDlgs::SetNextAnswer(QStringLiteral("/never/used.txt"));
-    try {
-        CommDlgs::ShowFileDialog(nullptr, 1, {}, QString(256, u'x'), {}, {}, {});
-        FAIL() << "no error";
-    } catch (const vantor::RunError& error) {
-        EXPECT_EQ(error.kind(), vantor::ErrorKind::InvalidArgument);
-    }
-    // The preset answer is still there for the next dialog.
-    EXPECT_EQ(CommDlgs::ShowFileDialog(nullptr, 1, {}, QString(255, u'x'), {}, {}, {}),
-              QStringLiteral("/never/used.txt"));
+    vantor::testing::FakeView view;
+    std::string longest;
+    for (int i = 0; i < 255; ++i) longest += "\u00E9";  // 255 characters, 510 bytes
+    EXPECT_THROW(
+        try {
+            CommDlgs::ShowFileDialog(view, 1, "", longest + "x", "", "", "");
+        } catch (const vantor::RunError& error) {
+            EXPECT_EQ(error.kind(), vantor::ErrorKind::InvalidArgument);
+            throw;
+        },
+        vantor::RunError);
+    EXPECT_TRUE(view.dialogs.empty());
+    CommDlgs::ShowFileDialog(view, 2, "Save", longest, "", "", "txt");
+    ASSERT_EQ(view.dialogs.size(), 1u);
+    EXPECT_FALSE(view.dialogs[0].open);
+    EXPECT_EQ(view.dialogs[0].flags, 0x806u);
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 #include <QApplication>
-#include <QIcon>
 
-#include "ui/form1.h"
+#include "qt/qt_view.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    Form1 window;
+    QtView window;
     window.show();
     return QApplication::exec();
 }

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace vantor {
+
+// The window's controls, in tab order. Option1_0 to Option1_3 are the one
+// option group Option1, indexes 0 to 3.
+enum class Control {
+    Label1,
+    txtLogDir,
+    btnBrowse,
+    Command1,
+    txtPID,
+    Label2,
+    List1,
+    Text1,
+    Label3,
+    Label4,
+    Label5,
+    Label6,
+    Option1_0,
+    Option1_1,
+    Option1_2,
+    Option1_3,
+};
+
+enum class ControlKind { Label, TextBox, Button, List, Option };
+
+// One control as the views create it: name, kind, caption or initial text
+// (UTF-8), place and size in twips (1/1440 inch), and tab index.
+struct ControlSpec {
+    Control id;
+    std::string_view name;  // "Option1" for each option; `index` tells them apart
+    int index;              // the option's index, -1 for the other controls
+    ControlKind kind;
+    std::string_view caption;
+    int left;
+    int top;
+    int width;
+    int height;
+    int tabIndex;
+};
+
+// Every control, by tab index; kControls[i].id == Control(i).
+extern const std::array<ControlSpec, 16> kControls;
+
+const ControlSpec& SpecOf(Control control);
+
+// The window's caption and client area, in twips.
+inline constexpr std::string_view kFormCaption = "Vantor Log Analyzer";
+inline constexpr int kFormWidth = 7845;
+inline constexpr int kFormHeight = 4320;
+
+// Twips to pixels at `dpi` dots per inch, rounded down (15 twips make a
+// pixel at 96 dpi).
+constexpr int TwipsToPixels(int twips, int dpi) { return twips * dpi / 1440; }
+
+// The actions a tally is made for: the option's caption, the tag that
+// records carry, and the command line's name for it.
+struct ActionSpec {
+    std::string_view caption;
+    std::string_view tag;
+    std::string_view keyword;
+};
+
+// By option index: Picked Up, Sold to NPC, Bought from NPC, Bought from Player Shop.
+extern const std::array<ActionSpec, 4> kActions;
+
+// The option control of index `index` (0 to 3).
+constexpr Control OptionControl(int index) {
+    return static_cast<Control>(static_cast<int>(Control::Option1_0) + index);
+}
+
+}  // namespace vantor

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "ui/controls.h"
+
+namespace vantor {
+
+// An open or save dialog as Form1 asks for it. Texts are UTF-8.
+struct FileDialogRequest {
+    bool open = true;               // false: the save dialog
+    std::string title;
+    std::string initialFileName;    // what the file name box starts with, e.g. "*.txt"
+    std::string filter;             // "description\0pattern" pairs joined by NUL, e.g. "Vantor Log Files\0*.txt"
+    std::string initialDir;
+    std::string defaultExt;
+    unsigned flags = 0;             // the platform dialog's OFN_* flags
+};
+
+// What Form1 needs of a toolkit: one implementation per platform (Qt, Win32)
+// and a fake for the tests. All texts are UTF-8; a view converts them to and
+// from its toolkit's strings and does nothing else with them.
+class FormView {
+public:
+    virtual ~FormView() = default;
+
+    // The text of a text box, label, button or option.
+    virtual std::string Text(Control control) = 0;
+    virtual void SetText(Control control, std::string_view text) = 0;
+    virtual void SetEnabled(Control control, bool enabled) = 0;
+    virtual void SetFocus(Control control) = 0;
+    // Shows an option selected (clearing the others) without a click.
+    virtual void SetChecked(Control option) = 0;
+
+    // The item list.
+    virtual void ClearList() = 0;
+    virtual void AddListItem(std::string_view text) = 0;
+    // The selected entry's index, -1 when none is selected.
+    virtual int ListIndex() = 0;
+
+    // A modal error message box owned by the window.
+    virtual void ShowMessage(std::string_view title, std::string_view text) = 0;
+    // A modal file dialog: the chosen full path, or empty text when cancelled.
+    virtual std::string ShowFileDialog(const FileDialogRequest& request) = 0;
+    // The platform's upper case of `text`.
+    virtual std::string UpperCase(std::string_view text) = 0;
+
+    // Lets the window handle the events pending now, then returns.
+    virtual void PassEvents() = 0;
+    // Closes the window for good (Form1 has agreed to it).
+    virtual void CloseWindow() = 0;
+};
+
+}  // namespace vantor
