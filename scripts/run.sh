@@ -10,7 +10,7 @@ cmake --preset release >/dev/null
 cmake --build --preset release --target vantor-tally vantor-log-analyzer
 
 if [ $# -eq 0 ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-    exec build/release/ui/vantor-log-analyzer
+    exec build/release/qt/vantor-log-analyzer
 fi
 if [ $# -eq 0 ]; then
     echo "No display here, so no window: vantor-tally --player Alia examples/logs instead." >&2

@@ -17,7 +17,7 @@ Xvfb "$DISPLAY" -screen 0 800x600x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true' EXIT
 sleep 1
-HOME=/home/player build/release/ui/vantor-log-analyzer 2>/dev/null &
+HOME=/home/player build/release/qt/vantor-log-analyzer 2>/dev/null &
 app=$!
 trap 'kill "$app" "$xvfb" 2>/dev/null || true' EXIT
 
