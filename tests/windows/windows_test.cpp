@@ -38,7 +38,11 @@ Scan ScanOn(const std::string& folder, unsigned jobs) {
     FakeWindow window;
     window.playerId = "Alia";
     clsHash items;
-    jobs > 1 ? ProcessLogFolderParallel(folder, window, items, jobs) : ProcessLogFolder(folder, window, items);
+    if (jobs > 1) {
+        ProcessLogFolderParallel(folder, window, items, jobs);
+    } else {
+        ProcessLogFolder(folder, window, items);
+    }
     Scan scan{window.statuses, {}};
     for (const auto& item : window.items) scan.totals.emplace_back(item, items.GetValue(item));
     return scan;
