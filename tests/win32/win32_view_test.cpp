@@ -207,8 +207,8 @@ TEST_F(Win32ViewTest, EnterAndEscapePressNothing) {
     UseLog(dir.path(), L"ActionLog1.txt", LogBuilder().Record("Alia", "[Pickup]", "Widget(3)").str());
     Type(Control::txtPID, L"Alia");
     bool browsed = false;
-    view->nextFileDialog = [&](OPENFILENAMEW&) { return browsed = true, FALSE; };
     for (const Control focus : {Control::txtPID, Control::Command1, Control::Text1}) {
+        view->nextFileDialog = [&](OPENFILENAMEW&) { return browsed = true, FALSE; };
         SetFocus(Item(focus));
         PostMessageW(Item(focus), WM_KEYDOWN, VK_RETURN, 0);
         PostMessageW(Item(focus), WM_KEYDOWN, VK_ESCAPE, 0);
