@@ -42,6 +42,16 @@ RECT ClientRectOf(HWND control) {
     return rect;
 }
 
+int IconWidth(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
 // A message-only window that runs an action when the scan's event pass
 // dispatches the message posted to it: a look at the window during a scan.
 class EventSpy {
@@ -140,26 +150,14 @@ TEST_F(Win32ViewTest, ControlsStandWhereTheTablePutsThemAtNinetySixDpi) {
     EXPECT_EQ(SendMessageW(Item(Control::Option1_0), BM_GETCHECK, 0, 0), BST_CHECKED);
 
     // The class icons come from the .ico, which also holds 48 and 256 pixels.
-    for (const auto& [icon, size] : {std::pair{GetClassLongPtrW(window(), GCLP_HICON), GetSystemMetrics(SM_CXICON)},
-                                     {GetClassLongPtrW(window(), GCLP_HICONSM), GetSystemMetrics(SM_CXSMICON)}}) {
-        ICONINFO info{};
-        ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(icon), &info));
-        BITMAP bitmap{};
-        GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
-        EXPECT_EQ(bitmap.bmWidth, size);
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-    }
+    EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(GetClassLongPtrW(window(), GCLP_HICON))), GetSystemMetrics(SM_CXICON));
+    EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(GetClassLongPtrW(window(), GCLP_HICONSM))),
+              GetSystemMetrics(SM_CXSMICON));
     for (const int size : {48, 256}) {
-        const HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VANTOR), IMAGE_ICON, size, size, 0);
-        ICONINFO info{};
-        ASSERT_TRUE(GetIconInfo(static_cast<HICON>(icon), &info)) << size;
-        BITMAP bitmap{};
-        GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
-        EXPECT_EQ(bitmap.bmWidth, size);
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-        DestroyIcon(static_cast<HICON>(icon));
+        const auto icon = static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VANTOR), IMAGE_ICON, size, size, 0));
+        EXPECT_EQ(IconWidth(icon), size);
+        DestroyIcon(icon);
     }
 }
 
