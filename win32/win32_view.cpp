@@ -278,7 +278,9 @@ void Win32View::CreateControls() {
         const ControlSpec& spec = kControls[i];
         const bool afterOption = kControls[(i + kControls.size() - 1) % kControls.size()].kind == ControlKind::Option;
         const bool option = spec.kind == ControlKind::Option;
-        DWORD style = WS_CHILD | WS_VISIBLE | (option != afterOption ? WS_GROUP : 0);
+        // Clipped by the controls made before it: the table's labels overlap
+        // the tops of the list and the total box by a pixel.
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | (option != afterOption ? WS_GROUP : 0);
         DWORD extended = 0;
         const wchar_t* windowClass = WC_STATICW;
         switch (spec.kind) {
