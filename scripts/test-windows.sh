@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Cross-builds the core, vantor-tally.exe and their tests for 64-bit Windows
-# (preset windows-cross), runs the tests under Wine, and checks that
-# vantor-tally.exe prints the same bytes as the Linux build.
+# Cross-builds the core, vantor-tally.exe, the window vantor-log-analyzer.exe
+# and their tests for 64-bit Windows (preset windows-cross), runs the tests
+# under Wine, and checks that vantor-tally.exe prints the same bytes as the
+# Linux build.
 #
 #   bash scripts/test-windows.sh               build and test
 #   bash scripts/test-windows.sh --build-only  just build build/windows-cross/cli/vantor-tally.exe
+#                                              and build/windows-cross/win32/vantor-log-analyzer.exe
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,10 +18,11 @@ case "${1:-}" in
 esac
 
 # The cross compiler, GoogleTest's sources, the header-only libraries, and
-# dpkg-source to unpack libcsv's source; Wine to run what was built.
+# dpkg-source to unpack libcsv's source; Wine and its fonts (Tahoma, MS Sans
+# Serif) to run what was built.
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest libcli11-dev
           nlohmann-json3-dev dpkg-dev)
-$build_only || packages+=(wine wine64)
+$build_only || packages+=(wine wine64 fonts-wine)
 bash scripts/setup.sh "${packages[@]}"
 
 build=build/windows-cross
@@ -57,7 +60,7 @@ cmake --preset windows-cross
 cmake --build --preset windows-cross -j "$jobs"
 
 # Linked statically: nothing from MinGW (lib*.dll) may be imported.
-for exe in "$build"/cli/*.exe "$build"/tests/*/*.exe; do
+for exe in "$build"/cli/*.exe "$build"/win32/*.exe "$build"/tests/*/*.exe; do
     if x86_64-w64-mingw32-objdump -p "$exe" | grep -iE 'DLL Name: lib'; then
         echo "$exe needs a MinGW DLL" >&2
         exit 1
@@ -74,6 +77,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wine wineboot --init 2>&1 | grep -v 'syswow64' || true
     wineserver -w
 fi
+# The window's tests create real windows. Without a display Wine 8 refuses to
+# (ERROR_INVALID_WINDOW_HANDLE) unless the prefix asks for its null driver,
+# which keeps windows, focus and fonts in memory. Debian's Wine 8 does not load
+# the fonts of fonts-wine from /usr/share/wine/fonts; from the prefix's Fonts
+# folder it does.
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f > /dev/null
+ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+wineserver -w
 
 ctest --preset windows-cross
 

@@ -1,0 +1,4 @@
+#pragma once
+
+// The program's icon: 16, 32, 48 and 256 pixels.
+#define IDI_VANTOR 1
