@@ -18,10 +18,8 @@ namespace vantor {
 namespace {
 
 #ifdef _WIN32
-constexpr char kSeparator = '\\';
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 #else
-constexpr char kSeparator = '/';
 bool IsSeparator(char c) { return c == '/'; }
 #endif
 
@@ -96,7 +94,7 @@ std::vector<std::string> ListLogFiles(const std::filesystem::path& directory) {
 }
 
 std::string WithTrailingSeparator(std::string directory) {
-    if (!directory.empty() && !IsSeparator(directory.back())) directory += kSeparator;
+    if (!directory.empty() && !IsSeparator(directory.back())) directory += kPathSeparator;
     return directory;
 }
 

@@ -22,16 +22,18 @@ std::string WideToUtf8(std::wstring_view wide) {
     return text;
 }
 
-std::string PathToUtf8(const std::filesystem::path& path) { return WideToUtf8(path.native()); }
-
-std::filesystem::path Utf8ToPath(std::string_view text) {
+std::wstring Utf8ToWide(std::string_view text) {
     if (text.empty()) return {};
     const int textSize = static_cast<int>(text.size());
     const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), textSize, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), textSize, wide.data(), size);
-    return std::filesystem::path(std::move(wide));
+    return wide;
 }
+
+std::string PathToUtf8(const std::filesystem::path& path) { return WideToUtf8(path.native()); }
+
+std::filesystem::path Utf8ToPath(std::string_view text) { return std::filesystem::path(Utf8ToWide(text)); }
 
 #else
 

@@ -12,8 +12,12 @@ std::string PathToUtf8(const std::filesystem::path& path);
 std::filesystem::path Utf8ToPath(std::string_view text);
 
 #ifdef _WIN32
-// UTF-16 text as UTF-8; what cannot be converted becomes U+FFFD.
+inline constexpr char kPathSeparator = '\\';
+// UTF-16 text as UTF-8 and back; what cannot be converted becomes U+FFFD.
 std::string WideToUtf8(std::wstring_view wide);
+std::wstring Utf8ToWide(std::string_view text);
+#else
+inline constexpr char kPathSeparator = '/';
 #endif
 
 }  // namespace vantor

@@ -4,25 +4,20 @@
 #include <optional>
 
 #include "analysis/log_folder.h"
+#include "analysis/path_text.h"
 #include "analysis/windows1252.h"
 #include "store/cls_hash.h"
 #include "store/run_error.h"
 #include "ui/comm_dlgs.h"
-
-#ifdef _WIN32
-#include "analysis/path_text.h"
-#endif
 
 namespace vantor {
 
 namespace {
 
 #ifdef _WIN32
-constexpr char kSeparator = '\\';
 // Windows file names ignore case; the game's tools show a folder in capitals.
 constexpr bool kFileNamesIgnoreCase = true;
 #else
-constexpr char kSeparator = '/';
 // Here an upper-cased folder would not exist: it is kept as chosen.
 constexpr bool kFileNamesIgnoreCase = false;
 #endif
@@ -127,7 +122,7 @@ void Form1::btnBrowse_Click() {
                                                   std::string("Vantor Log Files") + '\0' + "*.txt",
                                                   mView.Text(Control::txtLogDir), "");
     if (chosen.empty()) return;
-    std::string separator(1, kSeparator);
+    std::string separator(1, kPathSeparator);
     const int position = CommDlgs::FindLast(chosen, separator, !kFileNamesIgnoreCase, false,
                                             [this](std::string_view text) { return mView.UpperCase(text); });
     mView.SetText(Control::txtLogDir, chosen.substr(0, static_cast<std::size_t>(position)));

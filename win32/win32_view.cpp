@@ -25,15 +25,6 @@ constexpr int kFirstControlId = 100;
 // can hold, however many units its characters take.
 constexpr std::size_t kFileBufferSize = 32768;
 
-std::wstring Widen(std::string_view text) {
-    if (text.empty()) return {};
-    const int textSize = static_cast<int>(text.size());
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), textSize, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), textSize, wide.data(), size);
-    return wide;
-}
-
 std::wstring WindowText(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
@@ -123,7 +114,7 @@ int Overflow(HDC dc, HFONT font, UINT dpi) {
         int room = TwipsToPixels(spec.width, scale);
         if (spec.kind == ControlKind::Option) room -= indicator;
         if (spec.kind == ControlKind::Button) room -= edges;
-        const std::wstring caption = Widen(spec.caption);
+        const std::wstring caption = Utf8ToWide(spec.caption);
         SIZE extent{};
         GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
         overflow = std::max(overflow, static_cast<int>(extent.cx) - room);
@@ -195,7 +186,7 @@ Win32View::Win32View(HINSTANCE instance) : mInstance(instance) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     RegisterWindowClass(instance, WindowProc);
-    CreateWindowExW(0, kClassName, Widen(kFormCaption).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+    CreateWindowExW(0, kClassName, Utf8ToWide(kFormCaption).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                     CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
 }
 
@@ -309,7 +300,7 @@ void Win32View::CreateControls() {
                 style |= WS_TABSTOP | BS_AUTORADIOBUTTON;
                 break;
         }
-        const HWND control = CreateWindowExW(extended, windowClass, Widen(spec.caption).c_str(), style, 0, 0, 0, 0,
+        const HWND control = CreateWindowExW(extended, windowClass, Utf8ToWide(spec.caption).c_str(), style, 0, 0, 0, 0,
                                              mWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(spec.id))),
                                              mInstance, nullptr);
         if (spec.kind == ControlKind::TextBox) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no limit
@@ -358,7 +349,7 @@ void Win32View::OnCommand(int id, int code) {
 // The system menu's own commands are left to Windows.
 bool Win32View::OnSysCommand(WPARAM command) {
     if ((command & 0xFFF0) != kAboutCommand) return false;
-    ShowMessageBox(L"About Vantor Log Analyzer", Widen(std::string(kFormCaption) + "\nVersion " VANTOR_VERSION),
+    ShowMessageBox(L"About Vantor Log Analyzer", Utf8ToWide(std::string(kFormCaption) + "\nVersion " VANTOR_VERSION),
                    MB_OK | MB_ICONINFORMATION);
     return true;
 }
@@ -384,7 +375,7 @@ void Win32View::OnDestroy() {
 std::string Win32View::Text(Control control) { return WideToUtf8(WindowText(Handle(control))); }
 
 void Win32View::SetText(Control control, std::string_view text) {
-    SetWindowTextW(Handle(control), Widen(text).c_str());
+    SetWindowTextW(Handle(control), Utf8ToWide(text).c_str());
 }
 
 void Win32View::SetEnabled(Control control, bool enabled) { EnableWindow(Handle(control), enabled); }
@@ -398,7 +389,7 @@ void Win32View::SetChecked(Control option) {
 void Win32View::ClearList() { SendMessageW(Handle(Control::List1), LB_RESETCONTENT, 0, 0); }
 
 void Win32View::AddListItem(std::string_view text) {
-    SendMessageW(Handle(Control::List1), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+    SendMessageW(Handle(Control::List1), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToWide(text).c_str()));
 }
 
 int Win32View::ListIndex() {
@@ -414,18 +405,18 @@ void Win32View::ShowMessageBox(std::wstring_view title, std::wstring_view text, 
 }
 
 void Win32View::ShowMessage(std::string_view title, std::string_view text) {
-    ShowMessageBox(Widen(title), Widen(text), MB_OK | MB_ICONERROR);
+    ShowMessageBox(Utf8ToWide(title), Utf8ToWide(text), MB_OK | MB_ICONERROR);
 }
 
 std::string Win32View::ShowFileDialog(const FileDialogRequest& request) {
-    std::wstring file = Widen(request.initialFileName);
+    std::wstring file = Utf8ToWide(request.initialFileName);
     file.resize(kFileBufferSize, L'\0');
     // The list of filters ends with an empty one.
-    std::wstring filter = Widen(request.filter);
+    std::wstring filter = Utf8ToWide(request.filter);
     filter.append(2, L'\0');
-    const std::wstring title = Widen(request.title);
-    const std::wstring folder = Widen(request.initialDir);
-    const std::wstring extension = Widen(request.defaultExt);
+    const std::wstring title = Utf8ToWide(request.title);
+    const std::wstring folder = Utf8ToWide(request.initialDir);
+    const std::wstring extension = Utf8ToWide(request.defaultExt);
 
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -451,7 +442,7 @@ std::string Win32View::ShowFileDialog(const FileDialogRequest& request) {
 }
 
 std::string Win32View::UpperCase(std::string_view text) {
-    std::wstring wide = Widen(text);
+    std::wstring wide = Utf8ToWide(text);
     CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
     return WideToUtf8(wide);
 }
