@@ -148,17 +148,27 @@ compare_runs() {  # LABEL EXE
 
 # The window, started from a folder: its caption must appear (under Xvfb).
 check_window() {  # LABEL EXE
-    local display=:87 xvfb app found=""
+    local display="" xvfb app found=""
     bash scripts/setup.sh xvfb xdotool
-    Xvfb "$display" -screen 0 800x600x24 -nolisten tcp > /dev/null 2>&1 &
+    # A free display, whichever other X servers run here.
+    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3> "$work/display" > /dev/null 2>&1 &
     xvfb=$!
-    DISPLAY=$display wine "$2" > /dev/null 2>&1 &
+    for _ in $(seq 300); do
+        display=$(cat "$work/display") && [ -n "$display" ] && break
+        sleep 0.1
+    done
+    [ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+    local started=$SECONDS
+    DISPLAY=":$display" wine "$2" > "$work/window.log" 2>&1 &
     app=$!
-    for _ in $(seq 100); do
-        found=$(DISPLAY=$display xdotool search --name '^Vantor Log Analyzer$' 2>/dev/null | head -n 1) && [ -n "$found" ] && break
+    # Wine's first window in a new prefix can take a while on a busy machine.
+    for _ in $(seq 300); do
+        found=$(DISPLAY=":$display" xdotool search --name '^Vantor Log Analyzer$' 2>/dev/null | head -n 1) &&
+            [ -n "$found" ] && break
         sleep 0.2
     done
-    check "$1 window shows the caption 'Vantor Log Analyzer'" test -n "$found"
+    check "$1 window shows the caption 'Vantor Log Analyzer' (display :$display, after $((SECONDS - started)) s)" \
+        test -n "$found"
     wineserver -k 2>/dev/null || true
     wait "$app" 2>/dev/null || true
     kill "$xvfb" 2>/dev/null || true
