@@ -8,11 +8,14 @@
 # is a value under HKCU\Software\Vantor Log Analyzer (files in a user's
 # profile cannot be a component's key); component GUIDs are derived from
 # the folder's path, so they stay the same from one version to the next.
+# The product code is derived from the version: a newer version replaces the
+# installed one, and the same version cannot be installed twice.
 
 set(stage "${CPACK_TEMPORARY_DIRECTORY}")
 set(product "${CPACK_VANTOR_PRODUCT_NAME}")
 set(upgrade_code "${CPACK_VANTOR_MSI_UPGRADE_CODE}")
 set(registry_key "Software\\${product}")
+string(UUID product_code NAMESPACE "${upgrade_code}" NAME "product:${CPACK_PACKAGE_VERSION}" TYPE SHA1 UPPER)
 set(msi "${CPACK_TOPLEVEL_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}.msi")
 set(wxs "${CPACK_TOPLEVEL_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}.wxs")
 
@@ -142,7 +145,7 @@ endif()
 xml_escape(vendor "${CPACK_PACKAGE_VENDOR}")
 file(WRITE "${wxs}" "<?xml version=\"1.0\" encoding=\"utf-8\"?>
 <Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">
-  <Product Id=\"*\" Name=\"${product}\" Manufacturer=\"${vendor}\" Version=\"${CPACK_PACKAGE_VERSION}\"
+  <Product Id=\"${product_code}\" Name=\"${product}\" Manufacturer=\"${vendor}\" Version=\"${CPACK_PACKAGE_VERSION}\"
            Language=\"1033\" UpgradeCode=\"${upgrade_code}\">
     <Package InstallerVersion=\"500\" Compressed=\"yes\" InstallScope=\"perUser\"
              Description=\"${product} ${CPACK_PACKAGE_VERSION}\"/>
