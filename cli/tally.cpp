@@ -16,6 +16,7 @@
 #include "store/cls_hash.h"
 #include "store/run_error.h"
 #include "ui/controls.h"
+#include "vantor_version.h"
 
 namespace vantor {
 
@@ -24,6 +25,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: vantor-tally [--player ID] [--action pickup|sell|buy|shop | --tag TEXT] "
     "[--format tsv|csv|json] [--jobs N] LOG_DIR";
+constexpr const char* kVersionLine = "vantor-tally " VANTOR_VERSION;
 
 // The command line's stand-in for the window: fixed inputs, progress on
 // stderr, the item list collected.
@@ -84,9 +86,12 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
     app.add_option("--jobs", options.jobs, "Logs read at once (default: the number of cores)")
         ->check(CLI::Range(1u, 256u));
     app.add_option("LOG_DIR", options.logDir, "Folder holding ActionLog*.txt")->required();
+    app.set_version_flag("--version", kVersionLine, "Print the version and exit");
 
     try {
         app.parse(argc, argv);
+    } catch (const CLI::CallForVersion&) {
+        return {std::pair{0, std::string(kVersionLine) + "\n"}};
     } catch (const CLI::ParseError& error) {
         if (error.get_exit_code() == 0) return {std::pair{0, app.help()}};
         return {std::pair{2, "vantor-tally: " + std::string(error.what()) + "\n" + kUsage + "\n"}};

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/path_text.h"
+#include "vantor_version.h"
 #include "win32/resource.h"
 
 namespace vantor::win32 {

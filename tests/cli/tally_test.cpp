@@ -7,6 +7,7 @@
 #include "cli/tally.h"
 #include "tests/support/log_builder.h"
 #include "tests/support/temp_dir.h"
+#include "vantor_version.h"
 
 namespace vantor {
 namespace {
@@ -99,6 +100,17 @@ TEST_F(TallyCommand, ExitStatusAndMessages) {
         }
     }
     EXPECT_EQ(Tally({"--help"}).status, 0);
+}
+
+// --version needs no folder and wins over anything else on the line.
+TEST(TallyVersion, OneLineOnStdout) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--version"}, {"--player", "Alia", "--version", "no-such-folder"}}) {
+        const Outcome run = Tally(args);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, "vantor-tally " VANTOR_VERSION "\n");
+        EXPECT_EQ(run.err, "");
+    }
 }
 
 }  // namespace
