@@ -1,5 +1,6 @@
 #include "qt/qt_view.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -138,6 +139,11 @@ void QtView::CreateControls() {
     connect(static_cast<QPushButton*>(ControlWidget(Control::btnBrowse)), &QPushButton::clicked, this,
             [this] { mForm.btnBrowse_Click(); });
     connect(List(), &QListWidget::currentRowChanged, this, [this] { mForm.List1_Click(); });
+    auto* about = new QAction(FromUtf8(vantor::kAboutTitle) + QStringLiteral("..."), List());
+    List()->setContextMenuPolicy(Qt::ActionsContextMenu);
+    List()->addAction(about);
+    connect(about, &QAction::triggered, this,
+            [this] { QMessageBox::about(this, FromUtf8(vantor::kAboutTitle), FromUtf8(vantor::AboutText())); });
     // Mouse or keyboard: whichever option becomes selected sets the tag.
     connect(mOptions, &QButtonGroup::idToggled, this, [this](int index, bool checked) {
         if (checked) mForm.Option1_Click(index);

@@ -1,5 +1,7 @@
 #include "ui/controls.h"
 
+#include "vantor_version.h"
+
 namespace vantor {
 
 using enum ControlKind;
@@ -29,6 +31,8 @@ const std::array<ControlSpec, 16> kControls = {{
     {Control::Option1_2, "Option1", 2, Option, kActions[2].caption, 240, 2280, 2055, 255, 14},
     {Control::Option1_3, "Option1", 3, Option, kActions[3].caption, 240, 2640, 2055, 255, 15},
 }};
+
+std::string AboutText() { return std::string(kFormCaption) + "\nVersion " VANTOR_VERSION; }
 
 const ControlSpec& SpecOf(Control control) { return kControls[static_cast<std::size_t>(control)]; }
 

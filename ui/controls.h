@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <string_view>
 
 namespace vantor {
@@ -52,6 +53,10 @@ const ControlSpec& SpecOf(Control control);
 inline constexpr std::string_view kFormCaption = "Vantor Log Analyzer";
 inline constexpr int kFormWidth = 7845;
 inline constexpr int kFormHeight = 4320;
+
+// The About box of either view: its title, and the name and version.
+inline constexpr std::string_view kAboutTitle = "About Vantor Log Analyzer";
+std::string AboutText();
 
 // Twips to pixels at `dpi` dots per inch, rounded down (15 twips make a
 // pixel at 96 dpi).

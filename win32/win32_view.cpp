@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "analysis/path_text.h"
-#include "vantor_version.h"
 #include "win32/resource.h"
 
 namespace vantor::win32 {
@@ -257,7 +256,7 @@ bool Win32View::OnCreate() {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     const HMENU system = GetSystemMenu(mWindow, FALSE);
     AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(system, MF_STRING, kAboutCommand, L"About Vantor Log Analyzer...");
+    AppendMenuW(system, MF_STRING, kAboutCommand, (Utf8ToWide(kAboutTitle) + L"...").c_str());
     mForm.Form_Load();
     return true;
 }
@@ -350,8 +349,7 @@ void Win32View::OnCommand(int id, int code) {
 // The system menu's own commands are left to Windows.
 bool Win32View::OnSysCommand(WPARAM command) {
     if ((command & 0xFFF0) != kAboutCommand) return false;
-    ShowMessageBox(L"About Vantor Log Analyzer", Utf8ToWide(std::string(kFormCaption) + "\nVersion " VANTOR_VERSION),
-                   MB_OK | MB_ICONINFORMATION);
+    ShowMessageBox(Utf8ToWide(kAboutTitle), Utf8ToWide(AboutText()), MB_OK | MB_ICONINFORMATION);
     return true;
 }
 

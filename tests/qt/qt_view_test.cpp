@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -33,6 +34,9 @@ TEST(QtView, BuildsTheControlTable) {
     EXPECT_EQ(form.findChild<QRadioButton*>(QStringLiteral("Option1_3"))->text(),
               QStringLiteral("Bought from Player Shop"));
     for (auto* button : form.findChildren<QPushButton*>()) EXPECT_FALSE(button->autoDefault());
+    const QList<QAction*> listMenu = form.ControlWidget(Control::List1)->actions();
+    ASSERT_EQ(listMenu.size(), 1);
+    EXPECT_EQ(listMenu[0]->text(), QStringLiteral("About Vantor Log Analyzer..."));
 
     // Tab walks the table's order, labels left out.
     QWidget* widget = form.ControlWidget(Control::txtLogDir);
