@@ -13,6 +13,7 @@
 #include "tests/support/log_builder.h"
 #include "tests/support/temp_dir.h"
 #include "win32/resource.h"
+#include "vantor_version.h"
 #include "win32/win32_view.h"
 
 // Rectangles compared and printed by GoogleTest (found by lookup in RECT's namespace).
