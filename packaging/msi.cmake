@@ -128,6 +128,7 @@ string(APPEND feature "      <ComponentRef Id=\"ProgramsFolder\"/>\n")
 
 xml_escape(summary "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}")
 set(start_menu "")
+set(apps_icon "")
 if("vantor-log-analyzer.exe" IN_LIST files)
     component_guid(shortcut_guid "<Start menu>")
     set(start_menu
@@ -140,6 +141,12 @@ if("vantor-log-analyzer.exe" IN_LIST files)
       </Directory>
 ")
     string(APPEND feature "      <ComponentRef Id=\"StartMenuEntry\"/>\n")
+    # The window's icon beside the entry under Settings > Apps.
+    file(RELATIVE_PATH icon "${stage}" "${CPACK_VANTOR_ICON}")  # wixl takes relative paths only
+    xml_escape(icon "${icon}")
+    set(apps_icon "    <Icon Id=\"vantor.ico\" SourceFile=\"${icon}\"/>
+    <Property Id=\"ARPPRODUCTICON\" Value=\"vantor.ico\"/>
+")
 endif()
 
 xml_escape(vendor "${CPACK_PACKAGE_VENDOR}")
@@ -152,7 +159,7 @@ file(WRITE "${wxs}" "<?xml version=\"1.0\" encoding=\"utf-8\"?>
     <MajorUpgrade DowngradeErrorMessage=\"A newer version of ${product} is already installed.\"/>
     <Media Id=\"1\" Cabinet=\"files.cab\" EmbedCab=\"yes\"/>
     <Property Id=\"ARPNOMODIFY\" Value=\"1\"/>
-    <Directory Id=\"TARGETDIR\" Name=\"SourceDir\">
+${apps_icon}    <Directory Id=\"TARGETDIR\" Name=\"SourceDir\">
       <Directory Id=\"LocalAppDataFolder\">
         <Directory Id=\"ProgramsFolder\" Name=\"Programs\">
 ${programs_component}${install_tree}        </Directory>
