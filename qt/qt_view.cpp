@@ -1,5 +1,7 @@
 #include "qt/qt_view.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -34,25 +36,25 @@ QRect Geometry(const ControlSpec& spec) {
                  vantor::TwipsToPixels(spec.width, kDpi), vantor::TwipsToPixels(spec.height, kDpi));
 }
 
-// Whether every fixed caption fits its control in `font`.
-bool CaptionsFit(const QWidget& form, const QFont& font) {
+// How many pixels the widest fixed caption overflows its control in `font`
+// (zero or less: they all fit), the text's height counted against a label's.
+int Overflow(const QWidget& form, const QFont& font) {
     const QFontMetrics metrics(font);
     const QStyle* style = form.style();
     const int indicator = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
                           style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing);
+    int overflow = metrics.height() - Geometry(vantor::SpecOf(Control::Label1)).height();
     for (const ControlSpec& spec : vantor::kControls) {
+        if (spec.kind != ControlKind::Label && spec.kind != ControlKind::Option) continue;
         const int room = Geometry(spec).width() - (spec.kind == ControlKind::Option ? indicator : 0);
-        if ((spec.kind == ControlKind::Label || spec.kind == ControlKind::Option) &&
-            metrics.horizontalAdvance(FromUtf8(spec.caption)) > room) {
-            return false;
-        }
+        overflow = std::max(overflow, metrics.horizontalAdvance(FromUtf8(spec.caption)) - room);
     }
-    return metrics.height() <= Geometry(vantor::SpecOf(Control::Label1)).height();
+    return overflow;
 }
 
 // The controls keep their sizes, which suit a small 8-point font. Keep the
 // platform's font where the captions fit in it, else the first smaller or
-// narrower one in which they do.
+// narrower one in which they do (the closest, should none fit).
 QFont ReadableFont(const QWidget& form) {
     QList<QFont> candidates{form.font()};
     QFont smaller = form.font();
@@ -60,12 +62,25 @@ QFont ReadableFont(const QWidget& form) {
     candidates << smaller;
     for (const char* family : {"Segoe UI", "Tahoma", "DejaVu Sans Condensed", "Liberation Sans Narrow",
                                "Nimbus Sans Narrow", "Arial Narrow"}) {
-        for (const int points : {9, 8}) candidates << QFont(QString::fromLatin1(family), points);
+        for (const double points : {9.0, 8.0, 7.5}) {
+            QFont font(QString::fromLatin1(family));
+            font.setPointSizeF(points);
+            candidates << font;
+        }
     }
+    QFont best = smaller;
+    int bestOverflow = Overflow(form, smaller);
     for (const QFont& font : candidates) {
-        if (CaptionsFit(form, font)) return font;  // measured in the font Qt resolved it to
+        // Only a font that is there: a stand-in's measures need not match what is drawn.
+        if (!QFontInfo(font).family().startsWith(font.family())) continue;
+        const int overflow = Overflow(form, font);
+        if (overflow <= 0) return font;
+        if (overflow < bestOverflow) {
+            best = font;
+            bestOverflow = overflow;
+        }
     }
-    return smaller;
+    return best;
 }
 
 // "description\0pattern" pairs to Qt's "description (pattern);;...".
@@ -113,6 +128,7 @@ void QtView::CreateControls() {
             case ControlKind::List: {
                 auto* list = new QListWidget(this);
                 list->setSelectionMode(QAbstractItemView::SingleSelection);
+                list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // long names are cut, as in a list box
                 widget = list;
                 break;
             }
