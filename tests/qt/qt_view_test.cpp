@@ -75,13 +75,13 @@ TEST(QtView, GoAListClickAndAnOptionGoThroughTheWidgets) {
     QTest::keyClick(list, Qt::Key_Up);
     EXPECT_EQ(form.findChild<QLineEdit*>(QStringLiteral("Text1"))->text(), QStringLiteral("3"));
 
-    QTest::mouseClick(form.findChild<QRadioButton*>(QStringLiteral("Option1_1")), Qt::LeftButton);
+    QTest::mouseClick(form.findChild<QRadioButton*>(QStringLiteral("Option1_1")), Qt::LeftButton, {}, QPoint(6, 8));  // on the indicator
     form.findChild<QLineEdit*>(QStringLiteral("txtPID"))->setText(QStringLiteral("Alia"));
     QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
     ASSERT_EQ(list->count(), 1);
     EXPECT_EQ(list->item(0)->text(), QStringLiteral("Rose"));
 
-    QTest::mouseClick(form.findChild<QRadioButton*>(QStringLiteral("Option1_0")), Qt::LeftButton);
+    QTest::mouseClick(form.findChild<QRadioButton*>(QStringLiteral("Option1_0")), Qt::LeftButton, {}, QPoint(6, 8));  // on the indicator
     form.findChild<QLineEdit*>(QStringLiteral("txtPID"))->setText(QStringLiteral("Caf\u00E9"));
     QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
     ASSERT_EQ(list->count(), 1);
