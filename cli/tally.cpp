@@ -89,7 +89,7 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         if (error.get_exit_code() == 0) return {std::pair{0, app.help()}};
-        return {std::pair{2, "vantor-tally: " + std::string(error.what()) + "\n" + kUsage + "\n"}};
+        return {std::pair{2, "vantor-tally: " + EscapeControlBytes(error.what()) + "\n" + kUsage + "\n"}};
     }
     options.tag = tagOption->count() > 0 ? tag : kActions.at(action);
     options.format = kFormats.at(format);
@@ -128,11 +128,11 @@ int RunTally(int argc, const char* const* argv, std::ostream& out, std::ostream&
     std::error_code error;
     const auto status = std::filesystem::status(Utf8ToPath(options.logDir), error);
     if (!std::filesystem::exists(status)) {
-        err << "vantor-tally: log folder '" << options.logDir << "' does not exist\n";
+        err << "vantor-tally: log folder '" << EscapeControlBytes(options.logDir) << "' does not exist\n";
         return 1;
     }
     if (!std::filesystem::is_directory(status)) {
-        err << "vantor-tally: '" << options.logDir << "' is not a folder\n";
+        err << "vantor-tally: '" << EscapeControlBytes(options.logDir) << "' is not a folder\n";
         return 1;
     }
 

@@ -82,6 +82,8 @@ TEST(LogReader, RecordErrorsNameFileLineAndItem) {
         {"Widget3)", ErrorKind::InvalidArgument, "ActionLog1.txt:3: invalid argument: item entry 'Widget3)' has no '(' before its end"},
         {"A(99999999999)", ErrorKind::Overflow, "ActionLog1.txt:3: overflow: quantity '99999999999' is outside the 32-bit range"},
         {"A(2147483647)", ErrorKind::Overflow, "ActionLog1.txt:3: overflow: total of 'A' would be 2147483648, outside the 32-bit range"},
+        {"Wid\nget\x7F" "3)", ErrorKind::InvalidArgument, "ActionLog1.txt:3: invalid argument: item entry 'Wid\\nget\\x7F3)' has no '(' before its end"},
+        {"A(\n1)", ErrorKind::TypeMismatch, "ActionLog1.txt:3: type mismatch: quantity '\\n1' is not a number"},
     };
     for (const auto& c : cases) {
         TempDir dir;
