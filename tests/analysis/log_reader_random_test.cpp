@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "analysis/log_reader.h"
 #include "analysis/needle_search.h"
+#include "tests/support/process_state.h"
 #include "tests/support/reference_reader.h"
 #include "tests/support/temp_dir.h"
 
@@ -36,8 +38,8 @@ ReferenceResult Read(const std::filesystem::path& file, const std::string& playe
 
 // Random logs built from pieces that put line ends, tabs and the player ID
 // everywhere a block or mapping boundary could cut them, read with every
-// search path, many block sizes and mappings of one and two pages, against
-// the literal reading.
+// search path, many block sizes and mappings of one and two pages, finished
+// or being written, against the literal reading.
 TEST(LogReaderRandom, MatchesLiteralReadingForAnyBlockSizeAndSearchPath) {
     const std::vector<std::string> players = {"Alia", "Al", "", "li", "A\nlia", "Alia_of_Ys", "Alia_of_Ys_and_Tor"};
     const std::vector<std::string> pieces = {
@@ -80,6 +82,10 @@ TEST(LogReaderRandom, MatchesLiteralReadingForAnyBlockSizeAndSearchPath) {
                     << "round " << round << ", " << detail::SearchPathName(path) << ", map size " << mapSize;
             }
         }
+        // Held open for writing by another program, as far as the reader can tell.
+        const testing::ScopedFileFaults written({{}, {}, {}, [](const std::filesystem::path&) { return EAGAIN; }});
+        ASSERT_EQ(Read(file, player, ReadLimits{3, kMaxLineBytes, 4096}), testing::ReferenceRead(log, player, "[Pickup]", true))
+            << "round " << round << ", being written";
     }
     detail::SetSearchPath(original);
     EXPECT_GT(errors, 50);  // the pieces make both errors and takings common
