@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "analysis/log_file.h"
+#include "analysis/needle_search.h"
 
 namespace vantor::testing {
 
@@ -16,6 +17,18 @@ public:
     ~ScopedFileFaults() { detail::SetFileFaults({}); }
     ScopedFileFaults(const ScopedFileFaults&) = delete;
     ScopedFileFaults& operator=(const ScopedFileFaults&) = delete;
+};
+
+// Restores the search path that was active when it was made.
+class ScopedSearchPath {
+public:
+    ScopedSearchPath() : saved_(detail::ActiveSearchPath()) {}
+    ~ScopedSearchPath() { detail::SetSearchPath(saved_); }
+    ScopedSearchPath(const ScopedSearchPath&) = delete;
+    ScopedSearchPath& operator=(const ScopedSearchPath&) = delete;
+
+private:
+    detail::SearchPath saved_;
 };
 
 }  // namespace vantor::testing
