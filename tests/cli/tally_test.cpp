@@ -40,7 +40,9 @@ protected:
             .Record("Alia", "[Pickup]", "Iron Ore C.(9)")
             .Record("Bo", "[Pickup]", "Rose(1)")
             .Record("Alia", "[Sell]", "Rose(4)")
-            .Record("Alia", "[Pickup]", "Caf\xE9\x81\xA8\x80(3)").str());
+            .Record("Alia", "[Pickup]", "Caf\xE9\x81\xA8\x80(3)")
+            .Record("\xE9lan", "[Pickup]", "Rose(2)")
+            .Record("\xE9lan", "[Vend\xE9]", "Orb(5)").str());
         dir.Write("actionlog0102.TXT", LogBuilder()
             .Record("Alia", "[Pickup]", "Enchanted Longsword of the Northern Watch(1)")
             .Record("Alia", "[Pickup]", "Enchanted Longsword of the Northern Watch(1)")
@@ -63,6 +65,25 @@ TEST_F(TallyCommand, WritesEachFormatByteForByte) {
     const std::string jsonHead = "[\n  {\n    \"item\": \"Blue \\\"Widget\\\", large\",\n    \"total\": 7\n  },\n"
                                  "  {\n    \"item\": \"Caf\u00E9 \u20AC\",";
     EXPECT_EQ(Tally({"--player", "Alia", "--format", "json", dir.text()}).out.substr(0, jsonHead.size()), jsonHead);
+}
+
+// The logs are Windows-1252; the command line is UTF-8 (on Windows, UTF-16
+// made UTF-8), unless it is not valid UTF-8 at all.
+TEST_F(TallyCommand, PlayerAndTagAreTakenInTheLogsCodePage) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> found = {
+        {{"--player", "\xC3\xA9lan"}, "Rose\t2\n"},
+        {{"--player", "\xE9lan"}, "Rose\t2\n"},  // bytes as they are
+        {{"--player", "\xC3\xA9lan", "--tag", "[Vend\xC3\xA9]"}, "Orb\t5\n"},
+        {{"--player", "\xE9lan", "--tag", "[Vend\xE9]"}, "Orb\t5\n"},
+    };
+    for (auto [args, out] : found) {
+        args.push_back(dir.text());
+        EXPECT_EQ(Tally(args).out, out) << args[1];
+    }
+    const Outcome run = Tally({"--player", "\xC4\x80lan", dir.text()});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
+              "vantor-tally: --player: '\xC4\x80' (U+0100) is not a character of Windows-1252, the code page of the logs");
 }
 
 TEST_F(TallyCommand, ProgressOnlyWhenAsked) {
