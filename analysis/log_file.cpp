@@ -280,9 +280,10 @@ detail::FileStamp LogFile::TakeStamp() const {
 }
 
 bool LogFile::BeingWritten() const {
-    const int injected = faults.writers ? faults.writers(path_) : 0;
-    Writers writers = injected == 0 ? Writers::Unknown : injected == EAGAIN ? Writers::Some : Writers::Unknown;
-    if (injected == 0) {
+    Writers writers = Writers::Unknown;
+    if (const int injected = faults.writers ? faults.writers(path_) : 0) {
+        writers = injected == EAGAIN ? Writers::Some : Writers::Unknown;
+    } else {
 #ifdef _WIN32
         writers = OtherWriters(path_);
 #else
