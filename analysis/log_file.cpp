@@ -83,6 +83,47 @@ void InstallBusErrorHandler() {
 }
 #endif
 
+#ifndef _WIN32
+detail::FileStamp StampOf(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_size),
+            std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec, true};
+}
+#endif
+
+// Whether another handle holds a log open for writing.
+enum class Writers { None, Some, Unknown };
+
+#ifdef _WIN32
+// An open that does not share writing fails while another handle has the
+// file open for writing. (Deleting is shared: a handle that may only rename
+// or delete the log does not write it.)
+Writers OtherWriters(const std::filesystem::path& path) {
+    const HANDLE probe = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+        return Writers::None;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION ? Writers::Some : Writers::Unknown;
+}
+#else
+// A read lease is refused while any handle, this process's own too, has the
+// file open for writing; it is released at once. A program that opens the
+// log for writing in that moment makes the kernel signal the lease holder,
+// with SIGIO unless told otherwise, and SIGIO ends a program that does not
+// handle it: SIGURG, ignored unless handled, is asked for instead. No lease
+// can be taken on some file systems, or on another user's file without
+// CAP_LEASE: then nothing is known.
+Writers OtherWriters(int fd) {
+    if (::fcntl(fd, F_SETSIG, SIGURG) != 0) return Writers::Unknown;
+    if (::fcntl(fd, F_SETLEASE, F_RDLCK) != 0) {
+        return errno == EAGAIN || errno == EBUSY ? Writers::Some : Writers::Unknown;
+    }
+    ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    return Writers::None;
+}
+#endif
+
 }  // namespace
 
 bool detail::ReadMapped(const char* begin, const char* end, void (*read)(void*), void* context) {
@@ -126,6 +167,7 @@ LogFile::LogFile(const std::filesystem::path& path) : path_(path) {
         CloseHandle(handle_);
         throw FileError("cannot open", path_, "not an ordinary file");
     }
+    opened_ = TakeStamp();
 #else
     // O_NONBLOCK: should the name have become a FIFO, opening it must not hang.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
@@ -135,6 +177,7 @@ LogFile::LogFile(const std::filesystem::path& path) : path_(path) {
         ::close(fd_);
         throw FileError("cannot open", path_, "not an ordinary file");
     }
+    opened_ = StampOf(info);
 #endif
 }
 
@@ -220,6 +263,38 @@ void LogFile::Seek(std::uint64_t offset) {
     }
 #endif
     offset_ = offset;
+}
+
+detail::FileStamp LogFile::TakeStamp() const {
+#ifdef _WIN32
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle_, &info)) return {};
+    const FILETIME& time = info.ftLastWriteTime;
+    return {std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow,
+            static_cast<std::int64_t>(std::uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime), true};
+#else
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) return {};
+    return StampOf(info);
+#endif
+}
+
+bool LogFile::BeingWritten() const {
+    Writers writers = Writers::Unknown;
+    if (const int injected = faults.writers ? faults.writers(path_) : 0) {
+        writers = injected == EAGAIN ? Writers::Some : Writers::Unknown;
+    } else {
+#ifdef _WIN32
+        writers = OtherWriters(path_);
+#else
+        writers = OtherWriters(fd_);
+#endif
+    }
+    if (writers == Writers::Some) return true;
+    // Looked at after the writers: a program that finished writing and
+    // closed the log since the read got to its end has changed it.
+    const detail::FileStamp now = TakeStamp();
+    return !now.valid || now != opened_;
 }
 
 std::size_t LogFile::ReadSome(char* buffer, std::size_t size) {

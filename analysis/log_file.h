@@ -8,6 +8,19 @@
 
 namespace vantor {
 
+namespace detail {
+
+// A file's size and modification time; `valid` is false when the system
+// could not give them.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t time = 0;  // nanoseconds on Linux, 100 ns units on Windows
+    bool valid = false;
+    bool operator==(const FileStamp&) const = default;
+};
+
+}  // namespace detail
+
 // A log opened for reading only, as bytes (no line-end translation, no stop
 // at Ctrl-Z). On Windows the handle shares reading, writing and deleting, so
 // the game can keep writing today's log while it is read.
@@ -39,13 +52,23 @@ public:
     // The next Read starts at `offset`.
     void Seek(std::uint64_t offset);
 
+    // Whether a program may still be writing the log, so that a last line
+    // without a line end may be unfinished: another handle holds it open for
+    // writing, or its size or modification time changed since it was opened.
+    // Where the system cannot tell who holds it (a file system without
+    // leases, another user's log), only the size and time count. Never
+    // throws.
+    bool BeingWritten() const;
+
 private:
+    detail::FileStamp TakeStamp() const;
     std::size_t ReadSome(char* buffer, std::size_t size);
     // The read failure the test seam injects at `offset`, if any.
     void ThrowInjectedReadFault(std::uint64_t offset) const;
 
     std::filesystem::path path_;
     std::uint64_t offset_ = 0;
+    detail::FileStamp opened_;
 #ifdef _WIN32
     void* handle_;
 #else
@@ -90,6 +113,11 @@ struct FileFaults {
     std::function<int(const std::filesystem::path&)> open;
     std::function<int(const std::filesystem::path&, std::uint64_t offset)> read;
     std::function<int(const std::filesystem::path&, std::uint64_t offset)> map;  // as if mmap failed
+    // Runs first when BeingWritten looks at a log, so it may change the file
+    // (as a program writing it would); 0 lets the system say whether another
+    // handle holds it open for writing, EAGAIN answers yes, any other error
+    // number is a system that cannot tell.
+    std::function<int(const std::filesystem::path&)> writers;
 };
 void SetFileFaults(FileFaults faults);
 

@@ -305,8 +305,15 @@ private:
                 buffer.Keep(buffer.tailBegin() + (lineStart_ - keptAt), end);
             }
         }
-        // The last line, ended by the end of the file.
-        if (buffer.tailBegin() != buffer.tailEnd()) Scan(buffer.tailBegin(), buffer.tailEnd(), lineStart_);
+        // The last line, ended by the end of the file, is a record only when
+        // the log is finished: the game may be half way through writing it
+        // (`Red Potion(1` of `Red Potion(12)`). Then it is left for the next
+        // analysis, as if the read had stopped at the last line end. Only a
+        // line of the player can count, so only then is the log looked at.
+        const char* const tail = buffer.tailBegin();
+        if (tail != buffer.tailEnd() && scanner_.MayTake(tail, buffer.tailEnd()) && !file_.BeingWritten()) {
+            Scan(tail, buffer.tailEnd(), lineStart_);
+        }
     }
 
     const std::filesystem::path& path_;

@@ -62,6 +62,9 @@ private:
 // and naming file and line for a line longer than `limits.maxLineBytes`.
 // Records taken before an error stay taken. Bytes appended while the log is
 // read are read as far as the end of the file when the reader gets there.
+// A last line without a line end is read only when the log is finished
+// (LogFile::BeingWritten is false); otherwise it may be half written and is
+// left out, neither taken nor an error.
 void ReadLog(const std::filesystem::path& path, std::string_view playerId,
              std::string_view actionTag, RecordSink& sink, const ReadLimits& limits = {});
 

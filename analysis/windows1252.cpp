@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace vantor {
 
@@ -72,21 +73,31 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
 }
 
 std::optional<std::string> Utf8ToWindows1252(std::string_view utf8) {
+    return ConvertUtf8ToWindows1252(utf8).bytes;
+}
+
+Windows1252Conversion ConvertUtf8ToWindows1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
+    std::optional<char32_t> unwritable;
     for (std::size_t i = 0; i < utf8.size();) {
         const std::optional<char32_t> c = NextCodePoint(utf8, i);
-        if (!c) return std::nullopt;
+        if (!c) return {};
         if (*c < 0x80 || (*c >= 0xA0 && *c <= 0xFF)) {
             out += static_cast<char>(*c);
             continue;
         }
         std::size_t index = 0;
         while (index < kHighControls.size() && kHighControls[index] != *c) ++index;
-        if (index == kHighControls.size()) return std::nullopt;
+        if (index == kHighControls.size()) {
+            // The rest must still be valid UTF-8 for the character to be named.
+            if (!unwritable) unwritable = *c;
+            continue;
+        }
         out += static_cast<char>(0x80 + index);
     }
-    return out;
+    if (unwritable) return {std::nullopt, unwritable};
+    return {std::move(out), std::nullopt};
 }
 
 }  // namespace vantor

@@ -15,4 +15,12 @@ std::string Windows1252ToUtf8(std::string_view bytes);
 // page cannot write, or is not valid UTF-8.
 std::optional<std::string> Utf8ToWindows1252(std::string_view utf8);
 
+// UTF-8 to Windows-1252, saying why it fails: the first character the code
+// page cannot write (only when the text is valid UTF-8), or neither.
+struct Windows1252Conversion {
+    std::optional<std::string> bytes;
+    std::optional<char32_t> unwritable;
+};
+Windows1252Conversion ConvertUtf8ToWindows1252(std::string_view utf8);
+
 }  // namespace vantor

@@ -4,8 +4,10 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
 #include <thread>
 
@@ -53,6 +55,37 @@ private:
     bool progress_;
 };
 
+// "'Ā' (U+0100)"; a C1 control by its number only.
+std::string CharacterName(char32_t c) {
+    char number[16];
+    std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(c));
+    if (c < 0xA0) return number;
+    std::string glyph;
+    if (c < 0x800) {
+        glyph = {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+    } else if (c < 0x10000) {
+        glyph = {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                 static_cast<char>(0x80 | (c & 0x3F))};
+    } else {
+        glyph = {static_cast<char>(0xF0 | (c >> 18)), static_cast<char>(0x80 | ((c >> 12) & 0x3F)),
+                 static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+    }
+    return "'" + glyph + "' (" + number + ")";
+}
+
+// The logs write player IDs and action tags in Windows-1252, and the window
+// converts what is typed into it. So does the command line: an argument that
+// is valid UTF-8 (always, on Windows, where they arrive as UTF-16) is
+// converted, and any other is taken as the bytes it is, so that a script can
+// still pass a log's own bytes. Returns the usage error, if any.
+std::optional<std::string> ToLogBytes(std::string_view option, std::string& text) {
+    Windows1252Conversion converted = ConvertUtf8ToWindows1252(text);
+    if (converted.bytes) text = std::move(*converted.bytes);
+    if (!converted.unwritable) return std::nullopt;
+    return std::string(option) + ": " + CharacterName(*converted.unwritable) +
+           " is not a character of Windows-1252, the code page of the logs";
+}
+
 std::string CsvQuoted(std::string_view field) {
     std::string quoted(field.size() * 2 + 2, '\0');
     quoted.resize(csv_write(quoted.data(), quoted.size(), field.data(), field.size()));
@@ -94,12 +127,17 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
         return {std::pair{0, std::string(kVersionLine) + "\n"}};
     } catch (const CLI::ParseError& error) {
         if (error.get_exit_code() == 0) return {std::pair{0, app.help()}};
-        return {std::pair{2, "vantor-tally: " + std::string(error.what()) + "\n" + kUsage + "\n"}};
+        return {std::pair{2, "vantor-tally: " + EscapeControlBytes(error.what()) + "\n" + kUsage + "\n"}};
     }
     const auto chosen = std::find_if(kActions.begin(), kActions.end(),
                                      [&](const ActionSpec& spec) { return spec.keyword == action; });
     options.tag = tagOption->count() > 0 ? tag : std::string(chosen->tag);
     options.format = kFormats.at(format);
+    for (const auto& [option, text] : {std::pair{"--player", &options.player}, std::pair{"--tag", &options.tag}}) {
+        if (const std::optional<std::string> error = ToLogBytes(option, *text)) {
+            return {std::pair{2, "vantor-tally: " + *error + "\n" + kUsage + "\n"}};
+        }
+    }
     return {options};
 }
 
@@ -135,7 +173,7 @@ int RunTally(int argc, const char* const* argv, std::ostream& out, std::ostream&
     try {
         RequireLogFolder(options.logDir);
     } catch (const RunError& missing) {
-        err << "vantor-tally: " << missing.detail() << '\n';
+        err << "vantor-tally: " << EscapeControlBytes(missing.detail()) << '\n';
         return 1;
     }
 

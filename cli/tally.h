@@ -11,6 +11,8 @@ namespace vantor {
 
 enum class OutputFormat { Tsv, Csv, Json };
 
+// The player ID and tag are the logs' bytes (Windows-1252), converted from
+// the command line's UTF-8 where it is valid UTF-8.
 struct TallyOptions {
     std::string player;           // empty, like an empty player box
     std::string tag = "[Pickup]";

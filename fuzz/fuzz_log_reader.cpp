@@ -4,12 +4,15 @@
 //
 // Input: [block size][search path][ID length][tag length][copies] ID tag text
 //   block size: below 0xC0 gives 1..64 bytes, from 0xC0 the default.
+//   search path: also whether the log is mapped, and whether it is being
+//   written (so a last line without a line end is left out).
 //   copies: the log is the text repeated; from 0xE0 on 2 to 33 times, which
 //   makes lines longer than the reader's first buffer out of a short input.
 
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/log_file.h"
 #include "analysis/log_reader.h"
 #include "analysis/needle_search.h"
 #include "fuzz/fuzz_support.h"
@@ -86,6 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const vantor::detail::SearchPath path = paths[data[1] % paths.size()];
     // Read, or mapped a page at a time (when the log is larger than a block).
     const std::size_t mapSize = data[1] / paths.size() % 2 == 0 ? 0 : 4096;
+    // This process holds the log open for writing, so the system would say
+    // it is being written: the answer is set here instead.
+    const bool beingWritten = data[1] / paths.size() / 2 % 2 == 1;
     std::string_view rest(reinterpret_cast<const char*>(data) + 5, size - 5);
     const std::string_view playerId = rest.substr(0, data[2] % 16);
     rest.remove_prefix(playerId.size());
@@ -95,6 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int copies = data[4] < 0xE0 ? 1 : data[4] - 0xDE; copies > 0; --copies) log += rest;
 
     vantor::detail::SetSearchPath(path);
+    vantor::detail::SetFileFaults({{}, {}, {}, [beingWritten](const std::filesystem::path&) {
+                                       return beingWritten ? EAGAIN : EINVAL;  // EINVAL: no lease, and the log is unchanged
+                                   }});
     file.Write(log);
     ReferenceResult got;
     Collect sink(got);
@@ -106,11 +116,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         got.errorItem = error.item();
     }
 
-    const ReferenceResult want = vantor::testing::ReferenceRead(log, playerId, actionTag);
+    const ReferenceResult want = vantor::testing::ReferenceRead(log, playerId, actionTag, beingWritten);
     if (got != want) {
-        std::fprintf(stderr, "ID '%s', tag '%s', block size %zu, map size %zu, %s search\n",
+        std::fprintf(stderr, "ID '%s', tag '%s', block size %zu, map size %zu, %s search%s\n",
                      Escaped(playerId).c_str(), Escaped(actionTag).c_str(), blockSize, mapSize,
-                     vantor::detail::SearchPathName(path));
+                     vantor::detail::SearchPathName(path), beingWritten ? ", being written" : "");
         Print("ReadLog", got);
         Print("ReferenceRead", want);
         std::abort();

@@ -100,6 +100,15 @@ rm -rf "$wide_folder"
 mkdir -p "$wide_folder"
 cp examples/logs/* "$wide_folder/"
 
+# Player IDs outside ASCII: the logs write them in Windows-1252, the command
+# line types them in UTF-8 (Linux) or UTF-16 (Windows).
+elan_folder="$build/tally-elan"
+rm -rf "$elan_folder"
+mkdir -p "$elan_folder"
+printf '%b' 't0\t \xE9lan\tm\t[Pickup]\tc\tRed Potion(12)\r\n' 't0\t\xE9lan\tm\t[Pickup]\tc\tBlue Widget(3)\r\n' \
+    't0\t \xE9lan\tm\t[Pickup]\tc\tFeather(2)\r\n' 't0\tAlia\tm\t[Pickup]\tc\tIron Ore(6)\r\n' \
+    > "$elan_folder/ActionLog0101.txt"
+
 out="$build/tally-compare"
 mkdir -p "$out"
 passed=0
@@ -117,11 +126,25 @@ compare() {
         failed=$((failed + 1))
     fi
 }
+# The Linux output of the last comparison must be these bytes (printf %b).
+expect() {
+    if printf '%b' "$1" | cmp -s - "$out/linux"; then
+        echo "  and it lists the expected items"
+    else
+        echo "UNEXPECTED output of the last comparison:" >&2
+        cat -A "$out/linux" >&2
+        failed=$((failed + 1))
+    fi
+}
 compare --player Alia examples/logs
 compare --player Alia --format csv examples/logs
 compare --player Alia --format json examples/logs
 compare --player Alia --action sell examples/logs
 compare --player Alia --format csv "$wide_folder"
+compare --player " élan" "$elan_folder"
+expect 'Red Potion\t12\nFeather\t2\n'
+compare --player "élan" --format json "$elan_folder"
+expect '[\n  {\n    "item": "Blue Widget",\n    "total": 3\n  }\n]\n'
 compare --help
 echo "vantor-tally.exe: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

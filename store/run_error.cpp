@@ -17,7 +17,7 @@ std::string Describe(ErrorKind kind, const std::string& detail, const std::strin
     text += KindName(kind);
     text += ": ";
     text += detail;
-    return text;
+    return EscapeControlBytes(text);
 }
 
 }  // namespace
@@ -30,6 +30,29 @@ std::string_view KindName(ErrorKind kind) {
         case ErrorKind::FileError: return "file error";
     }
     return "error";
+}
+
+std::string EscapeControlBytes(std::string_view text) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        }
+    }
+    return out;
 }
 
 RunError::RunError(ErrorKind kind, std::string detail)

@@ -18,10 +18,17 @@ enum class ErrorKind {
 // "invalid argument", "type mismatch", "overflow", "file error".
 std::string_view KindName(ErrorKind kind);
 
+// The text with its control bytes (0x00-0x1F and 0x7F) written out as `\n`,
+// `\r`, `\t` or `\xNN`, so that it prints on one line. Every other byte is
+// kept, the backslash too: messages hold Windows paths, and the file and line
+// they name find the record whatever its bytes.
+std::string EscapeControlBytes(std::string_view text);
+
 // The one exception type of the core. The store throws it with a kind and a
 // detail; the log reader adds the file, the 1-based line and the raw item
 // entry of the record that failed. what() is "file:line: kind: detail", with
-// the parts that are unknown left out.
+// the parts that are unknown left out and control bytes escaped
+// (EscapeControlBytes): one line, whatever the log holds.
 class RunError : public std::runtime_error {
 public:
     RunError(ErrorKind kind, std::string detail);

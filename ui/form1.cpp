@@ -145,14 +145,16 @@ bool Form1::PassEvents() {
 }
 
 std::string DescribeRunError(const RunError& error) {
+    // Each part on one line of its own, control bytes escaped as vantor-tally writes them.
     std::string text = "Run-time error: " + std::string(KindName(error.kind())) + '\n';
-    if (!error.file().empty()) text += "File: " + error.file() + '\n';
+    if (!error.file().empty()) text += "File: " + EscapeControlBytes(error.file()) + '\n';
     if (error.line() > 0) {
         text += "Line: " + std::to_string(error.line()) + '\n';
-        text += "Item: " + Windows1252ToUtf8(error.item()) + '\n';
+        text += "Item: " + Windows1252ToUtf8(EscapeControlBytes(error.item())) + '\n';
     }
     // File errors name paths (UTF-8); the others quote log text (Windows-1252).
-    text += error.kind() == ErrorKind::FileError ? error.detail() : Windows1252ToUtf8(error.detail());
+    const std::string detail = EscapeControlBytes(error.detail());
+    text += error.kind() == ErrorKind::FileError ? detail : Windows1252ToUtf8(detail);
     return text;
 }
 

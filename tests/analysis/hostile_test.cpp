@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <thread>
 
@@ -19,6 +21,7 @@
 #include "store/run_error.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/log_builder.h"
+#include "tests/support/process_state.h"
 #include "tests/support/reference_reader.h"
 #include "tests/support/temp_dir.h"
 
@@ -31,11 +34,6 @@ using testing::LogBuilder;
 using testing::TempDir;
 
 const std::string kRecord = LogBuilder().Record("Alia", "[Pickup]", "Widget(3)").str();
-
-// Removes the injected faults when a test ends.
-struct FaultGuard {
-    ~FaultGuard() { detail::SetFileFaults({}); }
-};
 
 std::string Analyse(const TempDir& dir, clsHash& items, FakeWindow& window) {
     window.playerId = "Alia";
@@ -56,8 +54,7 @@ TEST(Hostile, NamesThatAreNotOrdinaryFilesAreNeverOpened) {
     fs::create_symlink(dir.path() / "nowhere", dir.path() / "ActionLogBroken.txt");
     fs::create_symlink(dir.path() / "ActionLogLoop.txt", dir.path() / "ActionLogLoop.txt");
     std::vector<std::string> opened;
-    const FaultGuard guard;
-    detail::SetFileFaults({[&](const fs::path& path) { return opened.push_back(path.filename().string()), 0; }, {}, {}});
+    const testing::ScopedFileFaults faults({[&](const fs::path& path) { return opened.push_back(path.filename().string()), 0; }, {}, {}, {}});
     FakeWindow window;
     clsHash items;
     EXPECT_EQ(Analyse(dir, items, window), "");
@@ -75,10 +72,10 @@ TEST(Hostile, FilesThatFailAreFileErrorsNamingThePath) {
         return offset > 0 && p.filename() == "ActionLog2.txt" ? EIO : 0;
     };
     const std::vector<Case> cases = {
-        {"vanished", {[](const fs::path&) { return ENOENT; }, {}, {}}, "cannot open '"},
-        {"unreadable", {[](const fs::path&) { return EACCES; }, {}, {}}, "cannot open '"},
-        {"fails mid-read", {{}, failsAfterItsStart, {}}, "cannot read '"},
-        {"fails mid-read, not mapped", {{}, failsAfterItsStart, [](const fs::path&, std::uint64_t) { return ENODEV; }},
+        {"vanished", {[](const fs::path&) { return ENOENT; }, {}, {}, {}}, "cannot open '"},
+        {"unreadable", {[](const fs::path&) { return EACCES; }, {}, {}, {}}, "cannot open '"},
+        {"fails mid-read", {{}, failsAfterItsStart, {}, {}}, "cannot read '"},
+        {"fails mid-read, not mapped", {{}, failsAfterItsStart, [](const fs::path&, std::uint64_t) { return ENODEV; }, {}},
          "cannot read '"},
     };
     for (const Case& c : cases) {
@@ -87,10 +84,9 @@ TEST(Hostile, FilesThatFailAreFileErrorsNamingThePath) {
         for (int i = 0; i < 5000; ++i) big += kRecord;  // more than one block
         const fs::path log = dir.Write("ActionLog2.txt", big);
         dir.Write("ActionLog1.txt", kRecord);
-        const FaultGuard guard;
-        detail::SetFileFaults({c.faults.open ? [&](const fs::path& p) { return p == log ? c.faults.open(p) : 0; }
-                                             : std::function<int(const fs::path&)>{},
-                               c.faults.read, c.faults.map});
+        const testing::ScopedFileFaults faults({c.faults.open ? [&](const fs::path& p) { return p == log ? c.faults.open(p) : 0; }
+                                                              : std::function<int(const fs::path&)>{},
+                                                c.faults.read, c.faults.map, {}});
         FakeWindow window;
         clsHash items;
         const std::string error = Analyse(dir, items, window);
@@ -115,21 +111,47 @@ TEST(Hostile, JunkNeverCrashesOrCounts) {
     EXPECT_EQ(items.GetValue("Widget"), 3);
 }
 
+// The game appending while the log is read: whatever the reads catch, a
+// half-written last record is never taken (the writer is joined however the
+// test ends).
 TEST(Hostile, LogGrowingWhileReadGivesWhatWasThere) {
     TempDir dir;
     const fs::path log = dir.Write("ActionLog1.txt", kRecord);
-    std::thread writer([&] {
+    const std::jthread writer([&](std::stop_token stop) {
         std::ofstream out(log, std::ios::binary | std::ios::app);
-        for (int i = 0; i < 20000; ++i) out << kRecord << std::flush;
+        for (int i = 0; i < 20000 && !stop.stop_requested(); ++i) out << kRecord << std::flush;
     });
     for (int i = 0; i < 20; ++i) {
         FakeWindow window;
         window.playerId = "Alia";
         clsHash items;
-        ProcessLogFile(log, window, items, 4096);
+        ASSERT_NO_THROW(ProcessLogFile(log, window, items, 4096));
         EXPECT_EQ(items.GetValue("Widget") % 3, 0);  // whole records only
     }
-    writer.join();
+}
+
+// A program that opens the log for writing while the reader holds its lease
+// (looking for writers) makes the kernel signal the reader: that must not
+// end the program.
+TEST(HostileDeathTest, WriterOpeningTheLogDuringTheCheckIsHarmless) {
+    TempDir dir;
+    const fs::path log = dir.Write("ActionLog1.txt", kRecord + kRecord.substr(0, kRecord.size() - 2));
+    EXPECT_EXIT(
+        {
+            {
+                const std::jthread opener([&](std::stop_token stop) {
+                    while (!stop.stop_requested()) ::close(::open(log.c_str(), O_WRONLY | O_CLOEXEC));
+                });
+                for (int i = 0; i < 1000; ++i) {
+                    struct : RecordSink {
+                        void Take(std::string_view, std::int32_t) override {}
+                    } sink;
+                    ReadLog(log, "Alia", "[Pickup]", sink);
+                }
+            }
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST(Hostile, LogShortenedWhileMappedIsAFileError) {
@@ -164,8 +186,7 @@ TEST(Hostile, LogThatCannotBeMappedIsReadInstead) {
     for (int i = 0; i < 5000; ++i) big += kRecord;
     const fs::path log = dir.Write("ActionLog1.txt", big);
     for (const std::uint64_t failsFrom : {std::uint64_t{0}, std::uint64_t{100000}}) {
-        const FaultGuard guard;
-        detail::SetFileFaults({{}, {}, [&](const fs::path&, std::uint64_t offset) { return offset >= failsFrom ? ENODEV : 0; }});
+        const testing::ScopedFileFaults faults({{}, {}, [&](const fs::path&, std::uint64_t offset) { return offset >= failsFrom ? ENODEV : 0; }, {}});
         FakeWindow window;
         window.playerId = "Alia";
         clsHash items;

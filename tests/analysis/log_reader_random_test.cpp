@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "analysis/log_reader.h"
 #include "analysis/needle_search.h"
+#include "tests/support/process_state.h"
 #include "tests/support/reference_reader.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_seed.h"
 
 namespace vantor {
 namespace {
@@ -36,8 +39,9 @@ ReferenceResult Read(const std::filesystem::path& file, const std::string& playe
 
 // Random logs built from pieces that put line ends, tabs and the player ID
 // everywhere a block or mapping boundary could cut them, read with every
-// search path, many block sizes and mappings of one and two pages, against
-// the literal reading.
+// search path, many block sizes and mappings of one and two pages, finished
+// or being written, against the literal reading. Round r uses the seed
+// TestSeed(7) + r; a failure names it.
 TEST(LogReaderRandom, MatchesLiteralReadingForAnyBlockSizeAndSearchPath) {
     const std::vector<std::string> players = {"Alia", "Al", "", "li", "A\nlia", "Alia_of_Ys", "Alia_of_Ys_and_Tor"};
     const std::vector<std::string> pieces = {
@@ -52,16 +56,18 @@ TEST(LogReaderRandom, MatchesLiteralReadingForAnyBlockSizeAndSearchPath) {
         "t\tAlia\tm\t[Pickup]\tc\tA Name Long Enough To Hide Its Ore Past Sixty-Four Bytes: Ore C.(3)\r\n",
         "t\tAlia\tm\t[Pickup]\tc\tMantle of the Sky and Sea\x81\xA8" "Far Along(2)\r"};
     const std::vector<detail::SearchPath> paths = detail::SupportedSearchPaths();
-    const detail::SearchPath original = detail::ActiveSearchPath();
+    const testing::ScopedSearchPath restore;
+    const std::uint32_t firstSeed = testing::TestSeed(7);
     testing::TempDir dir;
-    std::mt19937 rng(7);
     int errors = 0;
     int taken = 0;
-    for (int round = 0; round < 2000; ++round) {
+    for (std::uint32_t round = 0; round < 2000; ++round) {
+        const std::uint32_t seed = firstSeed + round;
+        std::mt19937 rng(seed);
         std::string log;
         // Every fourth log spans several pages.
-        const int length = round % 4 == 0 ? std::uniform_int_distribution<int>(200, 1500)(rng)
-                                          : std::uniform_int_distribution<int>(0, 120)(rng);
+        const int length = seed % 4 == 0 ? std::uniform_int_distribution<int>(200, 1500)(rng)
+                                         : std::uniform_int_distribution<int>(0, 120)(rng);
         for (int i = 0; i < length; ++i) log += pieces[rng() % pieces.size()];
         const std::string& player = players[rng() % players.size()];
         const auto file = dir.Write("ActionLog.txt", log);
@@ -73,15 +79,18 @@ TEST(LogReaderRandom, MatchesLiteralReadingForAnyBlockSizeAndSearchPath) {
             for (const std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7},
                                             std::size_t{1 + rng() % 64}, kDefaultBlockSize}) {
                 ASSERT_EQ(Read(file, player, ReadLimits{block, kMaxLineBytes, 0}), expected)
-                    << "round " << round << ", " << detail::SearchPathName(path) << ", block " << block;
+                    << "seed " << seed << ", " << detail::SearchPathName(path) << ", block " << block;
             }
             for (const std::size_t mapSize : {std::size_t{4096}, std::size_t{8192}}) {
                 ASSERT_EQ(Read(file, player, ReadLimits{1, kMaxLineBytes, mapSize}), expected)
-                    << "round " << round << ", " << detail::SearchPathName(path) << ", map size " << mapSize;
+                    << "seed " << seed << ", " << detail::SearchPathName(path) << ", map size " << mapSize;
             }
         }
+        // Held open for writing by another program, as far as the reader can tell.
+        const testing::ScopedFileFaults written({{}, {}, {}, [](const std::filesystem::path&) { return EAGAIN; }});
+        ASSERT_EQ(Read(file, player, ReadLimits{3, kMaxLineBytes, 4096}), testing::ReferenceRead(log, player, "[Pickup]", true))
+            << "seed " << seed << ", being written";
     }
-    detail::SetSearchPath(original);
     EXPECT_GT(errors, 50);  // the pieces make both errors and takings common
     EXPECT_GT(taken, 1000);
 }

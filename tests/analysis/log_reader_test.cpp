@@ -1,14 +1,21 @@
 #include <gtest/gtest.h>
 
-#include <map>
+#include <cerrno>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/log_reader.h"
+#include "analysis/parallel_scan.h"
+#include "analysis/path_text.h"
 #include "store/cls_hash.h"
 #include "store/run_error.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/log_builder.h"
+#include "tests/support/process_state.h"
 #include "tests/support/temp_dir.h"
 
 namespace vantor {
@@ -82,6 +89,8 @@ TEST(LogReader, RecordErrorsNameFileLineAndItem) {
         {"Widget3)", ErrorKind::InvalidArgument, "ActionLog1.txt:3: invalid argument: item entry 'Widget3)' has no '(' before its end"},
         {"A(99999999999)", ErrorKind::Overflow, "ActionLog1.txt:3: overflow: quantity '99999999999' is outside the 32-bit range"},
         {"A(2147483647)", ErrorKind::Overflow, "ActionLog1.txt:3: overflow: total of 'A' would be 2147483648, outside the 32-bit range"},
+        {"Wid\nget\x7F" "3)", ErrorKind::InvalidArgument, "ActionLog1.txt:3: invalid argument: item entry 'Wid\\nget\\x7F3)' has no '(' before its end"},
+        {"A(\n1)", ErrorKind::TypeMismatch, "ActionLog1.txt:3: type mismatch: quantity '\\n1' is not a number"},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -100,6 +109,66 @@ TEST(LogReader, RecordErrorsNameFileLineAndItem) {
             EXPECT_EQ(error.item(), c.entry);
         }
         EXPECT_EQ(items.GetValue("A"), 1) << "the total before the error stays";
+    }
+}
+
+// The game writes today's log while it is analysed: a last line without a
+// line end may be half written. It is a record only when the log is
+// finished; otherwise it is left out, neither counted nor an error. The same
+// whether the log is read or mapped, and on every number of threads.
+TEST(LogReader, LastLineWithoutLineEndCountsOnlyWhenTheLogIsFinished) {
+    namespace fs = std::filesystem;
+    const std::string whole = LogBuilder().Record("Alia", "[Pickup]", "Widget(3)").str();
+    const auto unended = [](std::string_view item) {
+        const std::string line = LogBuilder().Record("Alia", "[Pickup]", item).str();
+        return line.substr(0, line.size() - 2);
+    };
+    const auto append = [](const fs::path& log, std::string_view bytes) {
+        std::ofstream(log, std::ios::binary | std::ios::app) << bytes;
+    };
+    const auto grows = [&](const fs::path& log) { return append(log, "2)\r\n"), 0; };
+    struct Case {
+        const char* what;
+        std::string tail;  // after one whole record
+        bool heldForWriting;
+        std::function<int(const fs::path&)> writers;  // runs where the reader checks
+        std::int32_t expected;
+    };
+    const std::vector<Case> cases = {
+        {"finished", unended("Widget(12)"), false, {}, 15},
+        {"held for writing, quantity cut", unended("Widget(1"), true, {}, 3},
+        {"held for writing, entry cut", unended("Widget("), true, {}, 3},
+        {"held for writing, every line ended", whole, true, {}, 6},
+        {"grew after the read", unended("Widget(1"), false, grows, 3},
+        {"rewritten in place", unended("Widget(12)"), false,
+         [](const fs::path& log) { return fs::last_write_time(log, fs::last_write_time(log) + std::chrono::seconds(2)), 0; }, 3},
+        {"no lease here, finished", unended("Widget(12)"), false, [](const fs::path&) { return EINVAL; }, 15},
+        {"no lease here, grew", unended("Widget(1"), false, [&](const fs::path& log) { return grows(log), EINVAL; }, 3},
+    };
+    using Read = std::function<void(const fs::path& log, FakeWindow& window, clsHash& items)>;
+    const std::vector<std::pair<const char*, Read>> reads = {
+        {"read", [](const fs::path& log, FakeWindow& window, clsHash& items) { ProcessLogFile(log, window, items); }},
+        {"mapped", [](const fs::path& log, FakeWindow& window, clsHash& items) {
+             StoreSink sink(items);
+             ReadLog(log, window.PlayerId(), window.ActionTag(), sink, ReadLimits{1, kMaxLineBytes, 4096});
+         }},
+        {"2 threads", [](const fs::path& log, FakeWindow& window, clsHash& items) {
+             ProcessLogFolderParallel(PathToUtf8(log.parent_path()), window, items, 2);
+         }},
+    };
+    for (const Case& c : cases) {
+        for (const auto& [how, read] : reads) {
+            TempDir dir;
+            const fs::path log = dir.Write("ActionLog1.txt", whole + c.tail);
+            std::optional<std::ofstream> game;
+            if (c.heldForWriting) game.emplace(log, std::ios::binary | std::ios::app);
+            const testing::ScopedFileFaults faults({{}, {}, {}, c.writers});
+            FakeWindow window;
+            window.playerId = "Alia";
+            clsHash items;
+            EXPECT_NO_THROW(read(log, window, items)) << c.what << ", " << how;
+            EXPECT_EQ(items.GetValue("Widget"), c.expected) << c.what << ", " << how;
+        }
     }
 }
 

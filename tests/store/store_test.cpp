@@ -103,4 +103,15 @@ TEST(StoreEdge, FailedUpdatesKeepTotalsAndAppendedSlots) {
     EXPECT_EQ(s.GetValue("Gadget"), 0);
 }
 
+TEST(RunErrorText, ControlBytesAreEscapedOtherBytesKept) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\nb\rc\td", "a\\nb\\rc\\td"}, {"\0\x01\x1F\x7F"s, "\\x00\\x01\\x1F\\x7F"},
+        {" ~\\n", " ~\\n"}, {"Caf\xE9 \x80\x81\xFF", "Caf\xE9 \x80\x81\xFF"}, {"", ""}};
+    for (const auto& [text, want] : cases) EXPECT_EQ(vantor::EscapeControlBytes(text), want) << text;
+    const auto error = vantor::RunError(vantor::ErrorKind::TypeMismatch, "quantity '1\n2' is not a number")
+                           .At("ActionLog\n1.txt", 3, "A(1\n2)");
+    EXPECT_EQ(error.what(), "ActionLog\\n1.txt:3: type mismatch: quantity '1\\n2' is not a number"s);
+    EXPECT_EQ(error.item(), "A(1\n2)") << "the item keeps its bytes";
+}
+
 }  // namespace

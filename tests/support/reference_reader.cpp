@@ -34,7 +34,7 @@ std::vector<std::string> Split(const std::string& line, char separator) {
 }  // namespace
 
 ReferenceResult ReferenceRead(std::string_view log, std::string_view playerId,
-                              std::string_view actionTag) {
+                              std::string_view actionTag, bool beingWritten) {
     // Lines end at CR; a LF right after a CR belongs to the line end.
     std::vector<std::string> lines{""};
     for (std::size_t i = 0; i < log.size(); ++i) {
@@ -45,6 +45,7 @@ ReferenceResult ReferenceRead(std::string_view log, std::string_view playerId,
         lines.emplace_back();
         if (i + 1 < log.size() && log[i + 1] == '\n') ++i;
     }
+    if (beingWritten) lines.back().clear();  // ended by the end of the file: maybe half written
     ReferenceResult result;
     for (std::size_t number = 1; number <= lines.size(); ++number) {
         const std::vector<std::string> fields = Split(lines[number - 1], '\t');

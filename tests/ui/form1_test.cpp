@@ -101,11 +101,11 @@ TEST_F(Form1Test, PlayerIdIsTakenInTheLogsCodePage) {
 }
 
 TEST_F(Form1Test, FailuresAreMessagesAndTheWindowGoesOn) {
-    dir.Write("ActionLog0103.txt", LogBuilder().Record("Alia", "[Pickup]", "Bar(1)(2)").str());
+    dir.Write("ActionLog0103.txt", LogBuilder().Record("Alia", "[Pickup]", "Bar\n\x80(1)(2)").str());
     form.Command1_Click();
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0], "Run-time error: type mismatch\nFile: ActionLog0103.txt\nLine: 1\n"
-                                "Item: Bar(1)(2)\nquantity '1)(2' is not a number");
+                                "Item: Bar\\n\u20AC(1)(2)\nquantity '1)(2' is not a number");
     EXPECT_TRUE(view.list.empty());
     EXPECT_EQ(status(), "Stopped at ActionLog0103.txt");
     EXPECT_FALSE(view.disabled[Control::Command1]);
