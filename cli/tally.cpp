@@ -39,7 +39,7 @@ public:
     std::string PlayerId() override { return options_.player; }
     std::string ActionTag() override { return options_.tag; }
     void SetStatus(std::string_view caption) override {
-        if (progress_) err_ << caption << '\n';
+        if (progress_) err_ << EscapeControlBytes(caption) << '\n';
     }
     void AppendItem(std::string_view item) override { items.emplace_back(item); }
     bool PassEvents() override {
