@@ -81,7 +81,9 @@ for file in "$deb" "$zip" "$msi"; do
 done
 [ "$failed" -eq 0 ] || { echo "packages missing; $passed passed, $failed failed"; exit 1; }
 check ".deb Version" same "$(dpkg-deb -f "$deb" Version)" "$version"
-check ".msi shows the window's icon under Apps" eval 'msiinfo export "$msi" Property | grep -q "^ARPPRODUCTICON"'
+# (grep -q at the end of a pipe could stop the writer with SIGPIPE, which
+# pipefail counts as a failure: the output is taken whole first.)
+check ".msi shows the window's icon under Apps" eval 'grep -q "^ARPPRODUCTICON" <<< "$(msiinfo export "$msi" Property)"'
 check ".msi ProductVersion" same "$(msiinfo export "$msi" Property | tr -d '\r' | sed -n 's/^ProductVersion\t//p')" "$version"
 
 echo "== the .deb, unpacked into a scratch root"
@@ -186,7 +188,7 @@ wine msiexec /i "$msi" /qn > "$work/msiexec.log" 2>&1 && status=0 || status=$?
 check "msiexec /i /qn" test "$status" -eq 0
 check "installed the files of the .zip, nothing else" diff -r "$zip_dir" "$installed"
 apps() { wine uninstaller --list 2>/dev/null | tr -d '\r'; }
-check "listed under Apps" eval 'apps | grep -q "|||Vantor Log Analyzer$"'
+check "listed under Apps" eval 'grep -q "|||Vantor Log Analyzer$" <<< "$(apps)"'
 for exe in "$installed"/*.exe; do
     check_version_resource "$exe"
 done
@@ -199,7 +201,7 @@ check "uninstalled: no folder left" test ! -e "$installed"
 $programs_existed || check "uninstalled: no %LOCALAPPDATA%\\Programs left (it made it)" test ! -e "$(dirname "$installed")"
 check "uninstalled: no Start-menu entry" test ! -e "$shortcut"
 check "uninstalled: no registry key" eval '! wine reg query "HKCU\\Software\\Vantor Log Analyzer" > /dev/null 2>&1'
-check "uninstalled: not under Apps" eval '! apps | grep -q "Vantor Log Analyzer"'
+check "uninstalled: not under Apps" eval '! grep -q "Vantor Log Analyzer" <<< "$(apps)"'
 
 echo "== the .zip's programs under Wine"
 compare_runs zip "$zip_dir/vantor-tally.exe"
