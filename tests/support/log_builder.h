@@ -11,13 +11,14 @@ public:
     // A record with the fields the reader looks at; fields 0, 2 and 4 get
     // plausible filler.
     LogBuilder& Record(std::string_view player, std::string_view tag, std::string_view item);
-    // A line of any content, followed by `end` (CRLF unless told).
-    LogBuilder& Line(std::string_view text, std::string_view end = "\r\n");
 
     const std::string& str() const { return text_; }
 
 private:
     std::string text_;
 };
+
+// One record of `player` picking `item` up.
+std::string Pickup(std::string_view item, std::string_view player = "Alia");
 
 }  // namespace vantor::testing

@@ -9,26 +9,21 @@
 
 namespace vantor::testing {
 
-// Injects file faults for its lifetime; they are gone when it goes, however
-// the test ends.
-class ScopedFileFaults {
-public:
+// Injects file faults for its lifetime.
+struct ScopedFileFaults {
     explicit ScopedFileFaults(detail::FileFaults faults) { detail::SetFileFaults(std::move(faults)); }
     ~ScopedFileFaults() { detail::SetFileFaults({}); }
     ScopedFileFaults(const ScopedFileFaults&) = delete;
     ScopedFileFaults& operator=(const ScopedFileFaults&) = delete;
 };
 
-// Restores the search path that was active when it was made.
-class ScopedSearchPath {
-public:
-    ScopedSearchPath() : saved_(detail::ActiveSearchPath()) {}
-    ~ScopedSearchPath() { detail::SetSearchPath(saved_); }
+// Sets the search path for its lifetime.
+struct ScopedSearchPath {
+    explicit ScopedSearchPath(detail::SearchPath path) : saved(detail::ActiveSearchPath()) { detail::SetSearchPath(path); }
+    ~ScopedSearchPath() { detail::SetSearchPath(saved); }
     ScopedSearchPath(const ScopedSearchPath&) = delete;
     ScopedSearchPath& operator=(const ScopedSearchPath&) = delete;
-
-private:
-    detail::SearchPath saved_;
+    const detail::SearchPath saved;
 };
 
 }  // namespace vantor::testing

@@ -1,73 +1,129 @@
 #include "tests/support/reference_reader.h"
 
-#include "store/numeric.h"
+#include <cerrno>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "analysis/log_reader.h"
+#include "analysis/needle_search.h"
+#include "store/run_error.h"
+#include "tests/support/process_state.h"
+#include "tests/support/store_model.h"
+#include "tests/support/temp_dir.h"
 
 namespace vantor::testing {
 
 namespace {
 
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size();) {
-        if (text.compare(i, from.size(), from) == 0) {
-            out += to;
-            i += from.size();
-        } else {
-            out += text[i++];
-        }
+// The records taken, in order, and the first error with its line and entry.
+struct ReadResult : RecordSink {
+    std::vector<std::pair<std::string, std::int32_t>> records;
+    std::optional<ErrorKind> error;
+    std::uint64_t errorLine = 0;
+    std::string errorItem;
+
+    void Take(std::string_view name, std::int32_t quantity) override { records.emplace_back(name, quantity); }
+    void Fail(const RunError& failure, std::uint64_t line, std::string item) {
+        error = failure.kind();
+        errorLine = line;
+        errorItem = std::move(item);
     }
-    return out;
+    std::string Describe() const {
+        std::string text = std::to_string(records.size()) + " records";
+        for (const auto& [name, quantity] : records) text += ", '" + name + "' " + std::to_string(quantity);
+        if (!error) return text;
+        return text + ", then " + std::string(KindName(*error)) + " at line " + std::to_string(errorLine) + " in '" +
+               errorItem + "'";
+    }
+};
+
+// Every `from` replaced by `to`, left to right.
+std::string Replace(std::string text, std::string_view from, std::string_view to) {
+    for (std::size_t i = text.find(from); i != std::string::npos; i = text.find(from, i + to.size())) {
+        text.replace(i, from.size(), to);
+    }
+    return text;
 }
 
-std::vector<std::string> Split(const std::string& line, char separator) {
-    std::vector<std::string> parts{""};
-    for (char c : line) {
-        if (c == separator) {
-            parts.emplace_back();
-        } else {
-            parts.back() += c;
-        }
-    }
-    return parts;
-}
-
-}  // namespace
-
-ReferenceResult ReferenceRead(std::string_view log, std::string_view playerId,
-                              std::string_view actionTag, bool beingWritten) {
+// When the log is being written, a last line without a line end is left out.
+void ReferenceRead(std::string_view log, std::string_view playerId, std::string_view actionTag, bool beingWritten,
+                   ReadResult& result) {
     // Lines end at CR; a LF right after a CR belongs to the line end.
     std::vector<std::string> lines{""};
     for (std::size_t i = 0; i < log.size(); ++i) {
         if (log[i] != '\r') {
             lines.back() += log[i];
-            continue;
+        } else {
+            lines.emplace_back();
+            if (i + 1 < log.size() && log[i + 1] == '\n') ++i;
         }
-        lines.emplace_back();
-        if (i + 1 < log.size() && log[i + 1] == '\n') ++i;
     }
     if (beingWritten) lines.back().clear();  // ended by the end of the file: maybe half written
-    ReferenceResult result;
     for (std::size_t number = 1; number <= lines.size(); ++number) {
-        const std::vector<std::string> fields = Split(lines[number - 1], '\t');
-        if (lines[number - 1].empty() || fields.size() < 6) continue;
-        if (fields[5].find("Ore C.") != std::string::npos || fields[1] != playerId || fields[3] != actionTag) {
+        const std::string& line = lines[number - 1];
+        std::vector<std::string> fields;
+        for (std::size_t from = 0, tab = 0; tab != std::string::npos; from = tab + 1) {
+            tab = line.find('\t', from);
+            fields.push_back(line.substr(from, tab - from));
+        }
+        if (fields.size() < 6 || fields[5].find("Ore C.") != std::string::npos || fields[1] != playerId ||
+            fields[3] != actionTag) {
             continue;
         }
-        std::string entry = Replace(fields[5], "\x81\xA8", " ");
-        entry = Replace(Replace(Replace(entry, "\x81", ""), "(R)", "R"), "(Y)", "Y");
+        const std::string entry =
+            Replace(Replace(Replace(Replace(fields[5], "\x81\xA8", " "), "\x81", ""), "(R)", "R"), "(Y)", "Y");
         const std::size_t open = entry.empty() ? std::string::npos : entry.substr(0, entry.size() - 1).find('(');
         try {
             if (open == std::string::npos) throw RunError(ErrorKind::InvalidArgument, "");
-            result.records.emplace_back(entry.substr(0, open),
-                                        ToInt32(entry.substr(open + 1, entry.size() - open - 2)));
+            result.Take(entry.substr(0, open), ReferenceToInt32(entry.substr(open + 1, entry.size() - open - 2)));
         } catch (const RunError& error) {
-            result.error = error.kind();
-            result.errorLine = number;
-            result.errorItem = fields[5];
-            break;
+            return result.Fail(error, number, fields[5]);
         }
     }
-    return result;
+}
+
+}  // namespace
+
+std::string ReadDifference(const std::filesystem::path& file, std::string_view input) {
+    static const std::vector<detail::SearchPath> paths = detail::SupportedSearchPaths();
+    if (input.size() < 5) return {};
+    const auto header = [&](std::size_t i) { return static_cast<unsigned char>(input[i]); };
+    // Below 0xC0, blocks of 1 to 64 bytes; from 0xC0, the default.
+    const std::size_t blockSize = header(0) < 0xC0 ? header(0) % 64 + 1 : kDefaultBlockSize;
+    // The search path, then whether a log larger than a block is mapped a
+    // page at a time, then whether another program holds it for writing.
+    const detail::SearchPath path = paths[header(1) % paths.size()];
+    const std::size_t mapSize = header(1) / paths.size() % 2 == 1 ? 4096 : 0;
+    const bool beingWritten = header(1) / paths.size() / 2 % 2 == 1;
+    std::string_view rest = input.substr(5);
+    const std::string_view playerId = rest.substr(0, header(2) % 32);
+    rest.remove_prefix(playerId.size());
+    const std::string_view actionTag = rest.substr(0, header(3) % 32);
+    rest.remove_prefix(actionTag.size());
+    std::string log;
+    // From 0xE0, 2 to 33 copies: lines longer than a block or a page.
+    for (int copies = header(4) < 0xE0 ? 1 : header(4) - 0xDE; copies > 0; --copies) log += rest;
+    WriteFile(file, log);
+
+    ReadResult got;
+    ReadResult want;
+    {
+        const ScopedSearchPath searchPath(path);
+        // EINVAL: a system that cannot tell who holds the log, which is unchanged.
+        const ScopedFileFaults writers({{}, {}, {}, [&](const auto&) { return beingWritten ? EAGAIN : EINVAL; }});
+        try {
+            ReadLog(file, playerId, actionTag, got, {blockSize, kMaxLineBytes, mapSize});
+        } catch (const RunError& error) {
+            got.Fail(error, error.line(), error.item());
+        }
+    }
+    ReferenceRead(log, playerId, actionTag, beingWritten, want);
+    if (got.Describe() == want.Describe()) return {};
+    return EscapeControlBytes("ID '" + std::string(playerId) + "', tag '" + std::string(actionTag) + "', block " +
+                              std::to_string(blockSize) + ", map " + std::to_string(mapSize) + ", " +
+                              detail::SearchPathName(path) + (beingWritten ? ", being written" : "") + ": ReadLog " +
+                              got.Describe() + "; literal reading " + want.Describe());
 }
 
 }  // namespace vantor::testing

@@ -1,29 +1,17 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
+#include <filesystem>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
-
-#include "store/run_error.h"
 
 namespace vantor::testing {
 
-// What a log gives for one player and action, read the slow, literal way:
-// the records taken, in order, and the first error with its line and item.
-// When the log is being written, a last line without a line end is left out.
-struct ReferenceResult {
-    std::vector<std::pair<std::string, std::int32_t>> records;
-    std::optional<ErrorKind> error;
-    std::uint64_t errorLine = 0;
-    std::string errorItem;
-
-    bool operator==(const ReferenceResult&) const = default;
-};
-
-ReferenceResult ReferenceRead(std::string_view log, std::string_view playerId,
-                              std::string_view actionTag, bool beingWritten = false);
+// Reads `input` as [block size][search path][ID length][tag length][copies]
+// ID, tag, text; writes the text (copied as told) to `file` as a log, and
+// reads it with ReadLog as the header says and the slow, literal way (lines
+// split at CR, then at tabs; numbers by ReferenceToInt32). Returns how the
+// records taken or the first error (kind, line, raw entry) differ, or
+// nothing. The randomised reader test and the reader fuzzer both run it.
+std::string ReadDifference(const std::filesystem::path& file, std::string_view input);
 
 }  // namespace vantor::testing

@@ -26,7 +26,7 @@ private:
     std::filesystem::path path_;
 };
 
-// The whole content of a file.
-std::string ReadFile(const std::filesystem::path& file);
+// Writes `bytes` to `file`, replacing it; throws when that fails.
+void WriteFile(const std::filesystem::path& file, std::string_view bytes);
 
 }  // namespace vantor::testing

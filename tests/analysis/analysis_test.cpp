@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/log_folder.h"
+#include "analysis/log_reader.h"
+#include "analysis/needle_search.h"
+#include "analysis/parallel_scan.h"
+#include "store/cls_hash.h"
+#include "store/run_error.h"
+#include "tests/support/fake_window.h"
+#include "tests/support/log_builder.h"
+#include "tests/support/process_state.h"
+#include "tests/support/reference_reader.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_seed.h"
+
+namespace vantor {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeWindow;
+using testing::Pickup;
+using testing::TempDir;
+using Names = std::vector<std::string>;
+
+// What `scan` leaves for the player's pickups: each status and the number of
+// event passes, the error with the raw entry it names, each slot of the
+// store with its total, then the list.
+std::string Outcome(const std::function<void(FakeWindow&, clsHash&)>& scan, const std::string& player = "Alia",
+                    const std::function<bool(FakeWindow&)>& onPass = {}) {
+    FakeWindow window;
+    window.playerId = player;
+    window.onPass = onPass;
+    clsHash items;
+    std::string outcome;
+    try {
+        scan(window, items);
+    } catch (const RunError& error) {
+        outcome = error.what() + std::string(" [") + error.item() + "] ";
+    }
+    for (std::int32_t n = 1; n <= items.NumKeys(); ++n) {
+        const std::string key = items.GetKeyByNumber(n);
+        outcome += key.substr(0, key.find('\0')) + "=" + std::to_string(items.GetValueByNumber(n)) + ";";
+    }
+    for (const std::string& item : window.items) outcome += " listed " + item;
+    for (auto status = window.statuses.rbegin(); status != window.statuses.rend(); ++status) {
+        outcome.insert(0, *status + "; ");
+    }
+    return window.passes > 0 ? std::to_string(window.passes) + " passes: " + outcome : outcome;
+}
+
+std::string ReadOutcome(const fs::path& log, const std::string& player = "Alia") {
+    return Outcome([&](FakeWindow& window, clsHash& items) { ProcessLogFile(log, window, items); }, player);
+}
+
+// Hand-made logs; the randomised test holds ReadLog to the literal reading
+// on everything else.
+TEST(LogReader, TakesThePlayersRecordsCleanedAndSplit) {
+    const std::string alia = "t\tAlia\tm\t[Pickup]\tc\t", error = "ActionLog1.txt:3: ", before = Pickup("A(1)") + "\r\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {Pickup("A(1)", "Bo") + testing::LogBuilder().Record("Alia", "[pickup]", "B(1)").str() + Pickup("Ore C.(1)") +
+             "\r\n\ra\tAlia\tb\t[Pickup]\tc\r\n" + alia + "A(1)\r" + alia + "Lf\nA(2)\textra\r\n" + alia + "A(3)",
+         "A=4;Lf\nA=2;"},
+        {Pickup("Ice\x81\xA8" "Fire(1)") + Pickup("Ro\x81se(2)") + Pickup("Orb(\x81R)(2)") + Pickup("Coin(Y)(3)"),
+         "Ice Fire=1;Rose=2;OrbR=2;CoinY=3;"},
+        {Pickup("(5)") + Pickup("A( 12)") + Pickup("A(2.5)") + Pickup("A(3.5)") + Pickup("B(0.5)"), "=5;A=18;B=0;"},
+        // Errors name the file, the 1-based line and the entry, control
+        // bytes escaped and other bytes kept; the totals before them stay.
+        {before + Pickup("Bar(1)(2)"), error + "type mismatch: quantity '1)(2' is not a number [Bar(1)(2)] A=1;"},
+        {before + Pickup("\x81"), error + "invalid argument: item entry is empty [\x81] A=1;"},
+        {before + Pickup("C:\\Wid\nget\x7F\x01\xE9" "3)"),
+         error + "invalid argument: item entry 'C:\\Wid\\nget\\x7F\\x01\xE9" "3)' has no '(' before its end "
+                 "[C:\\Wid\nget\x7F\x01\xE9" "3)] A=1;"},
+        {before + Pickup("A(99999999999)"),
+         error + "overflow: quantity '99999999999' is outside the 32-bit range [A(99999999999)] A=1;"},
+        {before + Pickup("A(2147483647)"),
+         error + "overflow: total of 'A' would be 2147483648, outside the 32-bit range [A(2147483647)] A=1;"},
+    };
+    TempDir dir;
+    for (const auto& [log, want] : cases) EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", log)), want) << log;
+    EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", Pickup("A(1)", "") + Pickup("B(2)")), ""), "A=1;");
+}
+
+// Lines of the limit and one byte more, ending at every place within a
+// block, read and mapped; a limit of whole MiB is named so.
+TEST(LogReader, LineLongerThanTheLimitIsAnError) {
+    std::vector<std::pair<std::size_t, std::size_t>> limits = {{std::size_t{1} << 20, kDefaultMapSize}};
+    for (const std::size_t mapSize : {std::size_t{0}, std::size_t{4096}, std::size_t{1} << 20}) {
+        for (std::size_t limit = 5000; limit < 5070; ++limit) limits.emplace_back(limit, mapSize);
+    }
+    TempDir dir;
+    for (const auto& [limit, mapSize] : limits) {
+        const std::string line(limit, 'x'), size = limit == 1 << 20 ? "1 MiB" : std::to_string(limit) + " bytes";
+        const fs::path log = dir.Write("ActionLog.txt", "ok\r\n\r" + line + "\r\n" + line + "y\r\n");
+        EXPECT_EQ(Outcome([&](FakeWindow&, clsHash& items) {
+                      StoreSink sink(items);
+                      ReadLog(log, "Alia", "[Pickup]", sink, {64, limit, mapSize});
+                  }),
+                  "ActionLog.txt:4: file error: line longer than " + size + " [] ")
+            << "map size " << mapSize;
+    }
+}
+
+// The game writes today's log while it is analysed: a last line without a
+// line end may be half written. It is a record only when the log is
+// finished; otherwise it is left out, neither counted nor an error.
+TEST(LogReader, LastLineWithoutLineEndCountsOnlyWhenTheLogIsFinished) {
+    const std::string cut = Pickup("Widget(12)").substr(0, Pickup("Widget(12)").size() - 4);  // ...Widget(1
+    const auto grows = [](const fs::path& log) {
+        return std::ofstream(log, std::ios::binary | std::ios::app) << "2)\r\n", 0;
+    };
+    const auto touched = [](const fs::path& log) {
+        return fs::last_write_time(log, fs::last_write_time(log) + std::chrono::seconds(2)), 0;
+    };
+    const auto noLease = [&](const fs::path& log) { return grows(log), EINVAL; };
+    struct Case {
+        std::string tail;  // after one whole record
+        bool heldForWriting;
+        std::function<int(const fs::path&)> writers;  // runs where the reader checks
+        std::string want;
+    };
+    const Case cases[] = {
+        {cut + "2)", false, {}, "Widget=15;"}, {cut, true, {}, "Widget=3;"}, {Pickup("Widget(3)"), true, {}, "Widget=6;"},
+        {cut, false, grows, "Widget=3;"}, {cut + "2)", false, touched, "Widget=3;"}, {cut, false, noLease, "Widget=3;"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const fs::path log = dir.Write("ActionLog1.txt", Pickup("Widget(3)") + c.tail);
+        std::optional<std::ofstream> game;
+        if (c.heldForWriting) game.emplace(log, std::ios::binary | std::ios::app);
+        const testing::ScopedFileFaults faults({{}, {}, {}, c.writers});
+        EXPECT_EQ(ReadOutcome(log), c.want) << c.tail;
+    }
+}
+
+// Random logs built from pieces that put line ends, tabs and the player ID
+// everywhere a block or mapping boundary could cut them, each read as the
+// reader fuzzer's inputs are (ReadDifference): on a random search path,
+// short logs in small blocks, long ones mapped a page at a time or read
+// whole, now and then repeated into long lines, finished or being written.
+// Round r uses the seed TestSeed(7) + r; a failure names it.
+TEST(LogReaderRandom, MatchesTheLiteralReading) {
+    const std::vector<std::string> players = {"Alia", "Al", "", "li", "A\nlia", "Alia_of_Ys", "Alia_of_Ys_and_Tor"};
+    const std::vector<std::string> pieces = {
+        "\t", "\t\t", "\r", "\r\n", "\n", "\tAlia\t", "\tAl\t", "[Pickup]", "[pickup]", "\t[Pickup]\t",
+        "Widget(3)", "Ice\x81\xA8" "Fire(2)", "Orb(R)(1)", "Ore C.(4)", "(5)", "x", "Alia", " 7)", "(2.5)",
+        "t0\tAlia\tm\t[Pickup]\tc\tGem(1)\r\n", "t0\t\tm\t[Pickup]\tc\tDust(9)\r", "Bar(1)(2)",
+        "\rt\tAl\tm\t[Pickup]\tc\tOrb(Y)(2)\tmore\r", "\nt\tli\tm\t[Pickup]\tc\tRing(4)\r\n",
+        "\tAlia_of_Ys\t", "t\tAlia_of_Ys_and_Tor\tm\t[Pickup]\tc\tHelm(6)\r", "\tAlia_of_Y\t",
+        // Long entries, with marks past 16, 32 and 64 bytes.
+        "t\tAlia\tm\t[Pickup]\tc\tSword of the Long Winter Night, Forged in Ice(R)(7)\r\n",
+        "t\tAl\tm\t[Pickup]\tc\tAn Item Name That Runs On Well Past Sixty-Four Bytes, Then (Y)(3)\r",
+        "t\tAlia\tm\t[Pickup]\tc\tA Name Long Enough To Hide Its Ore Past Sixty-Four Bytes: Ore C.(3)\r\n",
+        "t\tAlia\tm\t[Pickup]\tc\tMantle of the Sky and Sea\x81\xA8" "Far Along(2)\r"};
+    const auto paths = static_cast<unsigned>(detail::SupportedSearchPaths().size());
+    const std::uint32_t firstSeed = testing::TestSeed(7);
+    TempDir dir;
+    for (std::uint32_t seed = firstSeed; seed - firstSeed < 3000; ++seed) {
+        std::mt19937 rng(seed);
+        const bool longLog = seed % 4 == 0, mapped = rng() % 2 == 1;
+        const std::string& player = players[rng() % players.size()];
+        // The header: block size, search path with mapping and writer, ID and tag lengths, copies.
+        std::string input = {static_cast<char>(longLog && !mapped ? 0xC0 : rng() % 0xC0),
+                             static_cast<char>(rng() % paths + paths * (mapped + 2 * (rng() % 2))),
+                             static_cast<char>(player.size()), 8,
+                             static_cast<char>(rng() % 16 ? 0 : 0xE0 + rng() % 8)};
+        input += player + "[Pickup]";
+        for (auto i = longLog ? 200 + rng() % 1300 : rng() % 120; i > 0; --i) {
+            input += pieces[rng() % pieces.size()];
+        }
+        ASSERT_EQ(testing::ReadDifference(dir.path() / "ActionLog.txt", input), "") << "seed " << seed;
+    }
+}
+
+// The logs, "ActionLog*.txt" in any letter case, in the order of their
+// upper-cased names ('.' sorts before digits, '_' after letters): a status
+// and an event pass each, the list filled at the end (names cut to 40
+// bytes). A folder text without a trailing separator is the folder itself;
+// an empty or missing folder changes nothing.
+TEST(LogFolder, ReadsTheLogsInOneOrderAndFillsTheListAtTheEnd) {
+    TempDir dir;
+    const std::pair<const char*, const char*> logs[] = {
+        {"ActionLog10.txt", "Widget(4)"}, {"actionlog.txt", "Widget(3)"}, {"ACTIONLOG2.TXT", "Gadget(1)"},
+        {"ActionLog_.txt", "Enchanted Longsword of the Northern Watch(1)"}, {"ActionLog.log", "Log(1)"},
+        {"ActionLog3.txt.bak", "Bak(1)"}, {"MyActionLog4.txt", "My(1)"}};
+    for (const auto& [name, item] : logs) dir.Write(name, Pickup(item));
+    fs::create_directory(dir.path() / "ActionLogFolder.txt");
+    const auto scan = [](const std::string& folder) {
+        return Outcome([&](FakeWindow& window, clsHash& items) { ProcessLogFolder(folder, window, items); });
+    };
+    const std::string sword = "Enchanted Longsword of the Northern Watc";
+    EXPECT_EQ(scan(dir.path().string()),
+              "4 passes: Processing actionlog.txt; Processing ActionLog10.txt; Processing ACTIONLOG2.TXT; Processing "
+              "ActionLog_.txt; Widget=7;Gadget=1;" + sword + "=1; listed Widget listed Gadget listed " + sword);
+    EXPECT_EQ(scan(dir.text() + "ActionLogFolder.txt") + scan(dir.text() + "missing/"), "");
+}
+
+// An error ends the scan at its log, the totals before it kept; a window
+// that closes stops it before the next log. Either way the list stays
+// empty. A player changed at an event pass counts from the next log on.
+TEST(LogFolder, AnErrorOrAStopEndsTheScanWithTheListUnfilled) {
+    TempDir dir;
+    dir.Write("ActionLog1.txt", Pickup("A(1)") + Pickup("B(1)", "Bo"));
+    dir.Write("ActionLog2.txt", Pickup("C(1)") + Pickup("D(1)", "Bo"));
+    dir.Write("ActionLog3.txt", Pickup("Bar(1)(2)", "Bo"));
+    const std::string read = "3 passes: Processing ActionLog1.txt; Processing ActionLog2.txt; Processing ActionLog3.txt; ";
+    for (const bool closes : {false, true}) {
+        const auto bo = [&](FakeWindow& window) { return window.playerId = window.passes < 2 ? "Alia" : "Bo", !closes || window.passes < 3; };
+        EXPECT_EQ(Outcome([&](FakeWindow& window, clsHash& items) { ProcessLogFolder(dir.text(), window, items); }, "Alia", bo),
+                  read + (closes ? "" : "ActionLog3.txt:1: type mismatch: quantity '1)(2' is not a number [Bar(1)(2)] ") + "A=1;D=1;");
+    }
+}
+
+// The store, the list and the error (with the totals before it) of a scan
+// on 2 or 3 threads are exactly those of the scan on one: names collide as
+// substrings, fill whole slots, reappear across a slot end ("abab" after
+// "x...xab") and run past 40 bytes, totals come near or past the 32-bit
+// range. Round r uses the seed TestSeed(11) + r; a failure names it.
+TEST(ParallelScan, GivesExactlyTheSequentialResult) {
+    const std::string slot40(40, 'a');
+    const Names names = {"Widget", "Blue Widget", "dget", "", "ab", "abab", "ba", slot40, slot40 + "b",
+                         std::string(38, 'x') + "ab", "Enchanted Longsword of the Northern Watch", "a"};
+    const Names quantities = {"1", "7", "-3", "1500000000", "-1500000000", "2.5"};
+    const std::uint32_t firstSeed = testing::TestSeed(11);
+    for (std::uint32_t seed = firstSeed; seed - firstSeed < 300; ++seed) {
+        std::mt19937 rng(seed);
+        TempDir dir;
+        const std::string few[] = {names[rng() % names.size()], names[rng() % names.size()], names[rng() % names.size()]};
+        for (auto file = 1 + rng() % 6; file > 0; --file) {
+            testing::LogBuilder log;
+            for (auto r = rng() % 40; r > 0; --r) {
+                const std::string& name = seed % 2 ? few[rng() % 3] : names[rng() % names.size()];
+                const std::string quantity = quantities[rng() % (rng() % 8 ? 3 : 6)];
+                log.Record(rng() % 4 ? "Alia" : "Bo", rng() % 5 ? "[Pickup]" : "[Sell]",
+                           rng() % 200 == 0 ? "Bar(1)(2)" : name + "(" + quantity + ")");
+            }
+            dir.Write("ActionLog" + std::to_string(file) + ".txt", log.str());
+        }
+        const unsigned jobs = 2 + seed % 2;
+        ASSERT_EQ(Outcome([&](FakeWindow& w, clsHash& items) { ProcessLogFolderParallel(dir.text(), w, items, jobs); }),
+                  Outcome([&](FakeWindow& w, clsHash& items) { ProcessLogFolder(dir.text(), w, items); }))
+            << "seed " << seed << ", jobs " << jobs;
+    }
+}
+
+}  // namespace
+}  // namespace vantor
