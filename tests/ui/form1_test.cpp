@@ -114,8 +114,12 @@ TEST_F(Form1Test, InputsChangedDuringAScanApplyToTheNextGoAndClosingWaitsForTheC
 TEST_F(Form1Test, StartsInTheGamesLogFolderAndBrowseTakesTheChosenFilesFolder) {
 #ifdef _WIN32
     EXPECT_TRUE(loadedDir.ends_with("\\My Documents\\Halvern\\ZENTHARA\\LOG\\")) << loadedDir;
+    // Upper-cased as the platform does (the fake: ASCII only).
+    const std::string chosen = "C:\\Logs\\Caf\u00E9\\ActionLog0102.txt", folder = "C:\\LOGS\\CAF\u00E9\\";
 #else
     EXPECT_EQ(loadedDir, std::string(std::getenv("HOME")) + "/My Documents/Halvern/ZENTHARA/LOG/");
+    // Kept as chosen: an upper-cased folder would not exist.
+    const std::string chosen = "/home/Alia/Game Logs/ActionLog0102.txt", folder = "/home/Alia/Game Logs/";
 #endif
     EXPECT_EQ(view.checked, Control::Option1_0);
     form.btnBrowse_Click();  // cancelled
@@ -125,13 +129,7 @@ TEST_F(Form1Test, StartsInTheGamesLogFolderAndBrowseTakesTheChosenFilesFolder) {
     EXPECT_EQ(std::tie(asked.open, asked.title, asked.initialFileName, asked.filter, asked.initialDir, asked.defaultExt),
               std::make_tuple(true, "Open Vantor log file", "*.txt", std::string("Vantor Log Files\0*.txt", 22), dir.text(), ""));
     EXPECT_EQ(asked.flags, 0x1804u);
-#ifdef _WIN32
-    view.nextAnswer = "C:\\Logs\\Caf\u00E9\\ActionLog0102.txt";
-    const std::string folder = "C:\\LOGS\\CAF\u00E9\\";  // upper-cased as the platform does (the fake: ASCII only)
-#else
-    view.nextAnswer = "/home/Alia/Game Logs/ActionLog0102.txt";
-    const std::string folder = "/home/Alia/Game Logs/";  // kept as chosen: an upper-cased one would not exist
-#endif
+    view.nextAnswer = chosen;
     form.btnBrowse_Click();
     EXPECT_EQ(Text(Control::txtLogDir), folder);
 }
