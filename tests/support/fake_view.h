@@ -47,9 +47,7 @@ public:
     // ASCII letters only: enough to tell upper-cased text apart.
     std::string UpperCase(std::string_view text) override {
         std::string upper(text);
-        for (char& c : upper) {
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        }
+        for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
         return upper;
     }
     void PassEvents() override {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/fake_view.h"
@@ -12,182 +13,125 @@
 namespace vantor {
 namespace {
 
-using testing::FakeView;
 using testing::LogBuilder;
-using testing::TempDir;
 using Texts = std::vector<std::string>;
 
 class Form1Test : public ::testing::Test {
 protected:
     void SetUp() override {
         dir.Write("ActionLog0101.txt", LogBuilder()
-                                           .Record("Alia", "[Pickup]", "Widget(3)")
-                                           .Record("Alia", "[Sell]", "Rose(2)")
-                                           .Record("Alia", "[Buy]", "Bread(6)")
-                                           .Record("Alia", "[MR_Buy]", "Lute(1)")
-                                           .Record("Caf\xE9", "[Pickup]", "Cup(1)")
-                                           .str());
-        dir.Write("ActionLog0102.txt", LogBuilder()
-                                           .Record("Alia", "[Pickup]", "Widget(4)")
-                                           .Record("Alia", "[Pickup]", "\x80uro Coin(5)")
-                                           .str());
+                                           .Record("Alia", "[Pickup]", "Widget(3)").Record("Alia", "[Sell]", "Rose(2)")
+                                           .Record("Alia", "[Buy]", "Bread(6)").Record("Alia", "[MR_Buy]", "Lute(1)")
+                                           .Record("Caf\xE9", "[Pickup]", "Cup(1)").str());
+        dir.Write("ActionLog0102.txt",
+                  LogBuilder().Record("Alia", "[Pickup]", "Widget(4)").Record("Alia", "[Pickup]", "\x80uro Coin(5)").str());
         form.Form_Load();
-        view.texts[Control::txtLogDir] = dir.text();
-        view.texts[Control::txtPID] = "Alia";
+        loadedDir = Text(Control::txtLogDir);
+        Text(Control::txtLogDir) = dir.text();
+        Text(Control::txtPID) = "Alia";
     }
+    std::string& Text(Control control) { return view.texts[control]; }
 
-    void ClickRow(int row) {
-        view.listIndex = row;
-        form.List1_Click();
-    }
-    std::string status() { return view.texts[Control::Label3]; }
-
-    TempDir dir;
-    FakeView view;
+    testing::TempDir dir;
+    testing::FakeView view;
     Form1 form{view};
+    std::string loadedDir;
 };
 
-TEST_F(Form1Test, LoadsTheDefaults) {
-    FakeView fresh;
-    Form1 other(fresh);
-    other.Form_Load();
-    EXPECT_EQ(fresh.texts[Control::txtLogDir], Form1::DefaultLogDir());
-#ifdef _WIN32
-    EXPECT_TRUE(Form1::DefaultLogDir().ends_with("\\My Documents\\Halvern\\ZENTHARA\\LOG\\"));
-#else
-    EXPECT_EQ(Form1::DefaultLogDir(), std::string(std::getenv("HOME")) + "/My Documents/Halvern/ZENTHARA/LOG/");
-#endif
-    EXPECT_EQ(fresh.checked, Control::Option1_0);
-    other.Command1_Click();  // "[Pickup]" without any option click
-    EXPECT_TRUE(fresh.list.empty());
-}
-
-TEST_F(Form1Test, GoListsItemsAndAClickShowsTheTotalOverAllLogs) {
-    form.Command1_Click();
-    ClickRow(1);
-    form.Command1_Click();  // the store starts empty each time: no doubled totals
-    EXPECT_EQ(view.list, (Texts{"Widget", "\u20ACuro Coin"}));
-    EXPECT_EQ(view.texts[Control::Text1], "") << "Go! clears the last total";
-    EXPECT_EQ(status(), "2 logs read, 2 items listed");
-    EXPECT_EQ(view.focus, Control::Command1);
-    ClickRow(0);
-    EXPECT_EQ(view.texts[Control::Text1], "7");
-    ClickRow(1);
-    EXPECT_EQ(view.texts[Control::Text1], "5") << "found by the entry's bytes, not its shown text";
-    ClickRow(-1);
-    EXPECT_EQ(view.texts[Control::Text1], "5");
-}
-
-TEST_F(Form1Test, EachOptionCountsItsOwnAction) {
-    const Texts expected[] = {{"Widget", "\u20ACuro Coin"}, {"Rose"}, {"Bread"}, {"Lute"}};
-    for (int index : {3, 1, 0, 2}) {
-        form.Option1_Click(index);
-        form.Command1_Click();
-        EXPECT_EQ(view.list, expected[index]) << "option " << index;
+// Each Go! (after a click on the option) lists what the folder, the player
+// and the option select, the store starting empty each time, or says what
+// failed; a click on a row shows its total over all logs, found by the
+// entry's bytes, not its shown text. Options -1 and 4 do not exist: the tag stays.
+TEST_F(Form1Test, GoListsWhatTheFolderPlayerAndOptionSelectOrSaysWhatFailed) {
+    testing::TempDir bad, empty;
+    bad.Write("ActionLog0103.txt", LogBuilder().Record("Alia", "[Pickup]", "\xC9p\n\xE9" "e(1)(2)").str());
+    const std::string missing = dir.text() + "missing", file = bad.text() + "ActionLog0103.txt";
+    const struct { std::string folder; int option; std::string player; Texts items; std::string status;
+                   int row; std::string total, message; } cases[] = {
+        {dir.text(), -1, "Alia", {"Widget", "\u20ACuro Coin"}, "2 logs read, 2 items listed", 1, "5", ""},
+        {dir.text(), 3, "Alia", {"Lute"}, "2 logs read, 1 item listed", 0, "1", ""},
+        {dir.text(), 1, "Alia", {"Rose"}, "2 logs read, 1 item listed", 0, "2", ""},
+        {dir.text(), 2, "Alia", {"Bread"}, "2 logs read, 1 item listed", 0, "6", ""},
+        {dir.text(), 4, "Alia", {"Bread"}, "2 logs read, 1 item listed", 0, "6", ""},
+        {dir.text(), 0, "Alia", {"Widget", "\u20ACuro Coin"}, "2 logs read, 2 items listed", 0, "7", ""},
+        {dir.text(), 0, "Caf\u00E9", {"Cup"}, "2 logs read, 1 item listed", 0, "1", ""},  // in the logs' code page
+        {dir.text(), 0, "Caf\u0113", {}, "No matching record in 2 logs", 0, "", ""},     // not in Windows-1252
+        {empty.text(), 0, "Alia", {}, "No ActionLog*.txt in this folder", 0, "", ""},
+        {bad.text(), 0, "Alia", {}, "Stopped at ActionLog0103.txt", 0, "",
+         "Run-time error: type mismatch\nFile: ActionLog0103.txt\nLine: 1\nItem: \u00C9p\\n\u00E9e(1)(2)\n"
+         "quantity '1)(2' is not a number"},
+        {missing, 0, "Alia", {}, "No logs read", 0, "", "Run-time error: file error\nlog folder '" + missing + "' does not exist"},
+        {file, 0, "Alia", {}, "No logs read", 0, "", "Run-time error: file error\n'" + file + "' is not a folder"},
+    };
+    for (const auto& c : cases) {
+        view.messages.clear();
+        view.focus = Control::Label1;
+        form.Option1_Click(c.option);
+        Text(Control::txtLogDir) = c.folder;
+        Text(Control::txtPID) = c.player;
+        form.Command1_Click();  // Go! clears the last total
+        EXPECT_EQ(std::tie(view.list, Text(Control::Label3), Text(Control::Text1)), std::tie(c.items, c.status, ""))
+            << c.option << ' ' << c.player;
+        EXPECT_EQ(view.messages, c.message.empty() ? Texts{} : Texts{c.message});
+        EXPECT_EQ(view.focus, Control::Command1);
+        for (const int row : {c.row, -1}) {  // then no row: the total stays
+            view.listIndex = row;
+            form.List1_Click();
+        }
+        EXPECT_EQ(Text(Control::Text1), c.total) << c.option << ' ' << c.player;
     }
-    form.Option1_Click(4);  // no such option: the tag stays
-    form.Command1_Click();
-    EXPECT_EQ(view.list, expected[2]);
 }
 
-TEST_F(Form1Test, PlayerIdIsTakenInTheLogsCodePage) {
-    view.texts[Control::txtPID] = "Caf\u00E9";
-    form.Command1_Click();
-    EXPECT_EQ(view.list, Texts{"Cup"});
-    view.texts[Control::txtPID] = "Caf\u0113";  // no Windows-1252 code
-    form.Command1_Click();
-    EXPECT_TRUE(view.list.empty());
-    EXPECT_EQ(status(), "No matching record in 2 logs");
-}
-
-TEST_F(Form1Test, FailuresAreMessagesAndTheWindowGoesOn) {
-    dir.Write("ActionLog0103.txt", LogBuilder().Record("Alia", "[Pickup]", "Bar\n\x80(1)(2)").str());
-    form.Command1_Click();
-    ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0], "Run-time error: type mismatch\nFile: ActionLog0103.txt\nLine: 1\n"
-                                "Item: Bar\\n\u20AC(1)(2)\nquantity '1)(2' is not a number");
-    EXPECT_TRUE(view.list.empty());
-    EXPECT_EQ(status(), "Stopped at ActionLog0103.txt");
-    EXPECT_FALSE(view.disabled[Control::Command1]);
-    EXPECT_FALSE(view.disabled[Control::btnBrowse]);
-
-    // A folder that does not exist is a failure, not an empty result.
-    const std::string missing = dir.text() + "missing";
-    view.texts[Control::txtLogDir] = missing;
-    form.Command1_Click();
-    ASSERT_EQ(view.messages.size(), 2u);
-    EXPECT_EQ(view.messages[1], "Run-time error: file error\nlog folder '" + missing + "' does not exist");
-    EXPECT_EQ(status(), "No logs read");
-
-    view.texts[Control::txtLogDir] = dir.text() + "ActionLog0103.txt";
-    form.Command1_Click();
-    EXPECT_EQ(view.messages.back(), "Run-time error: file error\n'" + dir.text() + "ActionLog0103.txt' is not a folder");
-
-    TempDir empty;
-    view.texts[Control::txtLogDir] = empty.text();
-    form.Command1_Click();
-    EXPECT_EQ(status(), "No ActionLog*.txt in this folder");
-    EXPECT_EQ(view.messages.size(), 3u);
-}
-
-TEST_F(Form1Test, InputsChangedDuringAScanApplyToTheNextGo) {
+TEST_F(Form1Test, InputsChangedDuringAScanApplyToTheNextGoAndClosingWaitsForTheCurrentLog) {
     std::vector<bool> greyed;
     view.onPass = [&] {
         greyed.push_back(view.disabled[Control::Command1] && view.disabled[Control::btnBrowse]);
         form.Option1_Click(1);
-        view.texts[Control::txtPID] = "Caf\u00E9";
+        Text(Control::txtPID) = "Caf\u00E9";
         form.Command1_Click();  // Go! pressed again: ignored
         form.btnBrowse_Click();
     };
     form.Command1_Click();
     EXPECT_EQ(greyed, (std::vector<bool>{true, true}));
+    EXPECT_FALSE(view.disabled[Control::Command1] || view.disabled[Control::btnBrowse]);
     EXPECT_TRUE(view.dialogs.empty());
     EXPECT_EQ(view.list, (Texts{"Widget", "\u20ACuro Coin"}));
     view.onPass = nullptr;
     form.Command1_Click();
     EXPECT_TRUE(view.list.empty()) << "Caf\u00E9 sold nothing";
-    view.texts[Control::txtPID] = "Alia";
-    form.Command1_Click();
-    EXPECT_EQ(view.list, Texts{"Rose"});
-}
 
-TEST_F(Form1Test, ClosingDuringAScanStopsItAfterTheCurrentLog) {
-    EXPECT_TRUE(form.Form_QueryUnload());
+    view.passes = 0;
     view.onPass = [&] { EXPECT_FALSE(form.Form_QueryUnload()); };
     form.Command1_Click();
     EXPECT_TRUE(view.closed);
-    EXPECT_EQ(view.passes, 1);
-    EXPECT_EQ(status(), "Processing ActionLog0101.txt");
-    EXPECT_TRUE(view.list.empty());
+    EXPECT_EQ(view.passes, 1) << "no log read after the close";
     EXPECT_TRUE(form.Form_QueryUnload());
     form.Form_Unload();
     form.Command1_Click();  // after Unload there is no store: nothing happens
     EXPECT_EQ(view.passes, 1);
 }
 
-TEST_F(Form1Test, BrowseTakesTheChosenFilesFolder) {
-    const std::string before = view.texts[Control::txtLogDir];
+TEST_F(Form1Test, StartsInTheGamesLogFolderAndBrowseTakesTheChosenFilesFolder) {
+#ifdef _WIN32
+    EXPECT_TRUE(loadedDir.ends_with("\\My Documents\\Halvern\\ZENTHARA\\LOG\\")) << loadedDir;
+    // Upper-cased as the platform does (the fake: ASCII only).
+    const std::string chosen = "C:\\Logs\\Caf\u00E9\\ActionLog0102.txt", folder = "C:\\LOGS\\CAF\u00E9\\";
+#else
+    EXPECT_EQ(loadedDir, std::string(std::getenv("HOME")) + "/My Documents/Halvern/ZENTHARA/LOG/");
+    // Kept as chosen: an upper-cased folder would not exist.
+    const std::string chosen = "/home/Alia/Game Logs/ActionLog0102.txt", folder = "/home/Alia/Game Logs/";
+#endif
+    EXPECT_EQ(view.checked, Control::Option1_0);
     form.btnBrowse_Click();  // cancelled
-    EXPECT_EQ(view.texts[Control::txtLogDir], before);
+    EXPECT_EQ(Text(Control::txtLogDir), dir.text());
     ASSERT_EQ(view.dialogs.size(), 1u);
     const FileDialogRequest& asked = view.dialogs[0];
-    EXPECT_TRUE(asked.open);
-    EXPECT_EQ(asked.title, "Open Vantor log file");
-    EXPECT_EQ(asked.initialFileName, "*.txt");
-    EXPECT_EQ(asked.filter, std::string("Vantor Log Files\0*.txt", 22));
-    EXPECT_EQ(asked.initialDir, before);
-    EXPECT_EQ(asked.defaultExt, "");
+    EXPECT_EQ(std::tie(asked.open, asked.title, asked.initialFileName, asked.filter, asked.initialDir, asked.defaultExt),
+              std::make_tuple(true, "Open Vantor log file", "*.txt", std::string("Vantor Log Files\0*.txt", 22), dir.text(), ""));
     EXPECT_EQ(asked.flags, 0x1804u);
-
-#ifdef _WIN32
-    view.nextAnswer = "C:\\Logs\\Caf\u00E9\\ActionLog0102.txt";
+    view.nextAnswer = chosen;
     form.btnBrowse_Click();
-    EXPECT_EQ(view.texts[Control::txtLogDir], "C:\\LOGS\\CAF\u00E9\\");  // the fake upper-cases ASCII only
-#else
-    view.nextAnswer = "/home/Alia/Game Logs/ActionLog0102.txt";
-    form.btnBrowse_Click();
-    EXPECT_EQ(view.texts[Control::txtLogDir], "/home/Alia/Game Logs/");
-#endif
+    EXPECT_EQ(Text(Control::txtLogDir), folder);
 }
 
 }  // namespace
