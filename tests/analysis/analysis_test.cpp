@@ -27,35 +27,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::FakeWindow;
+using testing::FolderOutcome;
+using testing::Outcome;
 using testing::Pickup;
 using testing::TempDir;
 using Names = std::vector<std::string>;
-
-// What `scan` leaves for the player's pickups: each status and the number of
-// event passes, the error with the raw entry it names, each slot of the
-// store with its total, then the list.
-std::string Outcome(const std::function<void(FakeWindow&, clsHash&)>& scan, const std::string& player = "Alia",
-                    const std::function<bool(FakeWindow&)>& onPass = {}) {
-    FakeWindow window;
-    window.playerId = player;
-    window.onPass = onPass;
-    clsHash items;
-    std::string outcome;
-    try {
-        scan(window, items);
-    } catch (const RunError& error) {
-        outcome = error.what() + std::string(" [") + error.item() + "] ";
-    }
-    for (std::int32_t n = 1; n <= items.NumKeys(); ++n) {
-        const std::string key = items.GetKeyByNumber(n);
-        outcome += key.substr(0, key.find('\0')) + "=" + std::to_string(items.GetValueByNumber(n)) + ";";
-    }
-    for (const std::string& item : window.items) outcome += " listed " + item;
-    for (auto status = window.statuses.rbegin(); status != window.statuses.rend(); ++status) {
-        outcome.insert(0, *status + "; ");
-    }
-    return window.passes > 0 ? std::to_string(window.passes) + " passes: " + outcome : outcome;
-}
 
 std::string ReadOutcome(const fs::path& log, const std::string& player = "Alia") {
     return Outcome([&](FakeWindow& window, clsHash& items) { ProcessLogFile(log, window, items); }, player);
@@ -193,14 +169,11 @@ TEST(LogFolder, ReadsTheLogsInOneOrderAndFillsTheListAtTheEnd) {
         {"ActionLog3.txt.bak", "Bak(1)"}, {"MyActionLog4.txt", "My(1)"}};
     for (const auto& [name, item] : logs) dir.Write(name, Pickup(item));
     fs::create_directory(dir.path() / "ActionLogFolder.txt");
-    const auto scan = [](const std::string& folder) {
-        return Outcome([&](FakeWindow& window, clsHash& items) { ProcessLogFolder(folder, window, items); });
-    };
     const std::string sword = "Enchanted Longsword of the Northern Watc";
-    EXPECT_EQ(scan(dir.path().string()),
+    EXPECT_EQ(FolderOutcome(dir.path().string()),
               "4 passes: Processing actionlog.txt; Processing ActionLog10.txt; Processing ACTIONLOG2.TXT; Processing "
               "ActionLog_.txt; Widget=7;Gadget=1;" + sword + "=1; listed Widget listed Gadget listed " + sword);
-    EXPECT_EQ(scan(dir.text() + "ActionLogFolder.txt") + scan(dir.text() + "missing/"), "");
+    EXPECT_EQ(FolderOutcome(dir.text() + "ActionLogFolder.txt") + FolderOutcome(dir.text() + "missing/"), "");
 }
 
 // An error ends the scan at its log, the totals before it kept; a window

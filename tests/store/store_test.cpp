@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "store/cls_hash.h"
 #include "store/numeric.h"
 #include "store/run_error.h"
 #include "tests/support/store_model.h"
@@ -44,35 +43,6 @@ TEST(StoreNumbers, HalvesRoundToEvenAndTheRestIsRejected) {
         EXPECT_EQ(Outcome([&] { return std::to_string(vantor::ToInt32(text)); }), want) << '"' << text << '"';
         EXPECT_EQ(Outcome([&] { return std::to_string(vantor::testing::ReferenceToInt32(text)); }), want)
             << "model, \"" << text << '"';
-    }
-}
-
-// Each case adds keys to a new store, then looks keys up; the randomised
-// test holds clsHash to the literal model on everything else.
-TEST(StoreLookups, FindTheSlotOfTheFirstOccurrence) {
-    const std::string cut = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHI", lastZ = std::string(39, 'a') + "Z";
-    struct Case {
-        std::vector<std::pair<std::string, std::string>> adds;  // AddValue in this order
-        std::vector<std::pair<std::string, std::int32_t>> gets;
-        std::int32_t numKeys;
-    };
-    const Case cases[] = {
-        {{}, {{"Widget", 0}, {"", 0}}, 0},
-        {{{"Widget", "3"}, {"Gadget", "5"}, {"Widget", "7"}, {"dget", "8"}, {"x", "2.5"}, {"y", "3.5"}},
-         {{"Gadget", 5}, {"Widget", 8}, {"widget", 0}, {"x", 2}, {"y", 4}}, 4},
-        {{{cut, "1"}, {cut, "2"}}, {{cut, 0}, {cut.substr(0, 40), 1}}, 2},  // cut to 40 bytes, so not found again
-        {{{cut, "1"}, {"EFGHI!", "2"}, {cut, "3"}}, {{cut, 3}, {"CDEF", 3}, {"DEFG", 2}, {"I!\0"s, 2}}, 2},
-        {{{"", "5"}, {"abc", "6"}}, {{"", 5}, {"\0\0\0"s, 5}, {"abc", 6}}, 2},
-        {{{std::string(40, 'q'), "1"}, {"ab", "2"}},
-         {{"", 1}, {"\0"s, 2}, {std::string(39, '\0'), 0}, {"qab\0"s, 2}}, 2},
-        {{{lastZ, "4"}}, {{"Z", 0}}, 1},  // byte 40 maps to slot 2, which does not exist
-        {{{lastZ, "4"}, {"Z", "6"}, {"Z", "8"}}, {{"Z", 8}, {lastZ, 4}}, 2},
-    };
-    for (const Case& c : cases) {
-        vantor::clsHash store;
-        for (const auto& [key, value] : c.adds) store.AddValue(key, value);
-        for (const auto& [key, want] : c.gets) EXPECT_EQ(store.GetValue(key), want) << key;
-        EXPECT_EQ(store.NumKeys(), c.numKeys);
     }
 }
 

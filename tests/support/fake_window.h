@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/window_state.h"
+#include "store/cls_hash.h"
 
 namespace vantor::testing {
 
@@ -29,5 +30,14 @@ public:
         return onPass ? onPass(*this) : true;
     }
 };
+
+// What `scan` leaves in a fresh window and store: the number of event
+// passes and each status, the error with the raw entry it names, each slot
+// of the store with its total, then the list.
+std::string Outcome(const std::function<void(FakeWindow&, clsHash&)>& scan, const std::string& player = "Alia",
+                    const std::function<bool(FakeWindow&)>& onPass = {});
+
+// The Outcome of Alia's pickups in `folder` (UTF-8, as the window passes it).
+std::string FolderOutcome(const std::string& folder);
 
 }  // namespace vantor::testing

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "analysis/log_reader.h"
@@ -16,25 +15,15 @@ namespace vantor::testing {
 
 namespace {
 
-// The records taken, in order, and the first error with its line and entry.
+// The records taken, in order, then the first error with its line and entry.
 struct ReadResult : RecordSink {
-    std::vector<std::pair<std::string, std::int32_t>> records;
-    std::optional<ErrorKind> error;
-    std::uint64_t errorLine = 0;
-    std::string errorItem;
-
-    void Take(std::string_view name, std::int32_t quantity) override { records.emplace_back(name, quantity); }
-    void Fail(const RunError& failure, std::uint64_t line, std::string item) {
-        error = failure.kind();
-        errorLine = line;
-        errorItem = std::move(item);
+    std::string text = "records";
+    void Take(std::string_view name, std::int32_t quantity) override {
+        text += " '" + std::string(name) + "' " + std::to_string(quantity) + ",";
     }
-    std::string Describe() const {
-        std::string text = std::to_string(records.size()) + " records";
-        for (const auto& [name, quantity] : records) text += ", '" + name + "' " + std::to_string(quantity);
-        if (!error) return text;
-        return text + ", then " + std::string(KindName(*error)) + " at line " + std::to_string(errorLine) + " in '" +
-               errorItem + "'";
+    void Fail(const RunError& error, std::uint64_t line, std::string_view item) {
+        text += " then " + std::string(KindName(error.kind())) + " at line " + std::to_string(line) + " in '" +
+                std::string(item) + "'";
     }
 };
 
@@ -119,11 +108,11 @@ std::string ReadDifference(const std::filesystem::path& file, std::string_view i
         }
     }
     ReferenceRead(log, playerId, actionTag, beingWritten, want);
-    if (got.Describe() == want.Describe()) return {};
+    if (got.text == want.text) return {};
     return EscapeControlBytes("ID '" + std::string(playerId) + "', tag '" + std::string(actionTag) + "', block " +
                               std::to_string(blockSize) + ", map " + std::to_string(mapSize) + ", " +
                               detail::SearchPathName(path) + (beingWritten ? ", being written" : "") + ": ReadLog " +
-                              got.Describe() + "; literal reading " + want.Describe());
+                              got.text + "; literal reading " + want.text);
 }
 
 }  // namespace vantor::testing

@@ -156,6 +156,11 @@ std::string StoreDifference(std::string_view ops) {
         for (unsigned pieces = 1 + below(4); pieces > 0; --pieces) number += kPieces[below(16)];
         return number;
     };
+    const auto raw = [&](std::size_t length) {  // the next bytes as they are
+        const std::string bytes(ops.substr(0, length));
+        ops.remove_prefix(bytes.size());
+        return bytes;
+    };
     const auto add = [&](auto& s) { return s.AddValue(k, value), std::string(); };
     const auto get = [&](auto& s) { return std::to_string(s.GetValue(k)); };
     bool cleared = false;
@@ -169,7 +174,7 @@ std::string StoreDifference(std::string_view ops) {
             continue;
         }
         k = op < 7 ? key() : keys.substr(keys.size() - std::min<std::size_t>(keys.size(), 1 + below(8)));
-        value = below(2) ? std::to_string(static_cast<std::int8_t>(next())) : number();
+        value = below(2) ? std::to_string(static_cast<std::int8_t>(next())) : below(2) ? number() : raw(below(12));
         n = below(16) ? static_cast<std::int32_t>(next()) - 2 : std::array{INT32_MIN, INT32_MAX}[below(2)];
         amount = below(4) ? static_cast<std::int8_t>(next()) : std::array{INT32_MAX, INT32_MIN, 1 << 30}[below(3)];
         switch (op) {

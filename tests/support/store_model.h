@@ -1,7 +1,7 @@
 #pragma once
 
 // The store and its number conversion, read literally, for the randomised
-// store test and the store and number fuzzers.
+// store test and the store fuzzer.
 
 #include <cstdint>
 #include <string>
@@ -19,7 +19,7 @@ std::int32_t ReferenceToInt32(std::string_view text);
 // searched from its start at every lookup, its numbers converted by
 // ReferenceToInt32. The keys occur inside one another, in the padding,
 // across slot ends and across the end of the text; the numbers have halves,
-// signs, spaces and junk; sums come near the 32-bit limits. Returns the
+// signs, spaces and junk, or are any bytes; sums come near the 32-bit limits. Returns the
 // first difference in a result, an error kind or a slot, or nothing.
 std::string StoreDifference(std::string_view ops);
 
