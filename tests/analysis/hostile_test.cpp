@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 
 #include "analysis/log_file.h"
@@ -44,7 +45,8 @@ TEST(Hostile, OnlyOrdinaryFilesAreOpenedAndFailuresAreFileErrorsNamingThePath) {
     const auto shrinks = [&](const fs::path& log, std::uint64_t) { return log2(log) ? fs::resize_file(log, 0), 0 : 0; };
     const std::string opened = "ActionLog1.txt ActionLog2.txt ";
     const std::string read = "Processing ActionLog1.txt; Processing ActionLog2.txt; ";
-    const std::string whole = "ActionLogLink.txt 3 passes: " + read + "Processing ActionLogLink.txt; Widget=15006; listed Widget";
+    const std::string whole =
+        "ActionLogLink.txt 3 passes: " + read + "Processing ActionLogLink.txt; Widget=15006; listed Widget";
     const auto fails = [&](const std::string& error) { return "2 passes: " + read + "file error: " + error; };
     const std::pair<detail::FileFaults, std::string> cases[] = {
         {{}, whole},
@@ -111,8 +113,9 @@ TEST(Hostile, LogsAreReadOneAtATimeAndLeftUnchanged) {
     rlimit low = saved;
     low.rlim_cur = 100;
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    const std::unique_ptr<rlimit, int (*)(rlimit*)> restore(
+        &saved, [](rlimit* limit) { return setrlimit(RLIMIT_NOFILE, limit); });
     const std::string outcome = testing::FolderOutcome(dir.text());
-    setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_TRUE(outcome.ends_with("; Widget=900; listed Widget"));
     EXPECT_EQ(fs::file_size(dir.path() / "ActionLog7.txt"), kRecord.size());
 }
