@@ -5,9 +5,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,6 +18,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QToolTip>
 
 using vantor::Control;
 using vantor::ControlKind;
@@ -95,9 +98,9 @@ QString QtFilter(const std::string& filter) {
 
 }  // namespace
 
-QtView::QtView(QWidget* parent) : QWidget(parent) {
+QtView::QtView(const vantor::StartArguments& arguments, QWidget* parent) : QWidget(parent) {
     CreateControls();
-    mForm.Form_Load();
+    mForm.Form_Load(arguments);
 }
 
 QtView::~QtView() = default;
@@ -155,6 +158,13 @@ void QtView::CreateControls() {
     connect(static_cast<QPushButton*>(ControlWidget(Control::btnBrowse)), &QPushButton::clicked, this,
             [this] { mForm.btnBrowse_Click(); });
     connect(List(), &QListWidget::currentRowChanged, this, [this] { mForm.List1_Click(); });
+    // Ctrl+C while the list has the focus, and the first entry of its menu.
+    auto* copy = new QAction(QStringLiteral("Copy"), List());
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    List()->addAction(copy);
+    connect(copy, &QAction::triggered, this, [this] { mForm.List1_Copy(); });
+    List()->viewport()->installEventFilter(this);
     auto* about = new QAction(FromUtf8(vantor::kAboutTitle) + QStringLiteral("..."), List());
     List()->setContextMenuPolicy(Qt::ActionsContextMenu);
     List()->addAction(about);
@@ -200,6 +210,8 @@ void QtView::AddListItem(std::string_view text) { List()->addItem(FromUtf8(text)
 
 int QtView::ListIndex() { return List()->currentRow(); }
 
+void QtView::SetClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(FromUtf8(text)); }
+
 void QtView::ShowMessage(std::string_view title, std::string_view text) {
     QMessageBox::critical(this, FromUtf8(title), FromUtf8(text));
 }
@@ -224,6 +236,18 @@ std::string QtView::UpperCase(std::string_view text) { return ToUtf8(FromUtf8(te
 void QtView::PassEvents() { QApplication::processEvents(); }
 
 void QtView::CloseWindow() { close(); }
+
+bool QtView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != List()->viewport() || event->type() != QEvent::ToolTip) return QWidget::eventFilter(watched, event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QString tip = FromUtf8(mForm.ItemTip(List()->indexAt(help->pos()).row()));
+    if (tip.isEmpty()) {
+        QToolTip::hideText();
+    } else {
+        QToolTip::showText(help->globalPos(), tip, List()->viewport());
+    }
+    return true;
+}
 
 void QtView::closeEvent(QCloseEvent* event) {
     if (!mForm.Form_QueryUnload()) {

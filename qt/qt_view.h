@@ -6,6 +6,7 @@
 #include "ui/controls.h"
 #include "ui/form1.h"
 #include "ui/form_view.h"
+#include "ui/start_arguments.h"
 
 class QButtonGroup;
 class QListWidget;
@@ -17,7 +18,7 @@ class QtView : public QWidget, public vantor::FormView {
     Q_OBJECT
 
 public:
-    explicit QtView(QWidget* parent = nullptr);
+    explicit QtView(const vantor::StartArguments& arguments = {}, QWidget* parent = nullptr);
     ~QtView() override;
 
     QWidget* ControlWidget(vantor::Control control) const;
@@ -31,6 +32,7 @@ public:
     void ClearList() override;
     void AddListItem(std::string_view text) override;
     int ListIndex() override;
+    void SetClipboardText(std::string_view text) override;
     void ShowMessage(std::string_view title, std::string_view text) override;
     std::string ShowFileDialog(const vantor::FileDialogRequest& request) override;
     std::string UpperCase(std::string_view text) override;
@@ -39,6 +41,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The list's tips, asked of Form1 for the row under the mouse.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up, builds, and opens the window. Without a display it says
-# so and tallies what the player Alia picked up in the example logs instead.
+# Sets everything up, builds, and opens the window on the example logs with
+# the player Alia typed in, so that Go! shows a tally. Without a display it
+# says so and tallies what Alia picked up in the example logs instead.
 # Arguments, if any, go to vantor-tally and skip the window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +11,7 @@ cmake --preset release >/dev/null
 cmake --build --preset release --target vantor-tally vantor-log-analyzer
 
 if [ $# -eq 0 ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-    exec build/release/qt/vantor-log-analyzer
+    exec build/release/qt/vantor-log-analyzer --player Alia "$PWD/examples/logs/"
 fi
 if [ $# -eq 0 ]; then
     echo "No display here, so no window: vantor-tally --player Alia examples/logs instead." >&2

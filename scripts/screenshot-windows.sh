@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Runs the Windows window (vantor-log-analyzer.exe) under Wine on Xvfb,
-# analyses the example logs for Alia, clicks the first item, checks the
-# caption and the client size, and saves docs/screenshot-windows.png.
+# Runs the Windows window (vantor-log-analyzer.exe) under Wine on Xvfb for a
+# player whose game folder (in the Wine user's profile) holds the example
+# logs, with Alia given on the command line: presses Go!, clicks the first
+# item, checks the caption and the client size, and saves
+# docs/screenshot-windows.png.
 #
 #   bash scripts/screenshot-windows.sh                  at 96 dpi
 #   bash scripts/screenshot-windows.sh --dpi 144 FILE   at another DPI, saved to FILE
@@ -46,8 +48,13 @@ wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f
 wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels /t REG_DWORD \
     /d "$dpi" /f > /dev/null
 wineserver -w
+# The game's log folder in the Wine user's profile, where the window starts.
+profile=$(wine cmd /c 'echo %USERPROFILE%' 2> /dev/null | tr -d '\r')
+logs="$(winepath -u "$profile")/My Documents/Halvern/ZENTHARA/LOG"
+mkdir -p "$logs"
+cp examples/logs/* "$logs/"
 
-wine "$build/win32/vantor-log-analyzer.exe" > /dev/null 2>&1 &
+wine "$build/win32/vantor-log-analyzer.exe" --player Alia > /dev/null 2>&1 &
 app=$!
 window=""
 for _ in $(seq 100); do
@@ -72,18 +79,11 @@ click() {
     xdotool mousemove --window "$window" $(at "$1" "$2") click 1
     sleep 0.3
 }
-# Keys go to the focused window as real input (XTEST): Wine ignores the Shift
-# state of keys sent to a given window.
-type() { xdotool type --delay 20 "$1"; }
-click 4000 240                               # txtLogDir
-xdotool key ctrl+a
-type "Z:$(pwd | tr / '\\')\\examples\\logs\\"
-click 1800 600                               # txtPID
-type "Alia"
 click 3100 600                               # Go!
 sleep 1
 click 3200 1540                              # the first item
-sleep 0.5
+xdotool mousemove --window "$window" $(at 7000 3900)  # off the list: no item's tip in the picture
+sleep 1
 mkdir -p "$(dirname "$out")"
 import -window "$window" "$out"
 echo "saved $out"

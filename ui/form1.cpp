@@ -49,8 +49,9 @@ std::string Form1::DefaultLogDir() {
 #endif
 }
 
-void Form1::Form_Load() {
-    mView.SetText(Control::txtLogDir, DefaultLogDir());
+void Form1::Form_Load(const StartArguments& arguments) {
+    mView.SetText(Control::txtLogDir, arguments.folder ? WithTrailingSeparator(*arguments.folder) : DefaultLogDir());
+    if (arguments.player) mView.SetText(Control::txtPID, *arguments.player);
     mItems = std::make_unique<clsHash>();
     mActionTag = kActions[0].tag;
     // Shown selected from the start; its tag is set above.
@@ -113,7 +114,28 @@ void Form1::Command1_Click() {
 void Form1::List1_Click() {
     const int index = mView.ListIndex();
     if (index < 0 || static_cast<std::size_t>(index) >= mEntries.size() || !mItems) return;
-    mView.SetText(Control::Text1, std::to_string(mItems->GetValue(mEntries[static_cast<std::size_t>(index)])));
+    mView.SetText(Control::Text1, Item(static_cast<std::size_t>(index)).second);
+}
+
+std::pair<std::string, std::string> Form1::Item(std::size_t index) const {
+    // The store knows the entry's bytes, not the text converted from them.
+    return {Windows1252ToUtf8(mEntries[index]), std::to_string(mItems->GetValue(mEntries[index]))};
+}
+
+void Form1::List1_Copy() {
+    if (mEntries.empty() || !mItems) return;
+    std::string text;
+    for (std::size_t i = 0; i < mEntries.size(); ++i) {
+        const auto [name, total] = Item(i);
+        text += name + '\t' + total + "\r\n";  // as spreadsheets copy rows, on any system
+    }
+    mView.SetClipboardText(text);
+}
+
+std::string Form1::ItemTip(int row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= mEntries.size() || !mItems) return {};
+    const auto [name, total] = Item(static_cast<std::size_t>(row));
+    return name + ": " + total;
 }
 
 void Form1::btnBrowse_Click() {

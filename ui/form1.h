@@ -2,10 +2,12 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/window_state.h"
 #include "ui/form_view.h"
+#include "ui/start_arguments.h"
 
 namespace vantor {
 
@@ -28,8 +30,9 @@ public:
     // separator. UTF-8.
     static std::string DefaultLogDir();
 
-    // Fills in the defaults; the view calls it once its controls exist.
-    void Form_Load();
+    // Fills in the defaults, then what the command line gave; the view calls
+    // it once its controls exist.
+    void Form_Load(const StartArguments& arguments = {});
     // The window is asked to close. Returns whether it may close now; during
     // an analysis it closes (CloseWindow) once the current log is read.
     bool Form_QueryUnload();
@@ -40,6 +43,14 @@ public:
     // The list's selection changed, by mouse or keyboard.
     void List1_Click();
     void Option1_Click(int Index);
+    // Ctrl+C or the list's Copy command: every listed item and its total,
+    // a tab between them, one line each, as spreadsheets paste them. An
+    // empty list leaves the clipboard alone.
+    void List1_Copy();
+
+    // The tip for the list's row `row`: the name as listed and its total;
+    // empty when there is no such row.
+    std::string ItemTip(int row) const;
 
 private:
     // What the analysis uses of the window.
@@ -48,6 +59,9 @@ private:
     void SetStatus(std::string_view caption) override;
     void AppendItem(std::string_view item) override;
     bool PassEvents() override;
+
+    // The listed name and the total of entry `index`.
+    std::pair<std::string, std::string> Item(std::size_t index) const;
 
     FormView& mView;
     std::unique_ptr<clsHash> mItems;

@@ -39,6 +39,9 @@ public:
     // The selected entry's index, -1 when none is selected.
     virtual int ListIndex() = 0;
 
+    // Puts `text` on the system clipboard in place of what it held.
+    virtual void SetClipboardText(std::string_view text) = 0;
+
     // A modal error message box owned by the window.
     virtual void ShowMessage(std::string_view title, std::string_view text) = 0;
     // A modal file dialog: the chosen full path, or empty text when cancelled.

@@ -2,9 +2,11 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <initializer_list>
 #include <vector>
 
@@ -182,8 +184,9 @@ Font::~Font() {
     if (mFont != nullptr) DeleteObject(mFont);
 }
 
-Win32View::Win32View(HINSTANCE instance) : mInstance(instance) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+Win32View::Win32View(HINSTANCE instance, StartArguments arguments)
+    : mInstance(instance), mArguments(std::move(arguments)) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};  // tab: tooltips
     InitCommonControlsEx(&controls);
     RegisterWindowClass(instance, WindowProc);
     CreateWindowExW(0, kClassName, Utf8ToWide(kFormCaption).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -236,6 +239,21 @@ LRESULT Win32View::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CREATE: return OnCreate() ? 0 : -1;
         case WM_ACTIVATE: OnActivate(LOWORD(wParam) != WA_INACTIVE); return 0;
         case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(wParam) != Handle(Control::List1)) break;
+            OnListMenu(lParam);
+            return 0;
+        case WM_VKEYTOITEM:  // a key on the list; -2: handled, -1: the list's own
+            if (LOWORD(wParam) != 'C' || GetKeyState(VK_CONTROL) >= 0) return -1;
+            mForm.List1_Copy();
+            return -2;
+        case WM_NOTIFY: {
+            auto& header = *reinterpret_cast<NMHDR*>(lParam);
+            if (header.hwndFrom == mTip && header.code == TTN_GETDISPINFOW) {
+                return OnTipText(*reinterpret_cast<NMTTDISPINFOW*>(lParam));
+            }
+            break;
+        }
         case WM_SYSCOMMAND:
             if (OnSysCommand(wParam)) return 0;
             break;
@@ -250,6 +268,7 @@ LRESULT Win32View::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 bool Win32View::OnCreate() {
     mDpi = WindowDpi(mWindow);
     CreateControls();
+    CreateTip();
     LayOut();
     const RECT frame = WindowRectForClient(mDpi);
     SetWindowPos(mWindow, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
@@ -257,7 +276,7 @@ bool Win32View::OnCreate() {
     const HMENU system = GetSystemMenu(mWindow, FALSE);
     AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(system, MF_STRING, kAboutCommand, (Utf8ToWide(kAboutTitle) + L"...").c_str());
-    mForm.Form_Load();
+    mForm.Form_Load(mArguments);
     return true;
 }
 
@@ -292,7 +311,8 @@ void Win32View::CreateControls() {
             case ControlKind::List:
                 // The list keeps the table's height rather than a whole number of rows.
                 windowClass = WC_LISTBOXW;
-                style |= WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+                // Its keys reach the window first (WM_VKEYTOITEM), for Ctrl+C.
+                style |= WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT;
                 extended = WS_EX_CLIENTEDGE;
                 break;
             case ControlKind::Option:
@@ -306,6 +326,52 @@ void Win32View::CreateControls() {
         if (spec.kind == ControlKind::TextBox) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no limit
         mControls[i] = control;
     }
+}
+
+// One tool, the whole list, whose text is asked for each time it shows; the
+// list's own mouse moves tell when the row under the mouse changes.
+void Win32View::CreateTip() {
+    const HWND list = Handle(Control::List1);
+    mTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mWindow, nullptr, mInstance, nullptr);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = mWindow;
+    tool.uId = reinterpret_cast<UINT_PTR>(list);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(mTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SetWindowSubclass(list, ListProc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK Win32View::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR view) {
+    if (message == WM_MOUSEMOVE) reinterpret_cast<Win32View*>(view)->OnListMouseMove(lParam);
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(list, ListProc, 0);
+    return DefSubclassProc(list, message, wParam, lParam);
+}
+
+// The row at a point of the list's client area; -1 below the last one.
+int Win32View::ListRowAt(POINT point) const {
+    const LRESULT found = SendMessageW(Handle(Control::List1), LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
+    return HIWORD(found) != 0 ? -1 : LOWORD(found);
+}
+
+// Another row: the tip goes, and comes back with that row's text.
+void Win32View::OnListMouseMove(LPARAM point) {
+    const int row = ListRowAt({GET_X_LPARAM(point), GET_Y_LPARAM(point)});
+    if (row == mTipRow) return;
+    mTipRow = row;
+    SendMessageW(mTip, TTM_POP, 0, 0);
+}
+
+LPARAM Win32View::OnTipText(NMTTDISPINFOW& tip) {
+    POINT point{};
+    GetCursorPos(&point);
+    ScreenToClient(Handle(Control::List1), &point);
+    mTipRow = ListRowAt(point);
+    mTipText = Utf8ToWide(mForm.ItemTip(mTipRow));
+    tip.lpszText = mTipText.data();  // empty: no tip
+    return 0;
 }
 
 // Places the controls and picks their font for the current DPI.
@@ -333,6 +399,10 @@ void Win32View::OnActivate(bool active) {
 }
 
 void Win32View::OnCommand(int id, int code) {
+    if (id == kCopyCommand) {
+        mForm.List1_Copy();
+        return;
+    }
     const int index = id - kFirstControlId;
     if (index < 0 || index >= static_cast<int>(kControls.size())) return;  // IDOK, IDCANCEL: no such button
     const ControlSpec& spec = kControls[static_cast<std::size_t>(index)];
@@ -344,6 +414,20 @@ void Win32View::OnCommand(int id, int code) {
     if (spec.id == Control::Command1) mForm.Command1_Click();
     if (spec.id == Control::btnBrowse) mForm.btnBrowse_Click();
     if (spec.kind == ControlKind::Option) mForm.Option1_Click(spec.index);
+}
+
+// At the mouse, or from the keyboard (Shift+F10, the menu key) at the list's corner.
+void Win32View::OnListMenu(LPARAM point) {
+    POINT at{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
+    if (at.x == -1 && at.y == -1) {
+        at = {0, 0};
+        ClientToScreen(Handle(Control::List1), &at);
+    }
+    const HMENU menu = CreatePopupMenu();
+    const bool listed = SendMessageW(Handle(Control::List1), LB_GETCOUNT, 0, 0) > 0;
+    AppendMenuW(menu, MF_STRING | (listed ? 0 : MF_GRAYED), kCopyCommand, L"Copy\tCtrl+C");
+    TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, mWindow, nullptr);  // sends WM_COMMAND
+    DestroyMenu(menu);
 }
 
 // The system menu's own commands are left to Windows.
@@ -393,6 +477,23 @@ void Win32View::AddListItem(std::string_view text) {
 
 int Win32View::ListIndex() {
     return static_cast<int>(SendMessageW(Handle(Control::List1), LB_GETCURSEL, 0, 0));  // LB_ERR is -1
+}
+
+void Win32View::SetClipboardText(std::string_view text) {
+    const std::wstring wide = Utf8ToWide(text);
+    const std::size_t size = (wide.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (memory == nullptr) return;
+    std::memcpy(GlobalLock(memory), wide.c_str(), size);
+    GlobalUnlock(memory);
+    // Once set, the memory is the clipboard's.
+    if (!OpenClipboard(mWindow)) {
+        GlobalFree(memory);
+        return;
+    }
+    EmptyClipboard();
+    if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
+    CloseClipboard();
 }
 
 void Win32View::ShowMessageBox(std::wstring_view title, std::wstring_view text, UINT type) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <array>
@@ -12,6 +13,7 @@
 #include "ui/controls.h"
 #include "ui/form1.h"
 #include "ui/form_view.h"
+#include "ui/start_arguments.h"
 
 namespace vantor::win32 {
 
@@ -37,8 +39,9 @@ private:
 // event to Form1. Positions and the font follow the window's DPI.
 class Win32View final : public FormView {
 public:
-    // Creates the window, hidden, and loads Form1. Show it with ShowWindow.
-    explicit Win32View(HINSTANCE instance);
+    // Creates the window, hidden, and loads Form1 with the command line's
+    // arguments. Show it with ShowWindow.
+    explicit Win32View(HINSTANCE instance, StartArguments arguments = {});
     ~Win32View() override;
     Win32View(const Win32View&) = delete;
     Win32View& operator=(const Win32View&) = delete;
@@ -48,6 +51,8 @@ public:
     static int ControlId(Control control);
     // The system menu's "About Vantor Log Analyzer..." command.
     static constexpr UINT kAboutCommand = 0x0010;
+    // The list's context menu's "Copy" command (WM_COMMAND).
+    static constexpr int kCopyCommand = 0x0020;
 
     // Runs the message loop until the window is closed; the exit code.
     int Run();
@@ -68,6 +73,7 @@ public:
     void ClearList() override;
     void AddListItem(std::string_view text) override;
     int ListIndex() override;
+    void SetClipboardText(std::string_view text) override;
     void ShowMessage(std::string_view title, std::string_view text) override;
     std::string ShowFileDialog(const FileDialogRequest& request) override;
     std::string UpperCase(std::string_view text) override;
@@ -81,6 +87,9 @@ private:
     bool OnCreate();
     void OnActivate(bool active);
     void OnCommand(int id, int code);
+    void OnListMenu(LPARAM point);
+    void OnListMouseMove(LPARAM point);
+    LPARAM OnTipText(NMTTDISPINFOW& tip);
     bool OnSysCommand(WPARAM command);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnClose();
@@ -89,15 +98,22 @@ private:
     void Dispatch(MSG& message);
     void CreateControls();
     void LayOut();
+    void CreateTip();
+    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR view);
+    int ListRowAt(POINT point) const;
     void ShowMessageBox(std::wstring_view title, std::wstring_view text, UINT type);
     HWND Handle(Control control) const { return mControls[static_cast<std::size_t>(control)]; }
 
     HINSTANCE mInstance;
+    StartArguments mArguments;
     HWND mWindow = nullptr;
     std::array<HWND, kControls.size()> mControls{};
     HWND mLastFocus = nullptr;  // given back when the window is activated again
     UINT mDpi = USER_DEFAULT_SCREEN_DPI;
     Font mFont;
+    HWND mTip = nullptr;     // the list's tooltip
+    int mTipRow = -1;        // the row it was last shown for
+    std::wstring mTipText;   // what it shows, kept while it asks
     Form1 mForm{*this};
 };
 

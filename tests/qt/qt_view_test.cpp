@@ -2,9 +2,12 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QClipboard>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
+#include <QToolTip>
 
 #include "qt/qt_view.h"
 #include "tests/support/log_builder.h"
@@ -28,8 +31,9 @@ TEST(QtView, BuildsTheControlTable) {
         EXPECT_EQ(form.Text(spec.id), spec.caption) << spec.name;
     }
     EXPECT_TRUE(static_cast<QAbstractButton*>(form.ControlWidget(Control::Option1_0))->isChecked());
-    const QList<QAction*> listMenu = form.ControlWidget(Control::List1)->actions();
-    EXPECT_EQ(listMenu.size() == 1 ? listMenu[0]->text() : QString(), QStringLiteral("About Vantor Log Analyzer..."));
+    QStringList listMenu;
+    for (const QAction* action : form.ControlWidget(Control::List1)->actions()) listMenu << action->text();
+    EXPECT_EQ(listMenu.join(u'|'), QStringLiteral("Copy|About Vantor Log Analyzer..."));
 
     // Tab walks the table's order, labels left out.
     QStringList order;
@@ -60,8 +64,14 @@ TEST(QtView, GoListClicksOptionsAndCloseGoThroughTheWidgets) {
     };
     EXPECT_EQ(go(0, QStringLiteral("Alia")), QStringLiteral("Widget|\u20ACuro Coin"));
     EXPECT_TRUE(form.ControlWidget(Control::Command1)->hasFocus());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    const QPoint second = list->visualItemRect(list->item(1)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second);
     EXPECT_EQ(form.Text(Control::Text1), "5");
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Widget\t3\r\n\u20ACuro Coin\t5\r\n"));
+    QHelpEvent hover(QEvent::ToolTip, second, list->viewport()->mapToGlobal(second));
+    QApplication::sendEvent(list->viewport(), &hover);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("\u20ACuro Coin: 5"));
     QTest::keyClick(list, Qt::Key_Up);
     EXPECT_EQ(form.Text(Control::Text1), "3");
     EXPECT_EQ(go(1, QStringLiteral("Alia")), QStringLiteral("Rose"));

@@ -24,6 +24,7 @@ public:
     std::vector<std::string> messages;           // each message box's text
     std::vector<FileDialogRequest> dialogs;      // each dialog asked for
     std::string nextAnswer;                      // the next dialog's answer; empty: cancelled
+    std::string clipboard;
     int passes = 0;
     std::function<void()> onPass;                // user input at an event pass
     bool closed = false;
@@ -39,6 +40,7 @@ public:
     }
     void AddListItem(std::string_view text) override { list.emplace_back(text); }
     int ListIndex() override { return listIndex; }
+    void SetClipboardText(std::string_view text) override { clipboard = text; }
     void ShowMessage(std::string_view, std::string_view text) override { messages.emplace_back(text); }
     std::string ShowFileDialog(const FileDialogRequest& request) override {
         dialogs.push_back(request);

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "analysis/path_text.h"
 #include "tests/support/fake_view.h"
 #include "tests/support/log_builder.h"
 #include "tests/support/temp_dir.h"
@@ -96,9 +98,16 @@ TEST_F(Form1Test, InputsChangedDuringAScanApplyToTheNextGoAndClosingWaitsForTheC
     EXPECT_FALSE(view.disabled[Control::Command1] || view.disabled[Control::btnBrowse]);
     EXPECT_TRUE(view.dialogs.empty());
     EXPECT_EQ(view.list, (Texts{"Widget", "\u20ACuro Coin"}));
+    // Copy and the tips: names as listed, totals of the entries' bytes.
+    const std::string copied = "Widget\t7\r\n\u20ACuro Coin\t5\r\n";
+    form.List1_Copy();
+    EXPECT_EQ((Texts{view.clipboard, form.ItemTip(1), form.ItemTip(2), form.ItemTip(-1)}),
+              (Texts{copied, "\u20ACuro Coin: 5", "", ""}));
     view.onPass = nullptr;
     form.Command1_Click();
     EXPECT_TRUE(view.list.empty()) << "Caf\u00E9 sold nothing";
+    form.List1_Copy();
+    EXPECT_EQ(view.clipboard, copied) << "nothing listed, nothing copied";
 
     view.passes = 0;
     view.onPass = [&] { EXPECT_FALSE(form.Form_QueryUnload()); };
@@ -111,7 +120,7 @@ TEST_F(Form1Test, InputsChangedDuringAScanApplyToTheNextGoAndClosingWaitsForTheC
     EXPECT_EQ(view.passes, 1);
 }
 
-TEST_F(Form1Test, StartsInTheGamesLogFolderAndBrowseTakesTheChosenFilesFolder) {
+TEST_F(Form1Test, StartsInTheGamesLogFolderOrTheCommandLinesAndBrowseTakesTheChosenFilesFolder) {
 #ifdef _WIN32
     EXPECT_TRUE(loadedDir.ends_with("\\My Documents\\Halvern\\ZENTHARA\\LOG\\")) << loadedDir;
     // Upper-cased as the platform does (the fake: ASCII only).
@@ -132,6 +141,22 @@ TEST_F(Form1Test, StartsInTheGamesLogFolderAndBrowseTakesTheChosenFilesFolder) {
     view.nextAnswer = chosen;
     form.btnBrowse_Click();
     EXPECT_EQ(Text(Control::txtLogDir), folder);
+
+    // The command line's folder and player, or bad usage (no boxes).
+    const struct { Texts arguments; std::optional<Texts> boxes; } starts[] = {
+        {{}, Texts{loadedDir, ""}},
+        {{"--player", "Alia", "logs"}, Texts{"logs" + std::string(1, kPathSeparator), "Alia"}},
+        {{"Caf\u00E9/", "--player", ""}, Texts{"Caf\u00E9/", ""}},
+        {{"--player"}, {}}, {{"--player", "A", "--player", "B"}, {}}, {{"a", "b"}, {}}, {{"--jobs"}, {}},
+    };
+    for (const auto& start : starts) {
+        const std::optional<StartArguments> parsed = ParseStartArguments(start.arguments);
+        ASSERT_EQ(parsed.has_value(), start.boxes.has_value()) << ::testing::PrintToString(start.arguments);
+        if (!parsed) continue;
+        view.texts.clear();
+        form.Form_Load(*parsed);
+        EXPECT_EQ((Texts{Text(Control::txtLogDir), Text(Control::txtPID)}), *start.boxes);
+    }
 }
 
 }  // namespace

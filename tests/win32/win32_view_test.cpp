@@ -177,6 +177,20 @@ TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheC
     EXPECT_EQ(Text(Control::Text1), L"5") << "clicked";
     SendMessageW(list, WM_KEYDOWN, VK_UP, 0);
     EXPECT_EQ(Text(Control::Text1), L"3") << "moved by the keyboard";
+    // Ctrl+C on the list, then its menu's Copy: the whole list on the clipboard.
+    for (const bool key : {true, false}) {
+        OpenClipboard(window()), EmptyClipboard(), CloseClipboard();
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = key ? 0x80 : 0;
+        SetKeyboardState(keys);
+        SendMessageW(key ? list : window(), key ? WM_KEYDOWN : WM_COMMAND, key ? 'C' : Win32View::kCopyCommand, 0);
+        OpenClipboard(window());
+        const HANDLE copied = GetClipboardData(CF_UNICODETEXT);
+        EXPECT_STREQ(copied ? static_cast<const wchar_t*>(GlobalLock(copied)) : L"(none)", L"Widget\t3\r\n\u20ACuro Coin\t5\r\n");
+        if (copied) GlobalUnlock(copied);
+        CloseClipboard();
+    }
 
     // Closed during a scan: the window goes once the current log is read.
     const HWND closing = window();
