@@ -13,30 +13,22 @@
 namespace vantor {
 namespace {
 
-using testing::LogBuilder;
+using testing::Pickup;
+using testing::Record;
 using testing::TempDir;
 
 // Each row runs vantor-tally with its arguments; `out` and `err` are what it
 // must print, where a '*' stands for any text.
 TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
     TempDir dir;
-    dir.Write("ActionLog0101.txt", LogBuilder()
-        .Record("Alia", "[Pickup]", "Blue \"Widget\", large(2)")
-        .Record("Alia", "[Pickup]", "Widget(5)")
-        .Record("Alia", "[Pickup]", "Iron Ore C.(9)")
-        .Record("Bo", "[Pickup]", "Rose(1)")
-        .Record("Alia", "[Sell]", "Rose(4)")
-        .Record("Alia", "[Buy]", "Salt(8)")
-        .Record("Alia", "[Pickup]", "Caf\xE9\x81\xA8\x80(3)")
-        .Record("\xE9lan", "[Pickup]", "Rose(2)")
-        .Record("\xE9lan", "[Vend\xE9]", "Orb(5)").str());
-    dir.Write("actionlog0102.TXT", LogBuilder()
-        .Record("Alia", "[Pickup]", "Enchanted Longsword of the Northern Watch(1)")
-        .Record("Alia", "[Pickup]", "Enchanted Longsword of the Northern Watch(1)")
-        .Record("Alia", "[MR_Buy]", "Orb(R)(6)").str());
-    TempDir bad;
-    bad.Write("ActionLog0103.txt", "\r\n" + testing::Pickup("Bar(1)(\n2)"));
     const std::string d = dir.text(), sword = "Enchanted Longsword of the Northern Watc";
+    dir.Write("ActionLog0101.txt", Pickup("Blue \"Widget\", large(2)") + Pickup("Widget(5)") + Pickup("Iron Ore C.(9)") +
+                                       Pickup("Rose(1)", "Bo") + Record("Alia", "[Sell]", "Rose(4)") +
+                                       Record("Alia", "[Buy]", "Salt(8)") + Pickup("Caf\xE9\x81\xA8\x80(3)") +
+                                       Pickup("Rose(2)", "\xE9lan") + Record("\xE9lan", "[Vend\xE9]", "Orb(5)"));
+    dir.Write("actionlog0102.TXT", Pickup(sword + "h(1)") + Pickup(sword + "h(1)") + Record("Alia", "[MR_Buy]", "Orb(R)(6)"));
+    TempDir bad;
+    bad.Write("ActionLog0103.txt", "\r\n" + Pickup("Bar(1)(\n2)"));
     const std::string usage = "vantor-tally: *\nUsage: vantor-tally [--player ID] [--action pickup|sell|buy|shop | "
                               "--tag TEXT] [--format tsv|csv|json] [--jobs N] LOG_DIR\n";
     const std::string version = "vantor-tally " VANTOR_VERSION "\n";

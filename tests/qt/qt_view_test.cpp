@@ -46,9 +46,9 @@ TEST(QtView, BuildsTheControlTable) {
 // Clicks and keys reach Form1, and what it asks for reaches the widgets.
 TEST(QtView, GoListClicksOptionsAndCloseGoThroughTheWidgets) {
     vantor::testing::TempDir dir;
-    dir.Write("ActionLog0101.txt", vantor::testing::LogBuilder()
-                                       .Record("Alia", "[Pickup]", "Widget(3)").Record("Alia", "[Pickup]", "\x80uro Coin(5)")
-                                       .Record("Alia", "[Sell]", "Rose(2)").Record("Caf\xE9", "[Pickup]", "Cup(1)").str());
+    using vantor::testing::Pickup;
+    dir.Write("ActionLog0101.txt", Pickup("Widget(3)") + Pickup("\x80uro Coin(5)") +
+                                       vantor::testing::Record("Alia", "[Sell]", "Rose(2)") + Pickup("Cup(1)", "Caf\xE9"));
     QtView form;
     form.show();
     form.SetText(Control::txtLogDir, dir.text());

@@ -15,18 +15,17 @@
 namespace vantor {
 namespace {
 
-using testing::LogBuilder;
+using testing::Pickup;
+using testing::Record;
 using Texts = std::vector<std::string>;
 
 class Form1Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir.Write("ActionLog0101.txt", LogBuilder()
-                                           .Record("Alia", "[Pickup]", "Widget(3)").Record("Alia", "[Sell]", "Rose(2)")
-                                           .Record("Alia", "[Buy]", "Bread(6)").Record("Alia", "[MR_Buy]", "Lute(1)")
-                                           .Record("Caf\xE9", "[Pickup]", "Cup(1)").str());
-        dir.Write("ActionLog0102.txt",
-                  LogBuilder().Record("Alia", "[Pickup]", "Widget(4)").Record("Alia", "[Pickup]", "\x80uro Coin(5)").str());
+        dir.Write("ActionLog0101.txt", Pickup("Widget(3)") + Record("Alia", "[Sell]", "Rose(2)") +
+                                           Record("Alia", "[Buy]", "Bread(6)") + Record("Alia", "[MR_Buy]", "Lute(1)") +
+                                           Pickup("Cup(1)", "Caf\xE9"));
+        dir.Write("ActionLog0102.txt", Pickup("Widget(4)") + Pickup("\x80uro Coin(5)"));
         form.Form_Load();
         loadedDir = Text(Control::txtLogDir);
         Text(Control::txtLogDir) = dir.text();
@@ -46,7 +45,7 @@ protected:
 // entry's bytes, not its shown text. Options -1 and 4 do not exist: the tag stays.
 TEST_F(Form1Test, GoListsWhatTheFolderPlayerAndOptionSelectOrSaysWhatFailed) {
     testing::TempDir bad, empty;
-    bad.Write("ActionLog0103.txt", LogBuilder().Record("Alia", "[Pickup]", "\xC9p\n\xE9" "e(1)(2)").str());
+    bad.Write("ActionLog0103.txt", Pickup("\xC9p\n\xE9" "e(1)(2)"));
     const std::string missing = dir.text() + "missing", file = bad.text() + "ActionLog0103.txt";
     const struct { std::string folder; int option; std::string player; Texts items; std::string status;
                    int row; std::string total, message; } cases[] = {

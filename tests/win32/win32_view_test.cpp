@@ -157,7 +157,7 @@ TEST_F(Win32ViewTest, EnterAndEscapePressNothingTabFollowsTheTableArrowsStayInTh
 
 TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheCurrentLog) {
     dir.Write("ActionLog-\u65E5\u672C.txt",
-              testing::LogBuilder().Record("Alia", "[Pickup]", "Widget(3)").Record("Alia", "[Pickup]", "\x80uro Coin(5)").str());
+              testing::Pickup("Widget(3)") + testing::Pickup("\x80uro Coin(5)"));
     Type(Control::txtLogDir, (dir.path() / L"").wstring());
     Type(Control::txtPID, L"Alia");
     std::wstring during;
