@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the window under Xvfb at 96 dpi for a player whose game folder holds
-# the example logs (a scratch home folder), with Alia given on the command
+# the example logs (a home folder made for it), with Alia given on the command
 # line: presses Go!, clicks the first item, checks the caption and the client
 # size, and saves docs/screenshot.png.
 set -euo pipefail
@@ -18,7 +18,10 @@ Xvfb "$DISPLAY" -screen 0 800x600x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true' EXIT
 sleep 1
-home=$(mktemp -d)
+# A player's home folder, made for the picture and removed after (a scratch
+# folder if that name is taken).
+home=/home/alia
+[ -e "$home" ] && home=$(mktemp -d)
 mkdir -p "$home/My Documents/Halvern/ZENTHARA/LOG"
 cp examples/logs/* "$home/My Documents/Halvern/ZENTHARA/LOG/"
 trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$home"' EXIT
