@@ -72,7 +72,6 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
         {{"--action", "sell", "--tag", "[Sell]", d}, 2, "", usage},
         {{"--format", "xml", d}, 2, "", usage},
         {{"--help"}, 0, "Sums, item by item, *", ""},
-        {{"--version"}, 0, version, ""},
         {{"--player", "Alia", "--version", "no-such-folder"}, 0, version, ""},
     };
     const auto matches = [](const std::string& text, const std::string& want) {
