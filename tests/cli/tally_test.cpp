@@ -22,11 +22,13 @@ using testing::TempDir;
 TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
     TempDir dir;
     const std::string d = dir.text(), sword = "Enchanted Longsword of the Northern Watc";
-    dir.Write("ActionLog0101.txt", Pickup("Blue \"Widget\", large(2)") + Pickup("Widget(5)") + Pickup("Iron Ore C.(9)") +
-                                       Pickup("Rose(1)", "Bo") + Record("Alia", "[Sell]", "Rose(4)") +
-                                       Record("Alia", "[Buy]", "Salt(8)") + Pickup("Caf\xE9\x81\xA8\x80(3)") +
-                                       Pickup("Rose(2)", "\xE9lan") + Record("\xE9lan", "[Vend\xE9]", "Orb(5)"));
-    dir.Write("actionlog0102.TXT", Pickup(sword + "h(1)") + Pickup(sword + "h(1)") + Record("Alia", "[MR_Buy]", "Orb(R)(6)"));
+    dir.Write("ActionLog0101.txt", Pickup("Blue \"Widget\", large(2)") + Pickup("Widget(5)") +
+                                       Pickup("Iron Ore C.(9)") + Pickup("Rose(1)", "Bo") +
+                                       Record("Alia", "[Sell]", "Rose(4)") + Record("Alia", "[Buy]", "Salt(8)") +
+                                       Pickup("Caf\xE9\x81\xA8\x80(3)") + Pickup("Rose(2)", "\xE9lan") +
+                                       Record("\xE9lan", "[Vend\xE9]", "Orb(5)"));
+    dir.Write("actionlog0102.TXT",
+              Pickup(sword + "h(1)") + Pickup(sword + "h(1)") + Record("Alia", "[MR_Buy]", "Orb(R)(6)"));
     TempDir bad;
     bad.Write("ActionLog0103.txt", "\r\n" + Pickup("Bar(1)(\n2)"));
     const std::string usage = "vantor-tally: *\nUsage: vantor-tally [--player ID] [--action pickup|sell|buy|shop | "
@@ -92,15 +94,11 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
 }
 
 // The code page the logs and the arguments are converted through: every
-// byte decodes and encodes back; what it cannot hold does not encode.
+// byte decodes (the five bytes it leaves undefined to the C1 controls) and
+// encodes back; what it cannot hold does not encode.
 TEST(Windows1252, DecodesEveryByteAndEncodesBackWhatItCan) {
-    const std::pair<std::string, std::string> pairs[] = {
-        {"Widget", "Widget"}, {"\x80", "\u20AC"}, {"\x81\x8D\x8F\x90\x9D", "\u0081\u008D\u008F\u0090\u009D"},
-        {"\x9F", "\u0178"}, {"\xA8", "\u00A8"}, {"\xFF", "\u00FF"}, {"Ice \x96 Fire", "Ice \u2013 Fire"}};
-    for (const auto& [bytes, utf8] : pairs) {
-        EXPECT_EQ(Windows1252ToUtf8(bytes), utf8);
-        EXPECT_EQ(Utf8ToWindows1252(utf8), bytes);
-    }
+    EXPECT_EQ(Windows1252ToUtf8("\x80\x81\x8D\x8F\x90\x96\x9D\x9F\xFF"),
+              "\u20AC\u0081\u008D\u008F\u0090\u2013\u009D\u0178\u00FF");
     std::string all;
     for (int byte = 0; byte < 256; ++byte) all += static_cast<char>(byte);
     EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(all)), all);
