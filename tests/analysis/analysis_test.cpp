@@ -176,22 +176,6 @@ TEST(LogFolder, ReadsTheLogsInOneOrderAndFillsTheListAtTheEnd) {
     EXPECT_EQ(FolderOutcome(dir.text() + "ActionLogFolder.txt") + FolderOutcome(dir.text() + "missing/"), "");
 }
 
-// An error ends the scan at its log, the totals before it kept; a window
-// that closes stops it before the next log. Either way the list stays
-// empty. A player changed at an event pass counts from the next log on.
-TEST(LogFolder, AnErrorOrAStopEndsTheScanWithTheListUnfilled) {
-    TempDir dir;
-    dir.Write("ActionLog1.txt", Pickup("A(1)") + Pickup("B(1)", "Bo"));
-    dir.Write("ActionLog2.txt", Pickup("C(1)") + Pickup("D(1)", "Bo"));
-    dir.Write("ActionLog3.txt", Pickup("Bar(1)(2)", "Bo"));
-    const std::string read = "3 passes: Processing ActionLog1.txt; Processing ActionLog2.txt; Processing ActionLog3.txt; ";
-    for (const bool closes : {false, true}) {
-        const auto bo = [&](FakeWindow& window) { return window.playerId = window.passes < 2 ? "Alia" : "Bo", !closes || window.passes < 3; };
-        EXPECT_EQ(Outcome([&](FakeWindow& window, clsHash& items) { ProcessLogFolder(dir.text(), window, items); }, "Alia", bo),
-                  read + (closes ? "" : "ActionLog3.txt:1: type mismatch: quantity '1)(2' is not a number [Bar(1)(2)] ") + "A=1;D=1;");
-    }
-}
-
 // The store, the list and the error (with the totals before it) of a scan
 // on 2 or 3 threads are exactly those of the scan on one: names collide as
 // substrings, fill whole slots, reappear across a slot end ("abab" after
