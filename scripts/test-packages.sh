@@ -121,6 +121,10 @@ done
 for exe in "$zip_dir"/*.exe; do
     check_version_resource "$exe"
 done
+# Explorer and the taskbar take the size they need from the window's icon.
+wrestool -x --type=group_icon "$zip_dir/vantor-log-analyzer.exe" > "$work/window.ico" || true
+icon_sizes=$(icotool -l "$work/window.ico" | sed -n 's/.*--width=\([0-9]*\).*/\1/p' | sort -n | tr '\n' ' ')
+check "vantor-log-analyzer.exe's icon has 16, 32, 48 and 256 pixel images" same "$icon_sizes" "16 32 48 256 "
 
 # Wine in a prefix of its own, made now: nothing installed before.
 export WINEPREFIX="$PWD/$work/wine-prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

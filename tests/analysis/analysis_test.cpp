@@ -14,7 +14,6 @@
 #include "analysis/needle_search.h"
 #include "analysis/parallel_scan.h"
 #include "store/cls_hash.h"
-#include "store/run_error.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/log_builder.h"
 #include "tests/support/process_state.h"
@@ -63,26 +62,6 @@ TEST(LogReader, TakesThePlayersRecordsCleanedAndSplit) {
     TempDir dir;
     for (const auto& [log, want] : cases) EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", log)), want) << log;
     EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", Pickup("A(1)", "") + Pickup("B(2)")), ""), "A=1;");
-}
-
-// Lines of the limit and one byte more, ending at every place within a
-// block, read and mapped; a limit of whole MiB is named so.
-TEST(LogReader, LineLongerThanTheLimitIsAnError) {
-    std::vector<std::pair<std::size_t, std::size_t>> limits = {{std::size_t{1} << 20, kDefaultMapSize}};
-    for (const std::size_t mapSize : {std::size_t{0}, std::size_t{4096}, std::size_t{1} << 20}) {
-        for (std::size_t limit = 5000; limit < 5070; ++limit) limits.emplace_back(limit, mapSize);
-    }
-    TempDir dir;
-    for (const auto& [limit, mapSize] : limits) {
-        const std::string line(limit, 'x'), size = limit == 1 << 20 ? "1 MiB" : std::to_string(limit) + " bytes";
-        const fs::path log = dir.Write("ActionLog.txt", "ok\r\n\r" + line + "\r\n" + line + "y\r\n");
-        EXPECT_EQ(Outcome([&](FakeWindow&, clsHash& items) {
-                      StoreSink sink(items);
-                      ReadLog(log, "Alia", "[Pickup]", sink, {64, limit, mapSize});
-                  }),
-                  "ActionLog.txt:4: file error: line longer than " + size + " [] ")
-            << "map size " << mapSize;
-    }
 }
 
 // The game writes today's log while it is analysed: a last line without a

@@ -31,6 +31,7 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
               Pickup(sword + "h(1)") + Pickup(sword + "h(1)") + Record("Alia", "[MR_Buy]", "Orb(R)(6)"));
     TempDir bad;
     bad.Write("ActionLog0103.txt", "\r\n" + Pickup("Bar(1)(\n2)"));
+    bad.Write("ActionLog\x7F.txt", "");
     const std::string usage = "vantor-tally: *\nUsage: vantor-tally [--player ID] [--action pickup|sell|buy|shop | "
                               "--tag TEXT] [--format tsv|csv|json] [--jobs N] LOG_DIR\n";
     const std::string version = "vantor-tally " VANTOR_VERSION "\n";
@@ -65,6 +66,7 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
          "vantor-tally: --player: '\xC4\x80' (U+0100) is not a character of Windows-1252, the code page of the logs"
          "\nUsage: *"},
         {{"--jobs", "1", d}, 0, "", "Processing ActionLog0101.txt\nProcessing actionlog0102.TXT\n", true},
+        {{bad.text()}, 0, "", "Processing ActionLog0103.txt\nProcessing ActionLog\\x7F.txt\n", true},
         {{"--player", "Alia", bad.text()}, 1, "",
          "ActionLog0103.txt:2: type mismatch: quantity '1)(\\n2' is not a number\n"},
         {{d + "missing"}, 1, "", "vantor-tally: log folder '" + d + "missing' does not exist\n"},

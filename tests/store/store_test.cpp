@@ -4,7 +4,6 @@
 #include <random>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "store/numeric.h"
 #include "store/run_error.h"

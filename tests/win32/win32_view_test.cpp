@@ -35,17 +35,6 @@ Edges EdgesOf(HWND window) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
-// The width of the window class's icon GCLP_HICON or GCLP_HICONSM.
-int IconWidth(HWND window, int which) {
-    ICONINFO info{};
-    BITMAP bitmap{};
-    GetIconInfo(reinterpret_cast<HICON>(GetClassLongPtrW(window, which)), &info);
-    GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    return bitmap.bmWidth;
-}
-
 // Runs `action` when the next event pass takes the message posted now from
 // the queue, after the messages posted before it: a look at the window
 // during a scan.
@@ -92,8 +81,6 @@ TEST_F(Win32ViewTest, TheTablesControlsStandInPlaceInAFontTheirCaptionsFitAtEach
     GetClientRect(window(), &client);
     EXPECT_EQ((Edges{client.left, client.top, client.right, client.bottom}), (Edges{0, 0, 523, 288}));
     EXPECT_EQ(SendMessageW(Item(Control::Option1_0), BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(IconWidth(window(), GCLP_HICON), GetSystemMetrics(SM_CXICON));
-    EXPECT_EQ(IconWidth(window(), GCLP_HICONSM), GetSystemMetrics(SM_CXSMICON));
     std::vector<LONG> fontHeights;
     RECT suggested{40, 50, 840, 550};  // by Windows, for the window on a monitor of 144 dpi
     for (const int dpi : {96, 144}) {
