@@ -173,8 +173,8 @@ std::string StoreDifference(std::string_view ops) {
             model.Clear();
             continue;
         }
-        const std::size_t tail = std::min<std::size_t>(keys.size(), 1 + below(8));
-        k = op < 7 ? key() : keys.substr(keys.size() - tail) + text(1 + below(6));
+        k = op < 7 ? key()
+                   : keys.substr(keys.size() - std::min<std::size_t>(keys.size(), 1 + below(8))) + text(1 + below(6));
         value = below(2) ? std::to_string(static_cast<std::int8_t>(next())) : below(2) ? number() : raw(below(12));
         n = below(16) ? static_cast<std::int32_t>(next()) - 2 : std::array{INT32_MIN, INT32_MAX}[below(2)];
         amount = below(4) ? static_cast<std::int8_t>(next()) : std::array{INT32_MAX, INT32_MIN, 1 << 30}[below(3)];
