@@ -34,7 +34,6 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
     bad.Write("ActionLog\x7F.txt", "");
     const std::string usage = "vantor-tally: *\nUsage: vantor-tally [--player ID] [--action pickup|sell|buy|shop | "
                               "--tag TEXT] [--format tsv|csv|json] [--jobs N] LOG_DIR\n";
-    const std::string version = "vantor-tally " VANTOR_VERSION "\n";
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -76,7 +75,7 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
         {{"--action", "sell", "--tag", "[Sell]", d}, 2, "", usage},
         {{"--format", "xml", d}, 2, "", usage},
         {{"--help"}, 0, "Sums, item by item, *", ""},
-        {{"--player", "Alia", "--version", "no-such-folder"}, 0, version, ""},
+        {{"--player", "Alia", "--version", "no-such-folder"}, 0, "vantor-tally " VANTOR_VERSION "\n", ""},
     };
     const auto matches = [](const std::string& text, const std::string& want) {
         const std::size_t star = want.find('*');

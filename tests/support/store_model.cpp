@@ -173,8 +173,7 @@ std::string StoreDifference(std::string_view ops) {
             model.Clear();
             continue;
         }
-        k = op < 7 ? key()
-                   : keys.substr(keys.size() - std::min<std::size_t>(keys.size(), 1 + below(8))) + text(1 + below(6));
+        k = op < 7 ? key() : keys.substr(keys.size() - std::min<std::size_t>(keys.size(), 1 + below(8)));
         value = below(2) ? std::to_string(static_cast<std::int8_t>(next())) : below(2) ? number() : raw(below(12));
         n = below(16) ? static_cast<std::int32_t>(next()) - 2 : std::array{INT32_MIN, INT32_MAX}[below(2)];
         amount = below(4) ? static_cast<std::int8_t>(next()) : std::array{INT32_MAX, INT32_MIN, 1 << 30}[below(3)];
@@ -186,9 +185,12 @@ std::string StoreDifference(std::string_view ops) {
             case 4: same("AddToValue", [&](auto& s) { return s.AddToValue(k, amount), std::string(); }); break;
             case 5: same("GetKeyByNumber", [&](auto& s) { return s.GetKeyByNumber(n); }); break;
             case 6: same("GetValueByNumber", [&](auto& s) { return std::to_string(s.GetValueByNumber(n)); }); break;
-            default:  // a key across the end of the text: missed, then added there
-                same("GetValue", get);
-                same("AddValue", add);
+            default: {  // a key across the end of the text: missed, then found once its rest is added
+                const std::string rest = text(1 + below(6)), across = k + rest;
+                k = across, same("GetValue across the end", get);
+                k = rest + text(below(8)), same("AddValue after it", add);
+                k = across, same("GetValue across the old end", get);
+            }
         }
     }
     same("every slot at the end", [](auto& s) {
