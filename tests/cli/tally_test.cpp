@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "analysis/windows1252.h"
 #include "cli/tally.h"
 #include "tests/support/log_builder.h"
 #include "tests/support/temp_dir.h"
@@ -25,7 +24,7 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
     dir.Write("ActionLog0101.txt", Pickup("Blue \"Widget\", large(2)") + Pickup("Widget(5)") +
                                        Pickup("Iron Ore C.(9)") + Pickup("Rose(1)", "Bo") +
                                        Record("Alia", "[Sell]", "Rose(4)") + Record("Alia", "[Buy]", "Salt(8)") +
-                                       Pickup("Caf\xE9\x81\xA8\x80(3)") + Pickup("Rose(2)", "\xE9lan") +
+                                       Pickup("Caf\xE9\x81\xA8\x80\x8D\x96\x9F\xFF(3)") + Pickup("Rose(2)", "\xE9lan") +
                                        Record("\xE9lan", "[Vend\xE9]", "Orb(5)"));
     dir.Write("actionlog0102.TXT",
               Pickup(sword + "h(1)") + Pickup(sword + "h(1)") + Record("Alia", "[MR_Buy]", "Orb(R)(6)"));
@@ -43,14 +42,14 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
     };
     const Case cases[] = {
         {{"--player", "Alia", d}, 0,
-         "Blue \"Widget\", large\t7\nCaf\xE9 \x80\t3\n" + sword + "\t1\n" + sword + "\t1\n", ""},
+         "Blue \"Widget\", large\t7\nCaf\xE9 \x80\x8D\x96\x9F\xFF\t3\n" + sword + "\t1\n" + sword + "\t1\n", ""},
         {{"--player=Alia", "--format", "csv", "--jobs", "1", dir.path().string()}, 0,
-         "item,total\r\n\"Blue \"\"Widget\"\", large\",7\r\n\"Caf\xE9 \x80\",3\r\n\"" + sword + "\",1\r\n\"" + sword +
-             "\",1\r\n",
+         "item,total\r\n\"Blue \"\"Widget\"\", large\",7\r\n\"Caf\xE9 \x80\x8D\x96\x9F\xFF\",3\r\n\"" + sword +
+             "\",1\r\n\"" + sword + "\",1\r\n",
          ""},
         {{"--player", "Alia", "--format", "json", d}, 0,
          "[\n  {\n    \"item\": \"Blue \\\"Widget\\\", large\",\n    \"total\": 7\n  },\n"
-         "  {\n    \"item\": \"Caf\u00E9 \u20AC\",*",
+         "  {\n    \"item\": \"Caf\u00E9 \u20AC\u008D\u2013\u0178\u00FF\",*",
          ""},
         {{"--player", "Alia", "--action", "sell", d}, 0, "Rose\t4\n", ""},
         {{"--player", "Alia", "--action", "buy", d}, 0, "Salt\t8\n", ""},
@@ -91,20 +90,6 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
         EXPECT_EQ(RunTally(static_cast<int>(argv.size()), argv.data(), out, err, c.progress), c.status) << err.str();
         EXPECT_PRED2(matches, out.str(), c.out);
         EXPECT_PRED2(matches, err.str(), c.err);
-    }
-}
-
-// The code page the logs and the arguments are converted through: every
-// byte decodes (the five bytes it leaves undefined to the C1 controls) and
-// encodes back; what it cannot hold does not encode.
-TEST(Windows1252, DecodesEveryByteAndEncodesBackWhatItCan) {
-    EXPECT_EQ(Windows1252ToUtf8("\x80\x81\x8D\x8F\x90\x96\x9D\x9F\xFF"),
-              "\u20AC\u0081\u008D\u008F\u0090\u2013\u009D\u0178\u00FF");
-    std::string all;
-    for (int byte = 0; byte < 256; ++byte) all += static_cast<char>(byte);
-    EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(all)), all);
-    for (const std::string utf8 : {"\u0100", "\u4E2D", "\U0001F600", "\xC3", "\xC0\xAF", "\xED\xA0\x80"}) {
-        EXPECT_EQ(Utf8ToWindows1252(utf8), std::nullopt) << utf8;
     }
 }
 

@@ -34,10 +34,7 @@ public:
     void SetEnabled(Control control, bool enabled) override { disabled[control] = !enabled; }
     void SetFocus(Control control) override { focus = control; }
     void SetChecked(Control option) override { checked = option; }
-    void ClearList() override {
-        list.clear();
-        listIndex = -1;
-    }
+    void ClearList() override { list.clear(), listIndex = -1; }
     void AddListItem(std::string_view text) override { list.emplace_back(text); }
     int ListIndex() override { return listIndex; }
     void SetClipboardText(std::string_view text) override { clipboard = text; }

@@ -7,9 +7,13 @@
 
 #include <array>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "analysis/path_text.h"
+#include "analysis/windows1252.h"
+#include "cli/tally.h"
 #include "tests/support/log_builder.h"
 #include "tests/support/temp_dir.h"
 #include "vantor_version.h"
@@ -143,8 +147,10 @@ TEST_F(Win32ViewTest, EnterAndEscapePressNothingTabFollowsTheTableArrowsStayInTh
 }
 
 TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheCurrentLog) {
-    dir.Write("ActionLog-\u65E5\u672C.txt",
-              testing::Pickup("Widget(3)") + testing::Pickup("\x80uro Coin(5)"));
+    using testing::Record;
+    dir.Write("ActionLog-\u65E5\u672C.txt", testing::Pickup("Widget(3)") + testing::Pickup("\x80uro Coin(5)") +
+                                              Record("Alia", "[Sell]", "Rose(2)") + Record("Alia", "[Buy]", "Salt(8)") +
+                                              Record("Alia", "[MR_Buy]", "Orb(R)(6)") + Record("Alia", "[Buy]", "Salt(1)"));
     Type(Control::txtLogDir, (dir.path() / L"").wstring());
     Type(Control::txtPID, L"Alia");
     std::wstring during;
@@ -152,18 +158,27 @@ TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheC
         during = std::to_wstring(IsWindowEnabled(Item(Control::Command1)) + IsWindowEnabled(Item(Control::btnBrowse))) +
                  L" enabled, " + Text(Control::Label3);
     });
-    Click(Control::Command1);
-    EXPECT_EQ(during, L"0 enabled, Processing ActionLog-\u65E5\u672C.txt");
-    EXPECT_TRUE(IsWindowEnabled(Item(Control::Command1)));
+    // Each option, Picked Up last, against vantor-tally on the same folder:
+    // every row (clicked, then reached by the keyboard) and the total it shows.
     const HWND list = Item(Control::List1);
-    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
-    EXPECT_EQ(SendMessageW(list, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"\u20ACuro Coin")), 1);
-    const LPARAM secondRow = MAKELPARAM(2, SendMessageW(list, LB_GETITEMHEIGHT, 0, 0) + 2);
-    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, secondRow);
-    SendMessageW(list, WM_LBUTTONUP, 0, secondRow);
-    EXPECT_EQ(Text(Control::Text1), L"5") << "clicked";
-    SendMessageW(list, WM_KEYDOWN, VK_UP, 0);
-    EXPECT_EQ(Text(Control::Text1), L"3") << "moved by the keyboard";
+    for (int option = 3; option >= 0; --option) {
+        Click(OptionControl(option));
+        Click(Control::Command1);
+        std::wstring shown;
+        for (int row = 0; row < SendMessageW(list, LB_GETCOUNT, 0, 0); ++row) {
+            SendMessageW(list, row == 0 ? WM_LBUTTONDOWN : WM_KEYDOWN, row == 0 ? MK_LBUTTON : VK_DOWN, MAKELPARAM(2, 2));
+            SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));  // released: the list lets the mouse go
+            std::wstring name(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, row, 0)), L'\0');
+            SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(name.data()));
+            shown += name + L"\t" + Text(Control::Text1) + L"\n";
+        }
+        const std::string action(kActions[option].keyword), folder = dir.text();
+        const char* const tally[] = {"vantor-tally", "--player", "Alia", "--action", action.c_str(), folder.c_str()};
+        std::ostringstream out, err;
+        EXPECT_EQ(RunTally(6, tally, out, err, false), 0) << err.str();
+        EXPECT_EQ(shown, Utf8ToWide(Windows1252ToUtf8(out.str()))) << action;
+    }
+    EXPECT_EQ(during, L"0 enabled, Processing ActionLog-\u65E5\u672C.txt");  // and enabled again for the next Go!
     // Ctrl+C on the list, then its menu's Copy: the whole list on the clipboard.
     for (const bool key : {true, false}) {
         OpenClipboard(window()), EmptyClipboard(), CloseClipboard();
