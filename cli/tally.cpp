@@ -108,7 +108,7 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
                  "vantor-tally");
     app.add_option("--player", options.player, "Player ID (default: empty)");
     std::vector<std::string> keywords;
-    for (const ActionSpec& spec : kActions) keywords.emplace_back(spec.keyword);
+    for (const ActionEntry& entry : kActions) keywords.emplace_back(entry.keyword);
     auto* actionOption = app.add_option("--action", action, "pickup (default), sell, buy or shop")
                              ->check(CLI::IsMember(keywords));
     auto* tagOption = app.add_option("--tag", tag, "Any action tag instead, e.g. '[Pickup]'");
@@ -130,7 +130,7 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
         return {std::pair{2, "vantor-tally: " + EscapeControlBytes(error.what()) + "\n" + kUsage + "\n"}};
     }
     const auto chosen = std::find_if(kActions.begin(), kActions.end(),
-                                     [&](const ActionSpec& spec) { return spec.keyword == action; });
+                                     [&](const ActionEntry& entry) { return entry.keyword == action; });
     options.tag = tagOption->count() > 0 ? tag : std::string(chosen->tag);
     options.format = kFormats.at(format);
     for (const auto& [option, text] : {std::pair{"--player", &options.player}, std::pair{"--tag", &options.tag}}) {

@@ -22,7 +22,7 @@
 
 using vantor::Control;
 using vantor::ControlKind;
-using vantor::ControlSpec;
+using vantor::ControlEntry;
 
 namespace {
 
@@ -33,10 +33,10 @@ QString FromUtf8(std::string_view text) {
 std::string ToUtf8(const QString& text) { return text.toStdString(); }
 
 // Twips at 96 dpi; Qt scales pixels for the screen.
-QRect Geometry(const ControlSpec& spec) {
+QRect Geometry(const ControlEntry& entry) {
     constexpr int kDpi = 96;
-    return QRect(vantor::TwipsToPixels(spec.left, kDpi), vantor::TwipsToPixels(spec.top, kDpi),
-                 vantor::TwipsToPixels(spec.width, kDpi), vantor::TwipsToPixels(spec.height, kDpi));
+    return QRect(vantor::TwipsToPixels(entry.left, kDpi), vantor::TwipsToPixels(entry.top, kDpi),
+                 vantor::TwipsToPixels(entry.width, kDpi), vantor::TwipsToPixels(entry.height, kDpi));
 }
 
 // How many pixels the widest fixed caption overflows its control in `font`
@@ -46,11 +46,11 @@ int Overflow(const QWidget& form, const QFont& font) {
     const QStyle* style = form.style();
     const int indicator = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
                           style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing);
-    int overflow = metrics.height() - Geometry(vantor::SpecOf(Control::Label1)).height();
-    for (const ControlSpec& spec : vantor::kControls) {
-        if (spec.kind != ControlKind::Label && spec.kind != ControlKind::Option) continue;
-        const int room = Geometry(spec).width() - (spec.kind == ControlKind::Option ? indicator : 0);
-        overflow = std::max(overflow, metrics.horizontalAdvance(FromUtf8(spec.caption)) - room);
+    int overflow = metrics.height() - Geometry(vantor::EntryOf(Control::Label1)).height();
+    for (const ControlEntry& entry : vantor::kControls) {
+        if (entry.kind != ControlKind::Label && entry.kind != ControlKind::Option) continue;
+        const int room = Geometry(entry).width() - (entry.kind == ControlKind::Option ? indicator : 0);
+        overflow = std::max(overflow, metrics.horizontalAdvance(FromUtf8(entry.caption)) - room);
     }
     return overflow;
 }
@@ -116,10 +116,10 @@ void QtView::CreateControls() {
 
     mOptions = new QButtonGroup(this);
     QWidget* previous = nullptr;
-    for (const ControlSpec& spec : vantor::kControls) {  // in tab order
-        const QString caption = FromUtf8(spec.caption);
+    for (const ControlEntry& entry : vantor::kControls) {  // in tab order
+        const QString caption = FromUtf8(entry.caption);
         QWidget* widget = nullptr;
-        switch (spec.kind) {
+        switch (entry.kind) {
             case ControlKind::Label: widget = new QLabel(caption, this); break;
             case ControlKind::TextBox: widget = new QLineEdit(caption, this); break;
             case ControlKind::Button: {
@@ -137,19 +137,19 @@ void QtView::CreateControls() {
             }
             case ControlKind::Option: {
                 auto* option = new QRadioButton(caption, this);
-                mOptions->addButton(option, spec.index);
+                mOptions->addButton(option, entry.index);
                 widget = option;
                 break;
             }
         }
-        widget->setObjectName(FromUtf8(spec.name) +
-                              (spec.index >= 0 ? QStringLiteral("_") + QString::number(spec.index) : QString()));
-        widget->setGeometry(Geometry(spec));
-        if (spec.kind != ControlKind::Label) {
+        widget->setObjectName(FromUtf8(entry.name) +
+                              (entry.index >= 0 ? QStringLiteral("_") + QString::number(entry.index) : QString()));
+        widget->setGeometry(Geometry(entry));
+        if (entry.kind != ControlKind::Label) {
             if (previous != nullptr) setTabOrder(previous, widget);
             previous = widget;
         }
-        mControls[static_cast<std::size_t>(spec.id)] = widget;
+        mControls[static_cast<std::size_t>(entry.id)] = widget;
     }
     setFont(ReadableFont(*this));
 

@@ -6,14 +6,14 @@ namespace vantor {
 
 using enum ControlKind;
 
-const std::array<ActionSpec, 4> kActions = {{
+const std::array<ActionEntry, 4> kActions = {{
     {"Picked Up", "[Pickup]", "pickup"},
     {"Sold to NPC", "[Sell]", "sell"},
     {"Bought from NPC", "[Buy]", "buy"},
     {"Bought from Player Shop", "[MR_Buy]", "shop"},
 }};
 
-const std::array<ControlSpec, 16> kControls = {{
+const std::array<ControlEntry, 16> kControls = {{
     {Control::Label1, "Label1", -1, Label, "Log Directory:", 120, 120, 1095, 255, 0},
     {Control::txtLogDir, "txtLogDir", -1, TextBox, "", 1320, 120, 6135, 285, 1},
     {Control::btnBrowse, "btnBrowse", -1, Button, "...", 7440, 120, 255, 285, 2},
@@ -34,6 +34,6 @@ const std::array<ControlSpec, 16> kControls = {{
 
 std::string AboutText() { return std::string(kFormCaption) + "\nVersion " VANTOR_VERSION; }
 
-const ControlSpec& SpecOf(Control control) { return kControls[static_cast<std::size_t>(control)]; }
+const ControlEntry& EntryOf(Control control) { return kControls[static_cast<std::size_t>(control)]; }
 
 }  // namespace vantor

@@ -31,7 +31,7 @@ enum class ControlKind { Label, TextBox, Button, List, Option };
 
 // One control as the views create it: name, kind, caption or initial text
 // (UTF-8), place and size in twips (1/1440 inch), and tab index.
-struct ControlSpec {
+struct ControlEntry {
     Control id;
     std::string_view name;  // "Option1" for each option; `index` tells them apart
     int index;              // the option's index, -1 for the other controls
@@ -45,9 +45,9 @@ struct ControlSpec {
 };
 
 // Every control, by tab index; kControls[i].id == Control(i).
-extern const std::array<ControlSpec, 16> kControls;
+extern const std::array<ControlEntry, 16> kControls;
 
-const ControlSpec& SpecOf(Control control);
+const ControlEntry& EntryOf(Control control);
 
 // The window's caption and client area, in twips.
 inline constexpr std::string_view kFormCaption = "Vantor Log Analyzer";
@@ -64,14 +64,14 @@ constexpr int TwipsToPixels(int twips, int dpi) { return twips * dpi / 1440; }
 
 // The actions a tally is made for: the option's caption, the tag that
 // records carry, and the command line's name for it.
-struct ActionSpec {
+struct ActionEntry {
     std::string_view caption;
     std::string_view tag;
     std::string_view keyword;
 };
 
 // By option index: Picked Up, Sold to NPC, Bought from NPC, Bought from Player Shop.
-extern const std::array<ActionSpec, 4> kActions;
+extern const std::array<ActionEntry, 4> kActions;
 
 // The option control of index `index` (0 to 3).
 constexpr Control OptionControl(int index) {

@@ -110,13 +110,13 @@ int Overflow(HDC dc, HFONT font, UINT dpi) {
     const int edges = 2 * Metric(SM_CXEDGE, dpi);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
-    int overflow = metrics.tmHeight - TwipsToPixels(SpecOf(Control::Label1).height, scale);
-    for (const ControlSpec& spec : kControls) {
-        if (spec.caption.empty()) continue;
-        int room = TwipsToPixels(spec.width, scale);
-        if (spec.kind == ControlKind::Option) room -= indicator;
-        if (spec.kind == ControlKind::Button) room -= edges;
-        const std::wstring caption = Utf8ToWide(spec.caption);
+    int overflow = metrics.tmHeight - TwipsToPixels(EntryOf(Control::Label1).height, scale);
+    for (const ControlEntry& entry : kControls) {
+        if (entry.caption.empty()) continue;
+        int room = TwipsToPixels(entry.width, scale);
+        if (entry.kind == ControlKind::Option) room -= indicator;
+        if (entry.kind == ControlKind::Button) room -= edges;
+        const std::wstring caption = Utf8ToWide(entry.caption);
         SIZE extent{};
         GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
         overflow = std::max(overflow, static_cast<int>(extent.cx) - room);
@@ -285,15 +285,15 @@ bool Win32View::OnCreate() {
 // first control, where the search comes round again.
 void Win32View::CreateControls() {
     for (std::size_t i = 0; i < kControls.size(); ++i) {
-        const ControlSpec& spec = kControls[i];
+        const ControlEntry& entry = kControls[i];
         const bool afterOption = kControls[(i + kControls.size() - 1) % kControls.size()].kind == ControlKind::Option;
-        const bool option = spec.kind == ControlKind::Option;
+        const bool option = entry.kind == ControlKind::Option;
         // Clipped by the controls made before it: the table's labels overlap
         // the tops of the list and the total box by a pixel.
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | (option != afterOption ? WS_GROUP : 0);
         DWORD extended = 0;
         const wchar_t* windowClass = WC_STATICW;
-        switch (spec.kind) {
+        switch (entry.kind) {
             case ControlKind::Label:
                 // One line; a status longer than the label ends in "...".
                 style |= SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS;
@@ -320,10 +320,10 @@ void Win32View::CreateControls() {
                 style |= WS_TABSTOP | BS_AUTORADIOBUTTON;
                 break;
         }
-        const HWND control = CreateWindowExW(extended, windowClass, Utf8ToWide(spec.caption).c_str(), style, 0, 0, 0, 0,
-                                             mWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(spec.id))),
+        const HWND control = CreateWindowExW(extended, windowClass, Utf8ToWide(entry.caption).c_str(), style, 0, 0, 0, 0,
+                                             mWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(entry.id))),
                                              mInstance, nullptr);
-        if (spec.kind == ControlKind::TextBox) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no limit
+        if (entry.kind == ControlKind::TextBox) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no limit
         mControls[i] = control;
     }
 }
@@ -378,10 +378,10 @@ LPARAM Win32View::OnTipText(NMTTDISPINFOW& tip) {
 void Win32View::LayOut() {
     const int dpi = static_cast<int>(mDpi);
     Font font = ReadableFont(mWindow, mDpi);
-    for (const ControlSpec& spec : kControls) {
-        const HWND control = Handle(spec.id);
-        SetWindowPos(control, nullptr, TwipsToPixels(spec.left, dpi), TwipsToPixels(spec.top, dpi),
-                     TwipsToPixels(spec.width, dpi), TwipsToPixels(spec.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const ControlEntry& entry : kControls) {
+        const HWND control = Handle(entry.id);
+        SetWindowPos(control, nullptr, TwipsToPixels(entry.left, dpi), TwipsToPixels(entry.top, dpi),
+                     TwipsToPixels(entry.width, dpi), TwipsToPixels(entry.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     }
     mFont = std::move(font);  // the old font goes once no control uses it
@@ -405,15 +405,15 @@ void Win32View::OnCommand(int id, int code) {
     }
     const int index = id - kFirstControlId;
     if (index < 0 || index >= static_cast<int>(kControls.size())) return;  // IDOK, IDCANCEL: no such button
-    const ControlSpec& spec = kControls[static_cast<std::size_t>(index)];
-    if (spec.kind == ControlKind::List) {
+    const ControlEntry& entry = kControls[static_cast<std::size_t>(index)];
+    if (entry.kind == ControlKind::List) {
         if (code == LBN_SELCHANGE) mForm.List1_Click();
         return;
     }
     if (code != BN_CLICKED) return;
-    if (spec.id == Control::Command1) mForm.Command1_Click();
-    if (spec.id == Control::btnBrowse) mForm.btnBrowse_Click();
-    if (spec.kind == ControlKind::Option) mForm.Option1_Click(spec.index);
+    if (entry.id == Control::Command1) mForm.Command1_Click();
+    if (entry.id == Control::btnBrowse) mForm.btnBrowse_Click();
+    if (entry.kind == ControlKind::Option) mForm.Option1_Click(entry.index);
 }
 
 // At the mouse, or from the keyboard (Shift+F10, the menu key) at the list's corner.

@@ -22,13 +22,13 @@ TEST(QtView, BuildsTheControlTable) {
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Vantor Log Analyzer"));
     EXPECT_EQ(form.size(), QSize(523, 288));
     EXPECT_EQ(form.windowIcon().availableSizes(), (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
-    for (const vantor::ControlSpec& spec : vantor::kControls) {
-        const QWidget* widget = form.ControlWidget(spec.id);
-        const QString name = QString::fromUtf8(spec.name.data(), static_cast<qsizetype>(spec.name.size()));
-        EXPECT_EQ(widget->objectName(), spec.index < 0 ? name : name + u'_' + QString::number(spec.index));
-        EXPECT_EQ(widget->geometry(), QRect(spec.left / 15, spec.top / 15, spec.width / 15, spec.height / 15)) << spec.name;
-        if (spec.kind == vantor::ControlKind::TextBox) continue;  // txtLogDir holds the log folder
-        EXPECT_EQ(form.Text(spec.id), spec.caption) << spec.name;
+    for (const vantor::ControlEntry& entry : vantor::kControls) {
+        const QWidget* widget = form.ControlWidget(entry.id);
+        const QString name = QString::fromUtf8(entry.name.data(), static_cast<qsizetype>(entry.name.size()));
+        EXPECT_EQ(widget->objectName(), entry.index < 0 ? name : name + u'_' + QString::number(entry.index));
+        EXPECT_EQ(widget->geometry(), QRect(entry.left / 15, entry.top / 15, entry.width / 15, entry.height / 15)) << entry.name;
+        if (entry.kind == vantor::ControlKind::TextBox) continue;  // txtLogDir holds the log folder
+        EXPECT_EQ(form.Text(entry.id), entry.caption) << entry.name;
     }
     EXPECT_TRUE(static_cast<QAbstractButton*>(form.ControlWidget(Control::Option1_0))->isChecked());
     QStringList listMenu;

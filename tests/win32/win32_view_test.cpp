@@ -92,20 +92,20 @@ TEST_F(Win32ViewTest, TheTablesControlsStandInPlaceInAFontTheirCaptionsFitAtEach
         const HDC dc = GetDC(window());
         const LRESULT font = SendMessageW(Item(Control::Label1), WM_GETFONT, 0, 0);
         SelectObject(dc, reinterpret_cast<HFONT>(font));
-        for (const ControlSpec& spec : kControls) {
-            const HWND control = Item(spec.id);
-            const LONG left = spec.left / twips, top = spec.top / twips;
-            EXPECT_EQ(EdgesOf(control), (Edges{left, top, left + spec.width / twips, top + spec.height / twips}))
-                << spec.name << spec.index << " at " << dpi;
-            EXPECT_EQ(SendMessageW(control, WM_GETFONT, 0, 0), font) << spec.name << spec.index;
-            if (spec.kind == ControlKind::TextBox) continue;
+        for (const ControlEntry& entry : kControls) {
+            const HWND control = Item(entry.id);
+            const LONG left = entry.left / twips, top = entry.top / twips;
+            EXPECT_EQ(EdgesOf(control), (Edges{left, top, left + entry.width / twips, top + entry.height / twips}))
+                << entry.name << entry.index << " at " << dpi;
+            EXPECT_EQ(SendMessageW(control, WM_GETFONT, 0, 0), font) << entry.name << entry.index;
+            if (entry.kind == ControlKind::TextBox) continue;
             const std::wstring caption = TextOf(control);
-            EXPECT_EQ(caption, std::wstring(spec.caption.begin(), spec.caption.end()));  // ASCII
+            EXPECT_EQ(caption, std::wstring(entry.caption.begin(), entry.caption.end()));  // ASCII
             SIZE extent{};
             GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
-            const int indicator = spec.kind == ControlKind::Option ? GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi) + 4 : 0;
-            EXPECT_LE(extent.cx + indicator, spec.width / twips) << spec.name << spec.index << " at " << dpi;
-            EXPECT_LE(extent.cy, spec.height / twips) << spec.name << spec.index << " at " << dpi;
+            const int indicator = entry.kind == ControlKind::Option ? GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi) + 4 : 0;
+            EXPECT_LE(extent.cx + indicator, entry.width / twips) << entry.name << entry.index << " at " << dpi;
+            EXPECT_LE(extent.cy, entry.height / twips) << entry.name << entry.index << " at " << dpi;
         }
         ReleaseDC(window(), dc);
         LOGFONTW logFont{};
