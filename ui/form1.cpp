@@ -112,30 +112,29 @@ void Form1::Command1_Click() {
 }
 
 void Form1::List1_Click() {
-    const int index = mView.ListIndex();
-    if (index < 0 || static_cast<std::size_t>(index) >= mEntries.size() || !mItems) return;
-    mView.SetText(Control::Text1, Item(static_cast<std::size_t>(index)).second);
+    if (const auto item = Item(mView.ListIndex())) mView.SetText(Control::Text1, item->second);
 }
 
-std::pair<std::string, std::string> Form1::Item(std::size_t index) const {
+std::optional<std::pair<std::string, std::string>> Form1::Item(int row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= mEntries.size() || !mItems) return std::nullopt;
     // The store knows the entry's bytes, not the text converted from them.
-    return {Windows1252ToUtf8(mEntries[index]), std::to_string(mItems->GetValue(mEntries[index]))};
+    const std::string& entry = mEntries[static_cast<std::size_t>(row)];
+    return std::pair{Windows1252ToUtf8(entry), std::to_string(mItems->GetValue(entry))};
 }
 
 void Form1::List1_Copy() {
     if (mEntries.empty() || !mItems) return;
     std::string text;
-    for (std::size_t i = 0; i < mEntries.size(); ++i) {
-        const auto [name, total] = Item(i);
+    for (int row = 0; row < static_cast<int>(mEntries.size()); ++row) {
+        const auto [name, total] = *Item(row);
         text += name + '\t' + total + "\r\n";  // as spreadsheets copy rows, on any system
     }
     mView.SetClipboardText(text);
 }
 
 std::string Form1::ItemTip(int row) const {
-    if (row < 0 || static_cast<std::size_t>(row) >= mEntries.size() || !mItems) return {};
-    const auto [name, total] = Item(static_cast<std::size_t>(row));
-    return name + ": " + total;
+    const auto item = Item(row);
+    return item ? item->first + ": " + item->second : std::string();
 }
 
 void Form1::btnBrowse_Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,8 +61,9 @@ private:
     void AppendItem(std::string_view item) override;
     bool PassEvents() override;
 
-    // The listed name and the total of entry `index`.
-    std::pair<std::string, std::string> Item(std::size_t index) const;
+    // The listed name and the total of the list's row `row`; nothing for a
+    // row the list does not have.
+    std::optional<std::pair<std::string, std::string>> Item(int row) const;
 
     FormView& mView;
     std::unique_ptr<clsHash> mItems;
