@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "analysis/log_reader.h"
 #include "analysis/path_text.h"
-#include "analysis/window_state.h"
-#include "store/cls_hash.h"
 #include "store/run_error.h"
 
 #ifdef _WIN32
@@ -16,12 +13,6 @@
 namespace vantor {
 
 namespace {
-
-#ifdef _WIN32
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-#else
-bool IsSeparator(char c) { return c == '/'; }
-#endif
 
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -93,19 +84,6 @@ std::vector<std::string> ListLogFiles(const std::filesystem::path& directory) {
     return names;
 }
 
-std::string WithTrailingSeparator(std::string directory) {
-    if (!directory.empty() && !IsSeparator(directory.back())) directory += kPathSeparator;
-    return directory;
-}
-
-void ListItems(const clsHash& items, WindowState& window) {
-    const std::int32_t count = items.NumKeys();
-    for (std::int32_t number = 1; number <= count; ++number) {
-        const std::string key = items.GetKeyByNumber(number);
-        window.AppendItem(std::string_view(key).substr(0, key.find('\0')));
-    }
-}
-
 void RequireLogFolder(const std::string& directory) {
     std::error_code error;
     const auto status = std::filesystem::status(directory.empty() ? std::filesystem::path(".") : Utf8ToPath(directory), error);
@@ -115,19 +93,6 @@ void RequireLogFolder(const std::string& directory) {
     if (!std::filesystem::is_directory(status)) {
         throw RunError(ErrorKind::FileError, "'" + directory + "' is not a folder");
     }
-}
-
-std::size_t ProcessLogFolder(const std::string& directory, WindowState& window, clsHash& items) {
-    const std::string folder = WithTrailingSeparator(directory);
-    std::size_t read = 0;
-    for (const std::string& name : ListLogFiles(Utf8ToPath(folder))) {
-        window.SetStatus("Processing " + name);
-        if (!window.PassEvents()) return read;
-        ProcessLogFile(Utf8ToPath(folder + name), window, items);
-        ++read;
-    }
-    ListItems(items, window);
-    return read;
 }
 
 }  // namespace vantor

@@ -10,10 +10,9 @@
 #include "analysis/log_file.h"
 #include "analysis/needle_search.h"
 #include "analysis/path_text.h"
-#include "analysis/window_state.h"
-#include "store/cls_hash.h"
 #include "store/numeric.h"
 #include "store/run_error.h"
+#include "store/windows1252.h"
 
 #ifdef VANTOR_AVX512
 #include <cpuid.h>
@@ -48,21 +47,33 @@ std::string Field1Needle(std::string_view playerId) {
     return needle;
 }
 
-// Counts the line ends (CRs) in the first `offset` bytes of the file: the
-// line starting at `offset` has that number plus one. Only errors need line
-// numbers, so the reader does not count as it goes.
-std::uint64_t LineEndsBefore(const std::filesystem::path& path, std::uint64_t offset) {
-    LogFile file(path);
-    std::vector<char> buffer(kDefaultBlockSize);
-    std::uint64_t count = 0;
-    while (offset > 0) {
-        const std::size_t got =
-            file.Read(buffer.data(), static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), offset)));
-        if (got == 0) break;
-        count += static_cast<std::uint64_t>(std::count(buffer.data(), buffer.data() + got, '\r'));
-        offset -= got;
+// The 1-based numbers of the lines that start at the file offsets
+// `offsets` (ascending), counting the line ends (CRs) before each in one
+// pass. Only skipped records need line numbers, so the reader does not
+// count as it goes. A line the file no longer reaches gets 0.
+std::vector<std::uint64_t> LineNumbers(const std::filesystem::path& path, const std::vector<std::uint64_t>& offsets) {
+    std::vector<std::uint64_t> numbers(offsets.size(), 0);
+    try {
+        LogFile file(path);
+        std::vector<char> buffer(kDefaultBlockSize);
+        std::uint64_t at = 0;     // file offset of buffer's first byte
+        std::uint64_t ends = 0;   // CRs before `at`
+        std::size_t next = 0;
+        while (next < offsets.size()) {
+            const std::size_t got = file.Read(buffer.data(), buffer.size());
+            if (got == 0) break;
+            const char* const data = buffer.data();
+            for (; next < offsets.size() && offsets[next] <= at + got; ++next) {
+                const auto upTo = static_cast<std::size_t>(offsets[next] - at);
+                numbers[next] = ends + static_cast<std::uint64_t>(std::count(data, data + upTo, '\r')) + 1;
+            }
+            ends += static_cast<std::uint64_t>(std::count(data, data + got, '\r'));
+            at += got;
+        }
+    } catch (const RunError&) {
+        // The log went away or failed since: those lines stay unnumbered.
     }
-    return count;
+    return numbers;
 }
 
 // The scanner for any processor, and, where the compiler can build it, the
@@ -184,19 +195,40 @@ private:
 template <typename LogScanner>
 class LogReading {
 public:
-    LogReading(const std::filesystem::path& path, std::string_view playerId, std::string_view actionTag,
-               RecordSink& sink, const ReadLimits& limits)
-        : path_(path), file_(path), scanner_(playerId, actionTag, sink), limits_(limits) {}
+    LogReading(const std::filesystem::path& path, const Query& query, RecordSink& sink, const ReadLimits& limits)
+        : path_(path), file_(path), scanner_(query, sink), limits_(limits) {}
 
-    void Run() {
-        if (limits_.mapSize > 0 && LogFile::CanMap()) ScanMapped();
-        ScanRead();
+    // Reads the log; the records skipped, with their line numbers, go to
+    // `skipped`, also when reading fails part way.
+    void Run(SkippedRecords& skipped) {
+        try {
+            if (limits_.mapSize > 0 && LogFile::CanMap()) ScanMapped();
+            ScanRead();
+        } catch (const RunError&) {
+            Report(skipped);
+            throw;
+        }
+        Report(skipped);
     }
 
 private:
-    // An error in the line that starts at file offset `lineStart`.
+    void Report(SkippedRecords& skipped) {
+        skipped.count += scanner_.skippedCount;
+        if (scanner_.skipped.empty()) return;
+        std::vector<std::uint64_t> offsets;
+        for (const auto& record : scanner_.skipped) offsets.push_back(record.lineOffset);
+        const std::vector<std::uint64_t> lines = LineNumbers(path_, offsets);
+        const std::string name = PathToUtf8(path_.filename());
+        for (std::size_t i = 0; i < lines.size() && skipped.kept.size() < kMaxProblems; ++i) {
+            skipped.kept.push_back(scanner_.skipped[i].error.At(name, lines[i], scanner_.skipped[i].item));
+        }
+        scanner_.skipped.clear();
+        scanner_.skippedCount = 0;
+    }
+
+    // A failure of the line that starts at file offset `lineStart`.
     [[noreturn]] void Fail(const RunError& error, std::uint64_t lineStart) {
-        throw error.At(PathToUtf8(path_.filename()), LineEndsBefore(path_, lineStart) + 1, scanner_.failedItem);
+        throw error.At(PathToUtf8(path_.filename()), LineNumbers(path_, {lineStart})[0], "");
     }
 
     [[noreturn]] void TooLong(std::uint64_t lineStart) {
@@ -209,13 +241,7 @@ private:
 
     // Scans the complete lines in [begin, end), whose first byte is at file
     // offset `at`.
-    void Scan(const char* begin, const char* end, std::uint64_t at) {
-        try {
-            scanner_.Scan(begin, end);
-        } catch (const RunError& error) {
-            Fail(error, at + static_cast<std::uint64_t>(scanner_.failedLine - begin));
-        }
-    }
+    void Scan(const char* begin, const char* end, std::uint64_t at) { scanner_.Scan(begin, end, at); }
 
     // The lines in [begin, end) up to the last CR; leaves where the next
     // line starts in lineStart_ and returns false when there is no CR. The
@@ -326,23 +352,15 @@ private:
 
 }  // namespace
 
-void ReadLog(const std::filesystem::path& path, std::string_view playerId,
-             std::string_view actionTag, RecordSink& sink, const ReadLimits& limits) {
+void ProcessLogFile(const std::filesystem::path& path, const Query& query, RecordSink& sink,
+                    SkippedRecords& skipped, const ReadLimits& limits) {
 #ifdef VANTOR_HAS_AVX512_SCANNER
     if (UseAvx512Scanner()) {
-        LogReading<avx512::LogScanner>(path, playerId, actionTag, sink, limits).Run();
+        LogReading<avx512::LogScanner>(path, query, sink, limits).Run(skipped);
         return;
     }
 #endif
-    LogReading<baseline::LogScanner>(path, playerId, actionTag, sink, limits).Run();
-}
-
-void StoreSink::Take(std::string_view name, std::int32_t quantity) { items_.AddToValue(name, quantity); }
-
-void ProcessLogFile(const std::filesystem::path& path, WindowState& window, clsHash& items,
-                    std::size_t blockSize) {
-    StoreSink sink(items);
-    ReadLog(path, window.PlayerId(), window.ActionTag(), sink, ReadLimits{blockSize, kMaxLineBytes});
+    LogReading<baseline::LogScanner>(path, query, sink, limits).Run(skipped);
 }
 
 }  // namespace vantor

@@ -4,11 +4,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <string_view>
+#include <vector>
+
+#include "analysis/tally.h"
+#include "store/run_error.h"
 
 namespace vantor {
-
-class clsHash;
-class WindowState;
 
 // Bytes read from a log per read call.
 inline constexpr std::size_t kDefaultBlockSize = 256 * 1024;
@@ -30,48 +31,41 @@ struct ReadLimits {
 class RecordSink {
 public:
     virtual ~RecordSink() = default;
-    // May throw RunError; the reader then names the record's file and line.
+    // May throw RunError (an Overflow of a total): the record is then
+    // skipped as one that cannot be counted, and the sink must be as if it
+    // had never been called for it.
     virtual void Take(std::string_view name, std::int32_t quantity) = 0;
 };
 
-// Adds each record's quantity to its item's total in a store.
-class StoreSink : public RecordSink {
-public:
-    explicit StoreSink(clsHash& items) : items_(items) {}
-    void Take(std::string_view name, std::int32_t quantity) override;
-
-private:
-    clsHash& items_;
+// The records of a log that could not be counted.
+struct SkippedRecords {
+    std::vector<RunError> kept;  // the first kMaxProblems, each naming file, line and raw item entry
+    std::size_t count = 0;       // all of them
 };
 
-// Reads one action log and passes every record of the player and action to
-// `sink` as its item name and quantity.
+// Reads one action log and passes every record of the query to `sink` as
+// its item name and quantity.
 //
 // Lines end at CR (a LF right after it belongs to the line end; a lone LF is
 // text); empty lines and lines with fewer than six tab-separated fields are
-// skipped. A record is taken when field 1 equals `playerId`, field 3
-// `actionTag` and field 5 lacks "Ore C.". Its item entry is cleaned
+// skipped. A record is taken when field 1 equals the query's player, field 3
+// its tag and field 5 lacks "Ore C.". Its item entry is cleaned
 // (0x81 0xA8 -> ' ', 0x81 removed, "(R)" -> "R", "(Y)" -> "Y", last byte
 // dropped) and split at its first '(' into name and quantity.
 //
-// Throws RunError naming the file name, the 1-based line and the raw item
-// entry: InvalidArgument for an empty entry or one without '(', TypeMismatch
-// for a quantity that is not a number, Overflow for one outside 32 bits, and
-// whatever the sink throws; FileError naming the path when the file cannot
-// be opened or read (a mapped log that is shortened while it is read cannot),
-// and naming file and line for a line longer than `limits.maxLineBytes`.
-// Records taken before an error stay taken. Bytes appended while the log is
-// read are read as far as the end of the file when the reader gets there.
-// A last line without a line end is read only when the log is finished
-// (LogFile::BeingWritten is false); otherwise it may be half written and is
-// left out, neither taken nor an error.
-void ReadLog(const std::filesystem::path& path, std::string_view playerId,
-             std::string_view actionTag, RecordSink& sink, const ReadLimits& limits = {});
-
-// ReadLog with the window's player ID and action tag (read once, at the
-// start: the window handles no events while a file is read), adding each
-// quantity to its item's total in `items`.
-void ProcessLogFile(const std::filesystem::path& path, WindowState& window, clsHash& items,
-                    std::size_t blockSize = kDefaultBlockSize);
+// A taken record that cannot be counted is skipped and added to `skipped`:
+// InvalidArgument for an empty entry or one without '(', TypeMismatch for a
+// quantity that is not a number, Overflow for one outside 32 bits or a total
+// the sink refuses. Throws RunError (FileError naming the path) when the
+// file cannot be opened or read (a mapped log that is shortened while it is
+// read cannot), and naming file and line for a line longer than
+// `limits.maxLineBytes`; the records taken and skipped before stay so.
+// Bytes appended while the log is read are read as far as the end of the
+// file when the reader gets there. A last line without a line end is read
+// only when the log is finished (LogFile::BeingWritten is false);
+// otherwise it may be half written and is left out, neither taken nor
+// skipped.
+void ProcessLogFile(const std::filesystem::path& path, const Query& query, RecordSink& sink,
+                    SkippedRecords& skipped, const ReadLimits& limits = {});
 
 }  // namespace vantor

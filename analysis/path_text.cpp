@@ -45,4 +45,14 @@ std::filesystem::path Utf8ToPath(std::string_view text) {
 
 #endif
 
+std::string WithTrailingSeparator(std::string folder) {
+#ifdef _WIN32
+    const bool ends = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
+#else
+    const bool ends = !folder.empty() && folder.back() == '/';
+#endif
+    if (!folder.empty() && !ends) folder += kPathSeparator;
+    return folder;
+}
+
 }  // namespace vantor

@@ -20,4 +20,8 @@ std::wstring Utf8ToWide(std::string_view text);
 inline constexpr char kPathSeparator = '/';
 #endif
 
+// The folder text with a trailing separator ('\\' or '/' on Windows); an
+// empty text stays empty: the current folder.
+std::string WithTrailingSeparator(std::string folder);
+
 }  // namespace vantor

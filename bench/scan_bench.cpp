@@ -1,6 +1,6 @@
 // Micro-benchmarks of the line scanner: the needle search over a block of a
 // generated log held in memory, for each search path this processor has, and
-// ReadLog over a whole generated log (in the page cache) into a sink that
+// ProcessLogFile over a whole generated log (in the page cache) into a sink that
 // only counts.
 //
 //   scan_bench --log FILE [--player ID] [--minor-player ID] [benchmark flags]
@@ -113,7 +113,8 @@ void ReadWhole(benchmark::State& state, SearchPath path, fs::path log, std::stri
     CountingSink sink;
     for (auto _ : state) {
         sink = CountingSink{};
-        vantor::ReadLog(log, id, "[Pickup]", sink);
+        vantor::SkippedRecords skipped;
+        vantor::ProcessLogFile(log, {id, "[Pickup]"}, sink, skipped);
         benchmark::DoNotOptimize(sink.total);
     }
     state.SetBytesProcessed(state.iterations() * size);
@@ -179,7 +180,7 @@ int main(int argc, char** argv) {
     for (SearchPath path : paths) {
         for (const std::string& id : ids) {
             benchmark::RegisterBenchmark(
-                ("ReadLog/" + std::string(vantor::detail::SearchPathName(path)) + "/" + id).c_str(), ReadWhole,
+                ("ProcessLogFile/" + std::string(vantor::detail::SearchPathName(path)) + "/" + id).c_str(), ReadWhole,
                 path, log, id)
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime();

@@ -11,13 +11,10 @@
 #include <ostream>
 #include <thread>
 
-#include "analysis/log_folder.h"
-#include "analysis/parallel_scan.h"
-#include "analysis/window_state.h"
-#include "analysis/windows1252.h"
+#include "analysis/tally.h"
 #include "store/cls_hash.h"
 #include "store/run_error.h"
-#include "ui/controls.h"
+#include "store/windows1252.h"
 #include "vantor_version.h"
 
 namespace vantor {
@@ -29,30 +26,18 @@ constexpr const char* kUsage =
     "[--format tsv|csv|json] [--jobs N] LOG_DIR";
 constexpr const char* kVersionLine = "vantor-tally " VANTOR_VERSION;
 
-// The command line's stand-in for the window: fixed inputs, progress on
-// stderr, the item list collected.
-class CommandLineWindow : public WindowState {
+// Announces each log on stderr as it is read.
+class Progress : public ScanObserver {
 public:
-    CommandLineWindow(const TallyOptions& options, std::ostream& err, bool progress)
-        : options_(options), err_(err), progress_(progress) {}
-
-    std::string PlayerId() override { return options_.player; }
-    std::string ActionTag() override { return options_.tag; }
-    void SetStatus(std::string_view caption) override {
-        if (progress_) err_ << EscapeControlBytes(caption) << '\n';
-    }
-    void AppendItem(std::string_view item) override { items.emplace_back(item); }
-    bool PassEvents() override {
+    explicit Progress(std::ostream& err) : err_(err) {}
+    bool BeforeLog(std::string_view name, std::size_t, std::size_t) override {
+        err_ << EscapeControlBytes("Processing " + std::string(name)) << '\n';
         err_.flush();
         return true;
     }
 
-    std::vector<std::string> items;
-
 private:
-    const TallyOptions& options_;
     std::ostream& err_;
-    bool progress_;
 };
 
 // "'Ā' (U+0100)"; a C1 control by its number only.
@@ -108,7 +93,7 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
                  "vantor-tally");
     app.add_option("--player", options.player, "Player ID (default: empty)");
     std::vector<std::string> keywords;
-    for (const ActionEntry& entry : kActions) keywords.emplace_back(entry.keyword);
+    for (const Action& entry : kActions) keywords.emplace_back(entry.keyword);
     auto* actionOption = app.add_option("--action", action, "pickup (default), sell, buy or shop")
                              ->check(CLI::IsMember(keywords));
     auto* tagOption = app.add_option("--tag", tag, "Any action tag instead, e.g. '[Pickup]'");
@@ -130,7 +115,7 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
         return {std::pair{2, "vantor-tally: " + EscapeControlBytes(error.what()) + "\n" + kUsage + "\n"}};
     }
     const auto chosen = std::find_if(kActions.begin(), kActions.end(),
-                                     [&](const ActionEntry& entry) { return entry.keyword == action; });
+                                     [&](const Action& entry) { return entry.keyword == action; });
     options.tag = tagOption->count() > 0 ? tag : std::string(chosen->tag);
     options.format = kFormats.at(format);
     for (const auto& [option, text] : {std::pair{"--player", &options.player}, std::pair{"--tag", &options.tag}}) {
@@ -170,32 +155,27 @@ int RunTally(int argc, const char* const* argv, std::ostream& out, std::ostream&
     }
     const auto& options = std::get<TallyOptions>(parsed.outcome);
 
+    Progress announce(err);
+    clsHash items;
+    TallyOutcome outcome;
     try {
-        RequireLogFolder(options.logDir);
+        outcome = TallyFolder(options.logDir, {options.player, options.tag}, items, progress ? &announce : nullptr,
+                              {options.jobs});
     } catch (const RunError& missing) {
         err << "vantor-tally: " << EscapeControlBytes(missing.detail()) << '\n';
         return 1;
     }
-
-    CommandLineWindow window(options, err, progress);
-    clsHash items;
-    try {
-        if (options.jobs > 1) {
-            ProcessLogFolderParallel(options.logDir, window, items, options.jobs);
-        } else {
-            ProcessLogFolder(options.logDir, window, items);
-        }
-    } catch (const RunError& failure) {
-        err << failure.what() << '\n';
-        return 1;
+    for (const RunError& problem : outcome.problems) err << problem.what() << '\n';
+    if (outcome.problemCount > outcome.problems.size()) {
+        err << "vantor-tally: " << outcome.problemCount - outcome.problems.size() << " more problems\n";
     }
 
     Tally tally;
-    tally.reserve(window.items.size());
-    for (const std::string& item : window.items) tally.emplace_back(item, items.GetValue(item));
+    tally.reserve(outcome.rows.size());
+    for (const TallyRow& row : outcome.rows) tally.emplace_back(row.item, static_cast<std::int32_t>(row.total));
     WriteTally(tally, options.format, out);
     out.flush();
-    return 0;
+    return outcome.problemCount > 0 ? 1 : 0;
 }
 
 }  // namespace vantor

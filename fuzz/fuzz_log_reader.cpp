@@ -1,5 +1,5 @@
-// ReadLog against the literal reading: the same records in the same order
-// and the same first error (kind, line, raw item entry), for any log,
+// ProcessLogFile against the literal reading: the same records in the same
+// order and the same records skipped (kind, line, raw item entry), for any log,
 // player ID, action tag, block size, search path, mapping and writer. The
 // input's layout is ReadDifference's, which the randomised reader test also
 // runs.

@@ -6,6 +6,7 @@
 #include "store/locate_index.h"
 #include "store/numeric.h"
 #include "store/run_error.h"
+#include "store/windows1252.h"
 
 namespace vantor {
 
@@ -43,18 +44,21 @@ std::int32_t clsHash::GetValue(std::string_view Key) {
     return mValues[static_cast<std::size_t>(FindSlot(Key))];  // element 0 is always 0
 }
 
-void clsHash::AddToValue(std::string_view Key, std::int32_t Amount) {
+std::int32_t clsHash::AddToValue(std::string_view Key, std::int32_t Amount) {
     std::int64_t slot = FindSlot(Key);
     const std::int64_t sum = std::int64_t{mValues[static_cast<std::size_t>(slot)]} + Amount;
     if (sum < std::numeric_limits<std::int32_t>::min() ||
         sum > std::numeric_limits<std::int32_t>::max()) {
-        throw RunError(ErrorKind::Overflow, "total of '" + std::string(Key) + "' would be " +
+        throw RunError(ErrorKind::Overflow, "total of '" + Windows1252ToUtf8(Key) + "' would be " +
                                                 std::to_string(sum) +
                                                 ", outside the 32-bit range");
     }
     if (slot == 0) slot = AppendSlot(Key);
     mValues[static_cast<std::size_t>(slot)] = static_cast<std::int32_t>(sum);
+    return static_cast<std::int32_t>(slot);
 }
+
+std::int32_t clsHash::GetSlotNumber(std::string_view Key) { return static_cast<std::int32_t>(FindSlot(Key)); }
 
 std::int32_t clsHash::NumKeys() const {
     return static_cast<std::int32_t>(mValues.size() - 1);

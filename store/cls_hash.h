@@ -57,9 +57,13 @@ public:
     std::int32_t GetValueByNumber(std::int32_t Number) const;
 
     // total(Key) += Amount in one lookup: the same result as GetValue followed
-    // by AddValue of the sum as decimal text. Throws Overflow, leaving the
-    // store unchanged, when the sum leaves the 32-bit range.
-    void AddToValue(std::string_view Key, std::int32_t Amount);
+    // by AddValue of the sum as decimal text. Returns the slot that took it.
+    // Throws Overflow, leaving the store unchanged, when the sum leaves the
+    // 32-bit range.
+    std::int32_t AddToValue(std::string_view Key, std::int32_t Amount);
+
+    // The slot whose total GetValue(Key) gives; 0 when Key is not found.
+    std::int32_t GetSlotNumber(std::string_view Key);
 
 private:
     // 1-based position of Key's first occurrence in mKeys, 0 when there is

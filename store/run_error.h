@@ -24,11 +24,13 @@ std::string_view KindName(ErrorKind kind);
 // they name find the record whatever its bytes.
 std::string EscapeControlBytes(std::string_view text);
 
-// The one exception type of the core. The store throws it with a kind and a
-// detail; the log reader adds the file, the 1-based line and the raw item
-// entry of the record that failed. what() is "file:line: kind: detail", with
-// the parts that are unknown left out and control bytes escaped
-// (EscapeControlBytes): one line, whatever the log holds.
+// The one exception type of the core, and the record of a problem met while
+// reading logs. Each part holds one encoding: detail() and file() are UTF-8
+// (log text that the detail quotes is converted from Windows-1252; paths
+// are UTF-8 on every system), item() is the raw item entry, bytes as in the
+// log (Windows-1252). what() is "file:line: kind: detail", with the parts
+// that are unknown left out and control bytes escaped (EscapeControlBytes):
+// one line, whatever the log holds.
 class RunError : public std::runtime_error {
 public:
     RunError(ErrorKind kind, std::string detail);
@@ -37,10 +39,10 @@ public:
     [[nodiscard]] RunError At(std::string file, std::uint64_t line, std::string item) const;
 
     ErrorKind kind() const noexcept { return kind_; }
-    const std::string& detail() const noexcept { return detail_; }
-    const std::string& file() const noexcept { return file_; }  // empty: not from a log
-    std::uint64_t line() const noexcept { return line_; }        // 0: no line
-    const std::string& item() const noexcept { return item_; }   // raw item entry, bytes as in the log
+    const std::string& detail() const noexcept { return detail_; }  // UTF-8
+    const std::string& file() const noexcept { return file_; }      // UTF-8 log name; empty: not from a log
+    std::uint64_t line() const noexcept { return line_; }            // 0: no line (the log as a whole)
+    const std::string& item() const noexcept { return item_; }       // raw item entry, Windows-1252 bytes
 
 private:
     RunError(ErrorKind kind, std::string detail, std::string file, std::uint64_t line, std::string item);

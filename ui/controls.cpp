@@ -6,13 +6,6 @@ namespace vantor {
 
 using enum ControlKind;
 
-const std::array<ActionEntry, 4> kActions = {{
-    {"Picked Up", "[Pickup]", "pickup"},
-    {"Sold to NPC", "[Sell]", "sell"},
-    {"Bought from NPC", "[Buy]", "buy"},
-    {"Bought from Player Shop", "[MR_Buy]", "shop"},
-}};
-
 const std::array<ControlEntry, 16> kControls = {{
     {Control::Label1, "Label1", -1, Label, "Log Directory:", 120, 120, 1095, 255, 0},
     {Control::txtLogDir, "txtLogDir", -1, TextBox, "", 1320, 120, 6135, 285, 1},

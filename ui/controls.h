@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/tally.h"
+
 namespace vantor {
 
 // The window's controls, in tab order. Option1_0 to Option1_3 are the one
@@ -61,17 +63,6 @@ std::string AboutText();
 // Twips to pixels at `dpi` dots per inch, rounded down (15 twips make a
 // pixel at 96 dpi).
 constexpr int TwipsToPixels(int twips, int dpi) { return twips * dpi / 1440; }
-
-// The actions a tally is made for: the option's caption, the tag that
-// records carry, and the command line's name for it.
-struct ActionEntry {
-    std::string_view caption;
-    std::string_view tag;
-    std::string_view keyword;
-};
-
-// By option index: Picked Up, Sold to NPC, Bought from NPC, Bought from Player Shop.
-extern const std::array<ActionEntry, 4> kActions;
 
 // The option control of index `index` (0 to 3).
 constexpr Control OptionControl(int index) {

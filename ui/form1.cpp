@@ -1,11 +1,11 @@
 #include "ui/form1.h"
 
 #include <cstdlib>
+#include <algorithm>
 #include <optional>
 
-#include "analysis/log_folder.h"
 #include "analysis/path_text.h"
-#include "analysis/windows1252.h"
+#include "store/windows1252.h"
 #include "store/cls_hash.h"
 #include "store/run_error.h"
 #include "ui/comm_dlgs.h"
@@ -27,10 +27,26 @@ std::string Counted(std::size_t count, std::string_view one, std::string_view ma
 }
 
 // What the status line says once an analysis is over.
-std::string Outcome(std::size_t logs, std::size_t items) {
-    if (logs == 0) return "No ActionLog*.txt in this folder";
-    if (items == 0) return "No matching record in " + Counted(logs, "log", "logs");
-    return Counted(logs, "log", "logs") + " read, " + Counted(items, "item", "items") + " listed";
+std::string Outcome(const TallyOutcome& outcome) {
+    const std::size_t logs = outcome.logsRead;
+    std::string status;
+    if (outcome.logs.empty()) return "No ActionLog*.txt in this folder";
+    if (outcome.rows.empty()) {
+        status = "No matching record in " + Counted(logs, "log", "logs");
+    } else {
+        status = Counted(logs, "log", "logs") + " read, " + Counted(outcome.rows.size(), "item", "items") + " listed";
+    }
+    if (outcome.problemCount > 0) status += ", " + Counted(outcome.problemCount, "problem", "problems");
+    return status;
+}
+
+// The message for what could not be counted: the first ten, and how many more.
+std::string ProblemsText(const TallyOutcome& outcome) {
+    std::string text;
+    const std::size_t shown = std::min<std::size_t>(outcome.problems.size(), 10);
+    for (std::size_t i = 0; i < shown; ++i) text += DescribeRunError(outcome.problems[i]) + "\n\n";
+    if (outcome.problemCount > shown) text += "and " + std::to_string(outcome.problemCount - shown) + " more";
+    return text;
 }
 
 }  // namespace
@@ -74,29 +90,27 @@ void Form1::Option1_Click(int Index) {
 void Form1::Command1_Click() {
     if (!mItems || mScanning) return;
     mView.ClearList();
-    mEntries.clear();
+    mRows.clear();
     mItems->Clear();
     mView.SetText(Control::Text1, "");
 
     // The inputs hold for the whole analysis; what is changed meanwhile
     // applies to the next Go!. A tab never occurs inside a field, so an ID
     // the logs' code page cannot write matches no record.
-    mScanPlayer = Utf8ToWindows1252(mView.Text(Control::txtPID)).value_or("\t");
-    mScanTag = mActionTag;
+    const Query query{Utf8ToWindows1252(mView.Text(Control::txtPID)).value_or("\t"), mActionTag};
     mScanning = true;
     mView.SetEnabled(Control::Command1, false);
     mView.SetEnabled(Control::btnBrowse, false);
 
     std::string status;
     std::optional<RunError> failure;
+    TallyOutcome outcome;
     try {
-        const std::string folder = mView.Text(Control::txtLogDir);
-        RequireLogFolder(folder);
-        const std::size_t logs = ProcessLogFolder(folder, *this, *mItems);
-        status = Outcome(logs, mEntries.size());
+        outcome = TallyFolder(mView.Text(Control::txtLogDir), query, *mItems, this);
+        status = Outcome(outcome);
     } catch (const RunError& error) {
         failure = error;
-        status = error.file().empty() ? "No logs read" : "Stopped at " + error.file();
+        status = "No logs read";
     }
 
     mScanning = false;
@@ -106,9 +120,12 @@ void Form1::Command1_Click() {
         mView.CloseWindow();
         return;
     }
+    mRows = std::move(outcome.rows);
+    for (const TallyRow& row : mRows) mView.AddListItem(Windows1252ToUtf8(row.item));
     mView.SetText(Control::Label3, status);
     mView.SetFocus(Control::Command1);
     if (failure) mView.ShowMessage(kFormCaption, DescribeRunError(*failure));
+    if (outcome.problemCount > 0) mView.ShowMessage(kFormCaption, ProblemsText(outcome));
 }
 
 void Form1::List1_Click() {
@@ -116,16 +133,15 @@ void Form1::List1_Click() {
 }
 
 std::optional<std::pair<std::string, std::string>> Form1::Item(int row) const {
-    if (row < 0 || static_cast<std::size_t>(row) >= mEntries.size() || !mItems) return std::nullopt;
-    // The store knows the entry's bytes, not the text converted from them.
-    const std::string& entry = mEntries[static_cast<std::size_t>(row)];
-    return std::pair{Windows1252ToUtf8(entry), std::to_string(mItems->GetValue(entry))};
+    if (row < 0 || static_cast<std::size_t>(row) >= mRows.size()) return std::nullopt;
+    const TallyRow& shown = mRows[static_cast<std::size_t>(row)];
+    return std::pair{Windows1252ToUtf8(shown.item), std::to_string(shown.total)};
 }
 
 void Form1::List1_Copy() {
-    if (mEntries.empty() || !mItems) return;
+    if (mRows.empty()) return;
     std::string text;
-    for (int row = 0; row < static_cast<int>(mEntries.size()); ++row) {
+    for (int row = 0; row < static_cast<int>(mRows.size()); ++row) {
         const auto [name, total] = *Item(row);
         text += name + '\t' + total + "\r\n";  // as spreadsheets copy rows, on any system
     }
@@ -149,18 +165,8 @@ void Form1::btnBrowse_Click() {
     mView.SetText(Control::txtLogDir, chosen.substr(0, static_cast<std::size_t>(position)));
 }
 
-std::string Form1::PlayerId() { return mScanPlayer; }
-
-std::string Form1::ActionTag() { return mScanTag; }
-
-void Form1::SetStatus(std::string_view caption) { mView.SetText(Control::Label3, caption); }
-
-void Form1::AppendItem(std::string_view item) {
-    mEntries.emplace_back(item);
-    mView.AddListItem(Windows1252ToUtf8(item));
-}
-
-bool Form1::PassEvents() {
+bool Form1::BeforeLog(std::string_view name, std::size_t, std::size_t) {
+    mView.SetText(Control::Label3, "Processing " + std::string(name));
     mView.PassEvents();
     return !mCloseRequested;
 }
@@ -171,12 +177,9 @@ std::string DescribeRunError(const RunError& error) {
     if (!error.file().empty()) text += "File: " + EscapeControlBytes(error.file()) + '\n';
     if (error.line() > 0) {
         text += "Line: " + std::to_string(error.line()) + '\n';
-        text += "Item: " + Windows1252ToUtf8(EscapeControlBytes(error.item())) + '\n';
+        text += "Item: " + EscapeControlBytes(Windows1252ToUtf8(error.item())) + '\n';
     }
-    // File errors name paths (UTF-8); the others quote log text (Windows-1252).
-    const std::string detail = EscapeControlBytes(error.detail());
-    text += error.kind() == ErrorKind::FileError ? detail : Windows1252ToUtf8(detail);
-    return text;
+    return text + EscapeControlBytes(error.detail());
 }
 
 }  // namespace vantor

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/window_state.h"
+#include "analysis/tally.h"
 #include "ui/form_view.h"
 #include "ui/start_arguments.h"
 
@@ -19,7 +19,7 @@ class RunError;
 // action in, item list and the clicked item's total out. A view creates the
 // controls of kControls, calls the handlers on the matching events, and
 // carries out what Form1 asks of it through FormView.
-class Form1 : private WindowState {
+class Form1 : private ScanObserver {
 public:
     explicit Form1(FormView& view);
     ~Form1() override;
@@ -54,12 +54,9 @@ public:
     std::string ItemTip(int row) const;
 
 private:
-    // What the analysis uses of the window.
-    std::string PlayerId() override;
-    std::string ActionTag() override;
-    void SetStatus(std::string_view caption) override;
-    void AppendItem(std::string_view item) override;
-    bool PassEvents() override;
+    // Before each log: names it on the status line and lets the window
+    // handle its events; stops when the window is being closed.
+    bool BeforeLog(std::string_view name, std::size_t index, std::size_t count) override;
 
     // The listed name and the total of the list's row `row`; nothing for a
     // row the list does not have.
@@ -68,10 +65,7 @@ private:
     FormView& mView;
     std::unique_ptr<clsHash> mItems;
     std::string mActionTag;
-    std::vector<std::string> mEntries;  // each listed entry's bytes, as stored
-    // The inputs of the running analysis, taken when Go! was pressed.
-    std::string mScanPlayer;
-    std::string mScanTag;
+    std::vector<TallyRow> mRows;  // what the list shows, row by row
     bool mScanning = false;
     bool mCloseRequested = false;
 };

@@ -3,18 +3,18 @@
 #include <cerrno>
 #include <chrono>
 #include <fstream>
+#include <map>
 #include <functional>
 #include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "analysis/log_folder.h"
 #include "analysis/log_reader.h"
 #include "analysis/needle_search.h"
-#include "analysis/parallel_scan.h"
+#include "analysis/tally.h"
 #include "store/cls_hash.h"
-#include "tests/support/fake_window.h"
+#include "tests/support/scan_outcome.h"
 #include "tests/support/log_builder.h"
 #include "tests/support/process_state.h"
 #include "tests/support/reference_reader.h"
@@ -25,18 +25,34 @@ namespace vantor {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FakeWindow;
 using testing::FolderOutcome;
-using testing::Outcome;
 using testing::Pickup;
 using testing::TempDir;
 using Names = std::vector<std::string>;
 
+// Adds each record to a store, as the window's store takes them.
+struct StoreSink : RecordSink {
+    clsHash& store;
+    explicit StoreSink(clsHash& items) : store(items) {}
+    void Take(std::string_view name, std::int32_t quantity) override { store.AddToValue(name, quantity); }
+};
+
+// One log read into a store: the records skipped, then the store's slots.
 std::string ReadOutcome(const fs::path& log, const std::string& player = "Alia") {
-    return Outcome([&](FakeWindow& window, clsHash& items) { ProcessLogFile(log, window, items); }, player);
+    clsHash store;
+    StoreSink sink(store);
+    SkippedRecords skipped;
+    std::string text;
+    try {
+        ProcessLogFile(log, {player, "[Pickup]"}, sink, skipped);
+    } catch (const RunError& error) {
+        text = error.what() + std::string(" ");
+    }
+    for (const RunError& record : skipped.kept) text += testing::Described(record) + " ";
+    return text + testing::Slots(store);
 }
 
-// Hand-made logs; the randomised test holds ReadLog to the literal reading
+// Hand-made logs; the randomised test holds ProcessLogFile to the literal reading
 // on everything else.
 TEST(LogReader, TakesThePlayersRecordsCleanedAndSplit) {
     const std::string alia = "t\tAlia\tm\t[Pickup]\tc\t", error = "ActionLog1.txt:3: ", before = Pickup("A(1)") + "\r\n";
@@ -47,17 +63,19 @@ TEST(LogReader, TakesThePlayersRecordsCleanedAndSplit) {
         {Pickup("Ice\x81\xA8" "Fire(1)") + Pickup("Ro\x81se(2)") + Pickup("Orb(\x81R)(2)") + Pickup("Coin(Y)(3)"),
          "Ice Fire=1;Rose=2;OrbR=2;CoinY=3;"},
         {Pickup("(5)") + Pickup("A( 12)") + Pickup("A(2.5)") + Pickup("A(3.5)") + Pickup("B(0.5)"), "=5;A=18;B=0;"},
-        // Errors name the file, the 1-based line and the entry, control
-        // bytes escaped and other bytes kept; the totals before them stay.
-        {before + Pickup("Bar(1)(2)"), error + "type mismatch: quantity '1)(2' is not a number [Bar(1)(2)] A=1;"},
+        // A record that cannot be counted is skipped, naming the file, the
+        // 1-based line and the entry (control bytes escaped, log text in
+        // UTF-8); the records around it count.
+        {before + Pickup("Bar(1)(2)") + Pickup("A(4)"),
+         error + "type mismatch: quantity '1)(2' is not a number [Bar(1)(2)] A=5;"},
         {before + Pickup("\x81"), error + "invalid argument: item entry is empty [\x81] A=1;"},
         {before + Pickup("C:\\Wid\nget\x7F\x01\xE9" "3)"),
-         error + "invalid argument: item entry 'C:\\Wid\\nget\\x7F\\x01\xE9" "3)' has no '(' before its end "
+         error + "invalid argument: item entry 'C:\\Wid\\nget\\x7F\\x01\xC3\xA9" "3)' has no '(' before its end "
                  "[C:\\Wid\nget\x7F\x01\xE9" "3)] A=1;"},
         {before + Pickup("A(99999999999)"),
          error + "overflow: quantity '99999999999' is outside the 32-bit range [A(99999999999)] A=1;"},
-        {before + Pickup("A(2147483647)"),
-         error + "overflow: total of 'A' would be 2147483648, outside the 32-bit range [A(2147483647)] A=1;"},
+        {before + Pickup("A(2147483647)") + Pickup("A(-3)"),
+         error + "overflow: total of 'A' would be 2147483648, outside the 32-bit range [A(2147483647)] A=-2;"},
     };
     TempDir dir;
     for (const auto& [log, want] : cases) EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", log)), want) << log;
@@ -136,11 +154,11 @@ TEST(LogReaderRandom, MatchesTheLiteralReading) {
 }
 
 // The logs, "ActionLog*.txt" in any letter case, in the order of their
-// upper-cased names ('.' sorts before digits, '_' after letters): a status
-// and an event pass each, the list filled at the end (names cut to 40
-// bytes). A folder text without a trailing separator is the folder itself;
-// an empty or missing folder changes nothing.
-TEST(LogFolder, ReadsTheLogsInOneOrderAndFillsTheListAtTheEnd) {
+// upper-cased names ('.' sorts before digits, '_' after letters), each
+// announced before it is read; one row per slot (names cut to 40 bytes). A
+// folder text without a trailing separator is the folder itself; a missing
+// folder, or a file, is an error before anything is read.
+TEST(LogFolder, ReadsTheLogsInOneOrderAndListsEachSlot) {
     TempDir dir;
     const std::pair<const char*, const char*> logs[] = {
         {"ActionLog10.txt", "Widget(4)"}, {"actionlog.txt", "Widget(3)"}, {"ACTIONLOG2.TXT", "Gadget(1)"},
@@ -150,17 +168,45 @@ TEST(LogFolder, ReadsTheLogsInOneOrderAndFillsTheListAtTheEnd) {
     fs::create_directory(dir.path() / "ActionLogFolder.txt");
     const std::string sword = "Enchanted Longsword of the Northern Watc";
     EXPECT_EQ(FolderOutcome(dir.path().string()),
-              "4 passes: Processing actionlog.txt; Processing ActionLog10.txt; Processing ACTIONLOG2.TXT; Processing "
-              "ActionLog_.txt; Widget=7;Gadget=1;" + sword + "=1; listed Widget listed Gadget listed " + sword);
-    EXPECT_EQ(FolderOutcome(dir.text() + "ActionLogFolder.txt") + FolderOutcome(dir.text() + "missing/"), "");
+              "Processing actionlog.txt; Processing ActionLog10.txt; Processing ACTIONLOG2.TXT; Processing "
+              "ActionLog_.txt; Widget=7;Gadget=1;" + sword + "=1; listed Widget=7 listed Gadget=1 listed " + sword + "=1");
+    EXPECT_EQ(FolderOutcome(dir.text() + "ActionLogFolder.txt"), "");
+    EXPECT_EQ(FolderOutcome(dir.text() + "ActionLog10.txt"), "file error: '" + dir.text() + "ActionLog10.txt' is not a folder");
+    EXPECT_EQ(FolderOutcome(dir.text() + "missing/"), "file error: log folder '" + dir.text() + "missing/' does not exist");
 }
 
-// The store, the list and the error (with the totals before it) of a scan
-// on 2 or 3 threads are exactly those of the scan on one: names collide as
-// substrings, fill whole slots, reappear across a slot end ("abab" after
-// "x...xab") and run past 40 bytes, totals come near or past the 32-bit
-// range. Round r uses the seed TestSeed(11) + r; a failure names it.
-TEST(ParallelScan, GivesExactlyTheSequentialResult) {
+// A folder read the plain way: each log's records added to a store one at a
+// time, a record whose total would leave the 32-bit range skipped; what each
+// log added to each slot.
+struct PlainTally {
+    clsHash store;
+    std::map<std::pair<std::int32_t, std::uint32_t>, std::int64_t> credits;  // (slot, log) -> quantity
+    std::string problems;
+
+    PlainTally(const fs::path& folder, const Names& logs) {
+        struct Sink : RecordSink {
+            PlainTally& tally;
+            std::uint32_t log = 0;
+            explicit Sink(PlainTally& t) : tally(t) {}
+            void Take(std::string_view name, std::int32_t quantity) override {
+                tally.credits[{tally.store.AddToValue(name, quantity), log}] += quantity;
+            }
+        } sink(*this);
+        for (; sink.log < logs.size(); ++sink.log) {
+            SkippedRecords skipped;
+            ProcessLogFile(folder / logs[sink.log], {"Alia", "[Pickup]"}, sink, skipped);
+            for (const RunError& record : skipped.kept) problems += testing::Described(record) + " ";
+        }
+    }
+};
+
+// On 1, 2 or 3 threads, the store, the problems and each row's parts are
+// those of the plain reading: names collide as substrings, fill whole slots,
+// reappear across a slot end ("abab" after "x...xab") and run past 40 bytes,
+// totals come near or past the 32-bit range. A row's parts are what each
+// log credited to the slot its total is read from, and add up to its total.
+// Round r uses the seed TestSeed(11) + r; a failure names it.
+TEST(FolderScan, AnyNumberOfJobsGivesThePlainResultAndPartsAddUp) {
     const std::string slot40(40, 'a');
     const Names names = {"Widget", "Blue Widget", "dget", "", "ab", "abab", "ba", slot40, slot40 + "b",
                          std::string(38, 'x') + "ab", "Enchanted Longsword of the Northern Watch", "a"};
@@ -170,6 +216,7 @@ TEST(ParallelScan, GivesExactlyTheSequentialResult) {
         std::mt19937 rng(seed);
         TempDir dir;
         const std::string few[] = {names[rng() % names.size()], names[rng() % names.size()], names[rng() % names.size()]};
+        Names logs;
         for (auto file = 1 + rng() % 6; file > 0; --file) {
             std::string log;
             for (auto r = rng() % 40; r > 0; --r) {
@@ -178,12 +225,34 @@ TEST(ParallelScan, GivesExactlyTheSequentialResult) {
                 log += testing::Record(rng() % 4 ? "Alia" : "Bo", rng() % 5 ? "[Pickup]" : "[Sell]",
                                        rng() % 200 == 0 ? "Bar(1)(2)" : name + "(" + quantity + ")");
             }
-            dir.Write("ActionLog" + std::to_string(file) + ".txt", log);
+            logs.insert(logs.begin(), "ActionLog" + std::to_string(file) + ".txt");
+            dir.Write(logs.front(), log);
         }
-        const unsigned jobs = 2 + seed % 2;
-        ASSERT_EQ(Outcome([&](FakeWindow& w, clsHash& items) { ProcessLogFolderParallel(dir.text(), w, items, jobs); }),
-                  Outcome([&](FakeWindow& w, clsHash& items) { ProcessLogFolder(dir.text(), w, items); }))
+        PlainTally plain(dir.path(), logs);
+        const unsigned jobs = 1 + seed % 3;
+        clsHash store;
+        const TallyOutcome outcome = TallyFolder(dir.text(), {"Alia", "[Pickup]"}, store, nullptr, {jobs});
+        std::string problems;
+        for (const RunError& problem : outcome.problems) problems += testing::Described(problem) + " ";
+        ASSERT_EQ(problems + testing::Slots(store), plain.problems + testing::Slots(plain.store))
             << "seed " << seed << ", jobs " << jobs;
+        ASSERT_EQ(outcome.rows.size(), static_cast<std::size_t>(store.NumKeys()));
+        for (std::int32_t slot = 1; slot <= store.NumKeys(); ++slot) {
+            const TallyRow& row = outcome.rows[static_cast<std::size_t>(slot - 1)];
+            const std::int32_t from = store.GetSlotNumber(row.item);
+            std::int64_t sum = 0;
+            std::string parts, want;
+            for (const LogCredit& part : row.parts) {
+                sum += part.quantity;
+                parts += std::to_string(part.log) + ":" + std::to_string(part.quantity) + " ";
+            }
+            for (const auto& [where, quantity] : plain.credits) {
+                if (where.first == from) want += std::to_string(where.second) + ":" + std::to_string(quantity) + " ";
+            }
+            ASSERT_EQ(row.total, store.GetValue(row.item)) << "seed " << seed << ", slot " << slot;
+            ASSERT_EQ(parts, want) << "seed " << seed << ", slot " << slot << " " << testing::Slots(store);
+            ASSERT_EQ(sum, row.total) << "seed " << seed << ", slot " << slot;
+        }
     }
 }
 

@@ -15,16 +15,18 @@ namespace vantor::testing {
 
 namespace {
 
-// The records taken, in order, then the first error with its line and entry.
+// The records taken, in order, then those skipped, each with its line and entry.
 struct ReadResult : RecordSink {
     std::string text = "records";
+    std::string skipped;
     void Take(std::string_view name, std::int32_t quantity) override {
         text += " '" + std::string(name) + "' " + std::to_string(quantity) + ",";
     }
-    void Fail(const RunError& error, std::uint64_t line, std::string_view item) {
-        text += " then " + std::string(KindName(error.kind())) + " at line " + std::to_string(line) + " in '" +
-                std::string(item) + "'";
+    void Skip(const RunError& error, std::uint64_t line, std::string_view item) {
+        skipped.append(" ").append(KindName(error.kind())).append(" at line ").append(std::to_string(line));
+        skipped.append(" in '").append(item).append("'");
     }
+    std::string Text() const { return text + (skipped.empty() ? "" : ", skipped" + skipped); }
 };
 
 // Every `from` replaced by `to`, left to right.
@@ -67,7 +69,7 @@ void ReferenceRead(std::string_view log, std::string_view playerId, std::string_
             if (open == std::string::npos) throw RunError(ErrorKind::InvalidArgument, "");
             result.Take(entry.substr(0, open), ReferenceToInt32(entry.substr(open + 1, entry.size() - open - 2)));
         } catch (const RunError& error) {
-            return result.Fail(error, number, fields[5]);
+            result.Skip(error, number, fields[5]);
         }
     }
 }
@@ -101,18 +103,21 @@ std::string ReadDifference(const std::filesystem::path& file, std::string_view i
         const ScopedSearchPath searchPath(path);
         // EINVAL: a system that cannot tell who holds the log, which is unchanged.
         const ScopedFileFaults writers({{}, {}, {}, [&](const auto&) { return beingWritten ? EAGAIN : EINVAL; }});
+        SkippedRecords skipped;
         try {
-            ReadLog(file, playerId, actionTag, got, {blockSize, kMaxLineBytes, mapSize});
+            ProcessLogFile(file, {std::string(playerId), std::string(actionTag)}, got, skipped,
+                           {blockSize, kMaxLineBytes, mapSize});
         } catch (const RunError& error) {
-            got.Fail(error, error.line(), error.item());
+            got.text += " then " + std::string(error.what());
         }
+        for (const RunError& record : skipped.kept) got.Skip(record, record.line(), record.item());
     }
     ReferenceRead(log, playerId, actionTag, beingWritten, want);
-    if (got.text == want.text) return {};
+    if (got.Text() == want.Text()) return {};
     return EscapeControlBytes("ID '" + std::string(playerId) + "', tag '" + std::string(actionTag) + "', block " +
                               std::to_string(blockSize) + ", map " + std::to_string(mapSize) + ", " +
-                              detail::SearchPathName(path) + (beingWritten ? ", being written" : "") + ": ReadLog " +
-                              got.text + "; literal reading " + want.text);
+                              detail::SearchPathName(path) + (beingWritten ? ", being written" : "") + ": ProcessLogFile " +
+                              got.Text() + "; literal reading " + want.Text());
 }
 
 }  // namespace vantor::testing

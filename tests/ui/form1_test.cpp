@@ -45,7 +45,7 @@ protected:
 // entry's bytes, not its shown text. Options -1 and 4 do not exist: the tag stays.
 TEST_F(Form1Test, GoListsWhatTheFolderPlayerAndOptionSelectOrSaysWhatFailed) {
     testing::TempDir bad, empty;
-    bad.Write("ActionLog0103.txt", Pickup("\xC9p\n\xE9" "e(1)(2)"));
+    bad.Write("ActionLog0103.txt", Pickup("\xC9p\n\xE9" "e(1)(2)") + Pickup("Cup(2)"));
     const std::string missing = dir.text() + "missing", file = bad.text() + "ActionLog0103.txt";
     const struct { std::string folder; int option; std::string player; Texts items; std::string status;
                    int row; std::string total, message; } cases[] = {
@@ -57,9 +57,9 @@ TEST_F(Form1Test, GoListsWhatTheFolderPlayerAndOptionSelectOrSaysWhatFailed) {
         {dir.text(), 0, "Caf\u00E9", {"Cup"}, "2 logs read, 1 item listed", 0, "1", ""},  // in the logs' code page
         {dir.text(), 0, "Caf\u0113", {}, "No matching record in 2 logs", 0, "", ""},     // not in Windows-1252
         {empty.text(), 0, "Alia", {}, "No ActionLog*.txt in this folder", 0, "", ""},
-        {bad.text(), 0, "Alia", {}, "Stopped at ActionLog0103.txt", 0, "",
+        {bad.text(), 0, "Alia", {"Cup"}, "1 log read, 1 item listed, 1 problem", 0, "2",
          "Run-time error: type mismatch\nFile: ActionLog0103.txt\nLine: 1\nItem: \u00C9p\\n\u00E9e(1)(2)\n"
-         "quantity '1)(2' is not a number"},
+         "quantity '1)(2' is not a number\n\n"},
         {missing, 0, "Alia", {}, "No logs read", 0, "", "Run-time error: file error\nlog folder '" + missing + "' does not exist"},
         {file, 0, "Alia", {}, "No logs read", 0, "", "Run-time error: file error\n'" + file + "' is not a folder"},
     };

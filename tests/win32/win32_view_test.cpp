@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "analysis/path_text.h"
-#include "analysis/windows1252.h"
+#include "store/windows1252.h"
 #include "cli/tally.h"
 #include "tests/support/log_builder.h"
 #include "tests/support/temp_dir.h"

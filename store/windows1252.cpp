@@ -1,4 +1,4 @@
-#include "analysis/windows1252.h"
+#include "store/windows1252.h"
 
 #include <array>
 #include <cstdint>

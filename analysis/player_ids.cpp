@@ -1,0 +1,83 @@
+#include "analysis/player_ids.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "analysis/log_file.h"
+#include "store/run_error.h"
+
+namespace vantor {
+
+namespace {
+
+// Windows-1252 letters in one case: ASCII and the Latin-1 letters by their
+// fixed distance, and the five pairs the code page puts elsewhere.
+char Folded(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 'A' && byte <= 'Z') return static_cast<char>(byte + 32);
+    if (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7) return static_cast<char>(byte + 32);
+    switch (byte) {
+        case 0x8A: return '\x9A';  // Š
+        case 0x8C: return '\x9C';  // Œ
+        case 0x8E: return '\x9E';  // Ž
+        case 0x9F: return '\xFF';  // Ÿ
+        default: return c;
+    }
+}
+
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string Key(std::string_view id) {
+    std::string key(Trimmed(id));
+    std::transform(key.begin(), key.end(), key.begin(), Folded);
+    return key;
+}
+
+}  // namespace
+
+std::vector<std::string> SimilarPlayerIds(const std::vector<std::filesystem::path>& logs, std::string_view player,
+                                          std::size_t limit) {
+    std::vector<std::string> found;
+    const std::string wanted = Key(player);
+    const auto consider = [&](std::string_view line) {
+        const std::size_t tab1 = line.find('\t');
+        if (tab1 == std::string_view::npos) return;
+        const std::size_t tab2 = line.find('\t', tab1 + 1);
+        if (tab2 == std::string_view::npos) return;
+        const std::string_view id = line.substr(tab1 + 1, tab2 - tab1 - 1);
+        if (id == player || id.size() < wanted.size() || Key(id) != wanted) return;
+        if (std::find(found.begin(), found.end(), id) == found.end()) found.emplace_back(id);
+    };
+    std::vector<char> buffer(1 << 16);
+    for (const std::filesystem::path& log : logs) {
+        try {
+            LogFile file(log);
+            std::string line;  // the start of the line so far: field 1 comes early
+            for (std::size_t got; found.size() < limit && (got = file.Read(buffer.data(), buffer.size())) > 0;) {
+                const char* p = buffer.data();
+                const char* const end = p + got;
+                while (p < end) {
+                    const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+                    const char* stop = cr != nullptr ? cr : end;
+                    line.append(p, std::min<std::size_t>(static_cast<std::size_t>(stop - p), 4096 - std::min<std::size_t>(line.size(), 4096)));
+                    if (cr == nullptr) break;
+                    consider(line);
+                    line.clear();
+                    p = cr + 1;
+                }
+            }
+            consider(line);
+        } catch (const RunError&) {
+            // Such a log is already among the analysis's problems.
+        }
+        if (found.size() >= limit) break;
+    }
+    if (found.size() > limit) found.resize(limit);
+    return found;
+}
+
+}  // namespace vantor

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantor {
+
+// The player IDs (field 1) in `logs` that differ from `player` only in letter
+// case (of Windows-1252) or in spaces around them, in the order first met, at
+// most `limit` of them. A help for a query that found nothing: "alia" where
+// the logs write "Alia". Logs that cannot be read are passed over.
+std::vector<std::string> SimilarPlayerIds(const std::vector<std::filesystem::path>& logs, std::string_view player,
+                                          std::size_t limit);
+
+}  // namespace vantor

@@ -1,0 +1,110 @@
+#pragma once
+
+// The analysis, as a front end sees it: a query in, an outcome out. This is
+// the one header a front end includes to run one.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/run_error.h"
+
+namespace vantor {
+
+class clsHash;
+
+// An action a tally is made for: the window's caption for it, the tag its
+// records carry in field 3, and vantor-tally's keyword.
+struct Action {
+    std::string_view caption;
+    std::string_view tag;
+    std::string_view keyword;
+};
+
+// Picked Up, Sold to NPC, Bought from NPC, Bought from Player Shop: the
+// window's options in their order.
+extern const std::array<Action, 4> kActions;
+
+// What to count: the records whose field 1 is `player` and field 3 `tag`,
+// both compared byte for byte. Both are the logs' bytes (Windows-1252).
+struct Query {
+    std::string player;
+    std::string tag = "[Pickup]";
+};
+
+struct ScanOptions {
+    unsigned jobs = 0;        // logs read at once; 0: one per processor core
+    bool exactNames = false;  // each full item name its own row, instead of the store's rows
+};
+
+// Told about the analysis as it goes; it is called on the thread that runs
+// TallyFolder.
+class ScanObserver {
+public:
+    virtual ~ScanObserver() = default;
+    // Log `index` (0-based) of `count` is about to be added, in reading
+    // order. Returning false stops the analysis before it.
+    virtual bool BeforeLog(std::string_view name, std::size_t index, std::size_t count) = 0;
+};
+
+// What one log credited to a total: the sum of its quantities, and how many
+// records they came from.
+struct LogCredit {
+    std::uint32_t log;  // index into TallyOutcome::logs
+    std::int64_t quantity;
+    std::uint32_t records;
+};
+
+// Records of a name other than the row's own that the row's total took
+// (the store finds "Potion" inside "Red Potion").
+struct OtherName {
+    std::string name;  // Windows-1252
+    std::int64_t quantity;
+    std::uint32_t records;
+};
+
+// One listed item.
+struct TallyRow {
+    std::string item;   // the store's key up to its first NUL, bytes as in the logs (Windows-1252)
+    std::int64_t total = 0;  // the store's total for `item`: what the window shows when it is clicked
+    // What each log credited to that total, in reading order (logs that
+    // credited nothing are left out). They add up to `total` exactly.
+    std::vector<LogCredit> parts;
+    // The logs with records that went to this row's own slot. Nearly
+    // always the logs of `parts`; not for a row whose total is another
+    // slot's (an empty name, a second row of one name cut at 40 bytes).
+    std::vector<std::uint32_t> ownLogs;
+    std::vector<OtherName> others;
+};
+
+// At most this many problems are kept; TallyOutcome::problemCount counts all.
+inline constexpr std::size_t kMaxProblems = 1000;
+
+struct TallyOutcome {
+    std::vector<std::string> logs;  // the "ActionLog*.txt" names in reading order, UTF-8
+    std::size_t logsRead = 0;       // all of them, unless stopped
+    bool stopped = false;           // the observer stopped the analysis
+    std::vector<TallyRow> rows;     // one per slot of the store, in slot order (first met first)
+    // Records that could not be counted (skipped: the store is as if they
+    // were not in the log) and logs that could not be read to their end
+    // (line 0; what they credited before the failure stays), in log and
+    // line order. Each names its file; a record also its line and item.
+    std::vector<RunError> problems;
+    std::size_t problemCount = 0;
+    // Only when no row was found: the player IDs in the logs that differ
+    // from the query's only in letter case or surrounding spaces, first met
+    // first (Windows-1252).
+    std::vector<std::string> similarPlayers;
+};
+
+// Empties `store`, then adds to it every record of `query` in the logs of
+// `folder` (UTF-8; a trailing separator is optional), and reports what it
+// holds. Throws RunError (FileError) only when the folder does not exist, is
+// not a folder, or cannot be listed; everything else is in the outcome.
+TallyOutcome TallyFolder(const std::string& folder, const Query& query, clsHash& store,
+                         ScanObserver* observer = nullptr, const ScanOptions& options = {});
+
+}  // namespace vantor

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/tally.h"
+#include "store/cls_hash.h"
+#include "store/run_error.h"
+
+namespace vantor::testing {
+
+// Records each log the analysis announces; `go` (when set) answers whether
+// it goes on.
+struct Announcements : ScanObserver {
+    std::vector<std::string> names;
+    std::function<bool(std::size_t index)> go;
+    bool BeforeLog(std::string_view name, std::size_t index, std::size_t) override {
+        names.emplace_back(name);
+        return go ? go(index) : true;
+    }
+};
+
+// Every slot of the store with its total: "key=total;" (the key up to its first NUL).
+inline std::string Slots(const clsHash& store) {
+    std::string text;
+    for (std::int32_t n = 1; n <= store.NumKeys(); ++n) {
+        const std::string key = store.GetKeyByNumber(n);
+        text += key.substr(0, key.find('\0')) + "=" + std::to_string(store.GetValueByNumber(n)) + ";";
+    }
+    return text;
+}
+
+// A problem as vantor-tally prints it, with its raw item entry: "what() [item]".
+inline std::string Described(const RunError& problem) { return problem.what() + std::string(" [") + problem.item() + "]"; }
+
+// An analysis of `folder` for `player`'s pickups as one text: each log
+// announced, each problem, the store's slots, then the rows and their
+// totals; or the error that stopped it before it began.
+inline std::string FolderOutcome(const std::string& folder, const std::string& player = "Alia", ScanOptions options = {1}) {
+    Announcements announced;
+    clsHash store;
+    TallyOutcome outcome;
+    try {
+        outcome = TallyFolder(folder, {player, "[Pickup]"}, store, &announced, options);
+    } catch (const RunError& error) {
+        return error.what();
+    }
+    std::string text;
+    for (const std::string& name : announced.names) text += "Processing " + name + "; ";
+    for (const RunError& problem : outcome.problems) text += Described(problem) + " ";
+    text += Slots(store);
+    for (const TallyRow& row : outcome.rows) text += " listed " + row.item + "=" + std::to_string(row.total);
+    return text;
+}
+
+}  // namespace vantor::testing
