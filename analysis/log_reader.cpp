@@ -198,10 +198,13 @@ public:
     LogReading(const std::filesystem::path& path, const Query& query, RecordSink& sink, const ReadLimits& limits)
         : path_(path), file_(path), scanner_(query, sink), limits_(limits) {}
 
-    // Reads the log; the records skipped, with their line numbers, go to
-    // `skipped`, also when reading fails part way.
-    void Run(SkippedRecords& skipped) {
+    // Reads the log from `from`, a line start; the records skipped, with
+    // their line numbers, go to `skipped`, also when reading fails part way.
+    LogEnd Run(SkippedRecords& skipped, std::uint64_t from) {
+        lineStart_ = from;
+        skipLineFeed_ = from > 0;  // `from` follows a CR: a LF there ends that line
         try {
+            if (from > 0) file_.Seek(from);
             if (limits_.mapSize > 0 && LogFile::CanMap()) ScanMapped();
             ScanRead();
         } catch (const RunError&) {
@@ -209,6 +212,7 @@ public:
             throw;
         }
         Report(skipped);
+        return {lineStart_, tookUnended_};
     }
 
 private:
@@ -339,6 +343,7 @@ private:
         const char* const tail = buffer.tailBegin();
         if (tail != buffer.tailEnd() && scanner_.MayTake(tail, buffer.tailEnd()) && !file_.BeingWritten()) {
             Scan(tail, buffer.tailEnd(), lineStart_);
+            tookUnended_ = true;
         }
     }
 
@@ -348,19 +353,17 @@ private:
     const ReadLimits& limits_;
     std::uint64_t lineStart_ = 0;  // file offset of the first line not yet scanned
     bool skipLineFeed_ = false;    // the last line end was a CR at the end of the data
+    bool tookUnended_ = false;     // the last line, without a line end, was scanned
 };
 
 }  // namespace
 
-void ProcessLogFile(const std::filesystem::path& path, const Query& query, RecordSink& sink,
-                    SkippedRecords& skipped, const ReadLimits& limits) {
+LogEnd ProcessLogFile(const std::filesystem::path& path, const Query& query, RecordSink& sink,
+                      SkippedRecords& skipped, const ReadLimits& limits, std::uint64_t from) {
 #ifdef VANTOR_HAS_AVX512_SCANNER
-    if (UseAvx512Scanner()) {
-        LogReading<avx512::LogScanner>(path, query, sink, limits).Run(skipped);
-        return;
-    }
+    if (UseAvx512Scanner()) return LogReading<avx512::LogScanner>(path, query, sink, limits).Run(skipped, from);
 #endif
-    LogReading<baseline::LogScanner>(path, query, sink, limits).Run(skipped);
+    return LogReading<baseline::LogScanner>(path, query, sink, limits).Run(skipped, from);
 }
 
 }  // namespace vantor

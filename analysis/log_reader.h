@@ -43,6 +43,15 @@ struct SkippedRecords {
     std::size_t count = 0;       // all of them
 };
 
+// Where a reading of a log stopped: `complete` is the file offset just past
+// the last line that a line end closed (a later reading of what the game
+// appends starts there); `tookUnended` says that the line after it, which
+// the end of the file closed, was read as a finished record.
+struct LogEnd {
+    std::uint64_t complete = 0;
+    bool tookUnended = false;
+};
+
 // Reads one action log and passes every record of the query to `sink` as
 // its item name and quantity.
 //
@@ -64,8 +73,9 @@ struct SkippedRecords {
 // file when the reader gets there. A last line without a line end is read
 // only when the log is finished (LogFile::BeingWritten is false);
 // otherwise it may be half written and is left out, neither taken nor
-// skipped.
-void ProcessLogFile(const std::filesystem::path& path, const Query& query, RecordSink& sink,
-                    SkippedRecords& skipped, const ReadLimits& limits = {});
+// skipped. Reading starts at `from`: 0, or a LogEnd::complete of an earlier
+// reading of the same log (a LF there belongs to the line end before it).
+LogEnd ProcessLogFile(const std::filesystem::path& path, const Query& query, RecordSink& sink,
+                      SkippedRecords& skipped, const ReadLimits& limits = {}, std::uint64_t from = 0);
 
 }  // namespace vantor
