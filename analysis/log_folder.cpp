@@ -1,9 +1,12 @@
 #include "analysis/log_folder.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
 #include <system_error>
 
 #include "analysis/path_text.h"
+#include "analysis/tally.h"
 #include "store/run_error.h"
 
 #ifdef _WIN32
@@ -93,6 +96,62 @@ void RequireLogFolder(const std::string& directory) {
     if (!std::filesystem::is_directory(status)) {
         throw RunError(ErrorKind::FileError, "'" + directory + "' is not a folder");
     }
+}
+
+namespace {
+
+// The newest modification time of the logs in `folder`; nothing without logs.
+std::optional<std::filesystem::file_time_type> NewestLog(const std::filesystem::path& folder) {
+    std::optional<std::filesystem::file_time_type> newest;
+    try {
+        for (const std::string& name : ListLogFiles(folder)) {
+            std::error_code error;
+            const auto time = std::filesystem::last_write_time(folder / Utf8ToPath(name), error);
+            if (!error && (!newest || time > *newest)) newest = time;
+        }
+    } catch (const RunError&) {
+        // A folder that cannot be listed has no logs to offer.
+    }
+    return newest;
+}
+
+}  // namespace
+
+std::string DefaultLogFolder() {
+    constexpr std::string_view kGameFolder = "My Documents/Halvern/ZENTHARA/LOG/";
+#ifdef _WIN32
+    const wchar_t* profile = _wgetenv(L"USERPROFILE");
+    std::string folder = (profile != nullptr ? WideToUtf8(profile) : std::string()) + '\\' + std::string(kGameFolder);
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    return folder;
+#else
+    const char* homeText = std::getenv("HOME");
+    const std::string home = homeText != nullptr ? homeText : "";
+    const std::string native = home + '/' + std::string(kGameFolder);
+    std::error_code error;
+    if (std::filesystem::is_directory(native, error)) return native;
+    // The game runs under Wine or Proton here: the folder is inside a prefix.
+    std::vector<std::string> candidates;
+    if (const char* user = std::getenv("USER"); user != nullptr && *user != '\0') {
+        candidates.push_back(home + "/.wine/drive_c/users/" + user + '/' + std::string(kGameFolder));
+    }
+    for (const char* steam : {"/.steam/steam/steamapps/compatdata", "/.local/share/Steam/steamapps/compatdata"}) {
+        for (std::filesystem::directory_iterator it(home + steam, error), end; !error && it != end; it.increment(error)) {
+            candidates.push_back(PathToUtf8(it->path()) + "/pfx/drive_c/users/steamuser/" + std::string(kGameFolder));
+        }
+        error.clear();
+    }
+    std::string best = native;
+    std::optional<std::filesystem::file_time_type> bestTime;
+    for (const std::string& candidate : candidates) {
+        const auto newest = NewestLog(candidate);
+        if (newest && (!bestTime || *newest > *bestTime)) {
+            best = candidate;
+            bestTime = newest;
+        }
+    }
+    return best;
+#endif
 }
 
 }  // namespace vantor

@@ -388,6 +388,25 @@ void ProcessLogFolder(const std::string& folder, const Query& query, clsHash& st
 
 }  // namespace
 
+std::vector<TallyRow> RowsInRange(const TallyOutcome& outcome, std::size_t first, std::size_t last) {
+    const auto inRange = [&](std::uint32_t log) { return log >= first && log <= last; };
+    std::vector<TallyRow> rows;
+    for (const TallyRow& row : outcome.rows) {
+        if (std::none_of(row.ownLogs.begin(), row.ownLogs.end(), inRange)) continue;
+        TallyRow part = row;
+        part.parts.clear();
+        part.total = 0;
+        for (const LogCredit& credit : row.parts) {
+            if (!inRange(credit.log)) continue;
+            part.parts.push_back(credit);
+            part.total += credit.quantity;
+        }
+        std::erase_if(part.ownLogs, [&](std::uint32_t log) { return !inRange(log); });
+        rows.push_back(std::move(part));
+    }
+    return rows;
+}
+
 TallyOutcome TallyFolder(const std::string& folder, const Query& query, clsHash& store, ScanObserver* observer,
                          const ScanOptions& options) {
     RequireLogFolder(folder);

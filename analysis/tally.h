@@ -107,4 +107,17 @@ struct TallyOutcome {
 TallyOutcome TallyFolder(const std::string& folder, const Query& query, clsHash& store,
                          ScanObserver* observer = nullptr, const ScanOptions& options = {});
 
+// The rows of the logs `first` to `last` (indexes into outcome.logs, both
+// included): a row is among them when a record of one of those logs went to
+// its own slot; its total is then the sum of its parts from those logs,
+// and its parts are those. Rows keep their order.
+std::vector<TallyRow> RowsInRange(const TallyOutcome& outcome, std::size_t first, std::size_t last);
+
+// Where the game writes its logs for this user (UTF-8, with a trailing
+// separator): "My Documents/Halvern/ZENTHARA/LOG/" in the profile folder
+// (USERPROFILE on Windows, HOME elsewhere). Elsewhere, when that folder does
+// not exist, the same folder of the Wine prefix in ~/.wine or of a Steam
+// Proton prefix that holds the newest log, if any does.
+std::string DefaultLogFolder();
+
 }  // namespace vantor

@@ -55,15 +55,7 @@ Form1::Form1(FormView& view) : mView(view) {}
 
 Form1::~Form1() = default;
 
-std::string Form1::DefaultLogDir() {
-#ifdef _WIN32
-    const wchar_t* profile = _wgetenv(L"USERPROFILE");
-    return (profile != nullptr ? WideToUtf8(profile) : std::string()) + "\\My Documents\\Halvern\\ZENTHARA\\LOG\\";
-#else
-    const char* home = std::getenv("HOME");
-    return (home != nullptr ? std::string(home) : std::string()) + "/My Documents/Halvern/ZENTHARA/LOG/";
-#endif
-}
+std::string Form1::DefaultLogDir() { return DefaultLogFolder(); }
 
 void Form1::Form_Load(const StartArguments& arguments) {
     mView.SetText(Control::txtLogDir, arguments.folder ? WithTrailingSeparator(*arguments.folder) : DefaultLogDir());
