@@ -10,11 +10,11 @@
 #     Start-menu entry and the window's caption; the installed
 #     vantor-tally.exe prints the same bytes as the Linux build; uninstalled
 #     silently, nothing of it is left;
-#   - the .zip, unpacked: its vantor-tally.exe prints the same bytes, and
-#     its window shows its caption;
-#   - the .deb, unpacked with dpkg -x into a scratch root: its files, its
-#     vantor-tally, its manual page against --help, and lintian (no errors,
-#     no warnings).
+#   - the .zip, unpacked: the window's icon sizes; its vantor-tally.exe
+#     prints the same bytes, and its window shows its caption;
+#   - the .deb, unpacked with dpkg -x into a scratch root: its files (the
+#     icon at every size of the menu's theme, and as SVG), its vantor-tally,
+#     its manual page against --help, and lintian (no errors, no warnings).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -89,9 +89,12 @@ check ".msi ProductVersion" same "$(msiinfo export "$msi" Property | tr -d '\r' 
 echo "== the .deb, unpacked into a scratch root"
 root="$work/deb-root"
 dpkg -x "$deb" "$root"
+icons=(usr/share/icons/hicolor/scalable/apps/vantor-log-analyzer.svg)
+for size in 16 24 32 48 64 128 256; do
+    icons+=("usr/share/icons/hicolor/${size}x${size}/apps/vantor-log-analyzer.png")
+done
 for file in usr/bin/vantor-tally usr/bin/vantor-log-analyzer usr/share/applications/vantor-log-analyzer.desktop \
-            usr/share/icons/hicolor/32x32/apps/vantor-log-analyzer.png usr/share/man/man1/vantor-tally.1.gz \
-            usr/share/doc/vantor-log-analyzer/copyright; do
+            "${icons[@]}" usr/share/man/man1/vantor-tally.1.gz usr/share/doc/vantor-log-analyzer/copyright; do
     check "the .deb has /$file" test -f "$root/$file"
 done
 check ".deb's menu entry starts a program of the package" \
@@ -124,7 +127,7 @@ done
 # Explorer and the taskbar take the size they need from the window's icon.
 wrestool -x --type=group_icon "$zip_dir/vantor-log-analyzer.exe" > "$work/window.ico" || true
 icon_sizes=$(icotool -l "$work/window.ico" | sed -n 's/.*--width=\([0-9]*\).*/\1/p' | sort -n | tr '\n' ' ')
-check "vantor-log-analyzer.exe's icon has 16, 32, 48 and 256 pixel images" same "$icon_sizes" "16 32 48 256 "
+check "vantor-log-analyzer.exe's icon has 16, 24, 32, 48 and 256 pixel images" same "$icon_sizes" "16 24 32 48 256 "
 
 # Wine in a prefix of its own, made now: nothing installed before.
 export WINEPREFIX="$PWD/$work/wine-prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
