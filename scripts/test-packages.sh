@@ -6,11 +6,12 @@
 #     .deb's and the .msi's version, each .exe's version resource (exactly
 #     one, with product name and description) and `vantor-tally --version`;
 #   - the .msi, installed silently under Wine into a new prefix: the same
-#     files as the .zip, an entry under Apps with the window's icon, the
-#     Start-menu entry and the window's caption; the installed
-#     vantor-tally.exe prints the same bytes as the Linux build; uninstalled
-#     silently, nothing of it is left;
-#   - the .zip, unpacked: the window's icon sizes; its vantor-tally.exe
+#     files as the .zip, its texts with CR LF line ends, an entry under Apps
+#     with the window's icon, the Start-menu entry and the window's caption;
+#     the installed vantor-tally.exe prints the same bytes as the Linux
+#     build; uninstalled silently, nothing of it is left;
+#   - the .zip, unpacked: its texts (README.txt, LICENSE.txt, licenses\)
+#     with CR LF line ends, the window's icon sizes; its vantor-tally.exe
 #     prints the same bytes, and its window shows its caption;
 #   - the .deb, unpacked with dpkg -x into a scratch root: its files (the
 #     icon at every size of the menu's theme, and as SVG), its vantor-tally,
@@ -44,6 +45,13 @@ check() {  # check DESCRIPTION COMMAND...: one line per check, counted
     fi
 }
 same() { [ "$1" = "$2" ] || { echo "  expected '$2', got '$1'" >&2; return 1; }; }
+# The .txt files under a folder with a line end other than CR LF, or no line
+# end at the end: Notepad before Windows 10 1809 runs such lines together.
+not_crlf() {
+    find "$1" -name '*.txt' -print0 | sort -z |
+        xargs -0 -r perl -0777 -ne 'print "$ARGV\n" if !/\r\n\z/ || /(?<!\r)\n/ || /\r(?!\n)/' |
+        paste -sd ' ' || echo "($1 unreadable)"
+}
 
 # The version resource of a .exe, one KEY=VALUE line each: the strings Explorer
 # shows, FixedFileVersion from the binary part, and how many there are.
@@ -121,6 +129,8 @@ for file in vantor-log-analyzer.exe vantor-tally.exe README.txt LICENSE.txt lice
             licenses/nlohmann-json.txt; do
     check "the .zip has $file" test -f "$zip_dir/$file"
 done
+bad=$(not_crlf "$zip_dir")
+check "the .zip's texts end every line with CR LF${bad:+ (not: $bad)}" test -z "$bad"
 for exe in "$zip_dir"/*.exe; do
     check_version_resource "$exe"
 done
@@ -194,6 +204,8 @@ programs_existed=false
 wine msiexec /i "$msi" /qn > "$work/msiexec.log" 2>&1 && status=0 || status=$?
 check "msiexec /i /qn" test "$status" -eq 0
 check "installed the files of the .zip, nothing else" diff -r "$zip_dir" "$installed"
+bad=$(not_crlf "$installed")
+check "installed texts end every line with CR LF${bad:+ (not: $bad)}" test -z "$bad"
 apps() { wine uninstaller --list 2>/dev/null | tr -d '\r'; }
 check "listed under Apps" eval 'grep -q "|||Vantor Log Analyzer$" <<< "$(apps)"'
 for exe in "$installed"/*.exe; do
