@@ -44,8 +44,13 @@ else()
     set(VANTOR_README_START_MENU "")
 endif()
 string(JOIN "" VANTOR_README_PROGRAMS ${VANTOR_README_PROGRAMS})
-configure_file(README-windows.txt.in "${_texts}/README.txt" @ONLY NEWLINE_STYLE CRLF)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/README-window.txt.in")
+# Not configure_file(NEWLINE_STYLE CRLF): it ends the template's lines with
+# CR LF but leaves the LF inside the values it puts in.
+file(READ README-windows.txt.in _readme)
+string(CONFIGURE "${_readme}" _readme @ONLY)
+_vantor_write_crlf("${_texts}/README.txt" _readme)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    "${CMAKE_CURRENT_SOURCE_DIR}/README-windows.txt.in" "${CMAKE_CURRENT_SOURCE_DIR}/README-window.txt.in")
 
 file(READ "${PROJECT_SOURCE_DIR}/LICENSE" _license)
 _vantor_write_crlf("${_texts}/LICENSE.txt" _license)

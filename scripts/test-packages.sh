@@ -6,15 +6,16 @@
 #     .deb's and the .msi's version, each .exe's version resource (exactly
 #     one, with product name and description) and `vantor-tally --version`;
 #   - the .msi, installed silently under Wine into a new prefix: the same
-#     files as the .zip, an entry under Apps with the window's icon, the
-#     Start-menu entry and the window's caption; the installed
-#     vantor-tally.exe prints the same bytes as the Linux build; uninstalled
-#     silently, nothing of it is left;
-#   - the .zip, unpacked: its vantor-tally.exe prints the same bytes, and
-#     its window shows its caption;
-#   - the .deb, unpacked with dpkg -x into a scratch root: its files, its
-#     vantor-tally, its manual page against --help, and lintian (no errors,
-#     no warnings).
+#     files as the .zip, its texts with CR LF line ends, an entry under Apps
+#     with the window's icon, the Start-menu entry and the window's caption;
+#     the installed vantor-tally.exe prints the same bytes as the Linux
+#     build; uninstalled silently, nothing of it is left;
+#   - the .zip, unpacked: its texts (README.txt, LICENSE.txt, licenses\)
+#     with CR LF line ends, the window's icon sizes; its vantor-tally.exe
+#     prints the same bytes, and its window shows its caption;
+#   - the .deb, unpacked with dpkg -x into a scratch root: its files (the
+#     icon at every size of the menu's theme, and as SVG), its vantor-tally,
+#     its manual page against --help, and lintian (no errors, no warnings).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -44,6 +45,13 @@ check() {  # check DESCRIPTION COMMAND...: one line per check, counted
     fi
 }
 same() { [ "$1" = "$2" ] || { echo "  expected '$2', got '$1'" >&2; return 1; }; }
+# The .txt files under a folder with a line end other than CR LF, or no line
+# end at the end: Notepad before Windows 10 1809 runs such lines together.
+not_crlf() {
+    find "$1" -name '*.txt' -print0 | sort -z |
+        xargs -0 -r perl -0777 -ne 'print "$ARGV\n" if !/\r\n\z/ || /(?<!\r)\n/ || /\r(?!\n)/' |
+        paste -sd ' ' || echo "($1 unreadable)"
+}
 
 # The version resource of a .exe, one KEY=VALUE line each: the strings Explorer
 # shows, FixedFileVersion from the binary part, and how many there are.
@@ -89,9 +97,12 @@ check ".msi ProductVersion" same "$(msiinfo export "$msi" Property | tr -d '\r' 
 echo "== the .deb, unpacked into a scratch root"
 root="$work/deb-root"
 dpkg -x "$deb" "$root"
+icons=(usr/share/icons/hicolor/scalable/apps/vantor-log-analyzer.svg)
+for size in 16 24 32 48 64 128 256; do
+    icons+=("usr/share/icons/hicolor/${size}x${size}/apps/vantor-log-analyzer.png")
+done
 for file in usr/bin/vantor-tally usr/bin/vantor-log-analyzer usr/share/applications/vantor-log-analyzer.desktop \
-            usr/share/icons/hicolor/32x32/apps/vantor-log-analyzer.png usr/share/man/man1/vantor-tally.1.gz \
-            usr/share/doc/vantor-log-analyzer/copyright; do
+            "${icons[@]}" usr/share/man/man1/vantor-tally.1.gz usr/share/doc/vantor-log-analyzer/copyright; do
     check "the .deb has /$file" test -f "$root/$file"
 done
 check ".deb's menu entry starts a program of the package" \
@@ -118,13 +129,15 @@ for file in vantor-log-analyzer.exe vantor-tally.exe README.txt LICENSE.txt lice
             licenses/nlohmann-json.txt; do
     check "the .zip has $file" test -f "$zip_dir/$file"
 done
+bad=$(not_crlf "$zip_dir")
+check "the .zip's texts end every line with CR LF${bad:+ (not: $bad)}" test -z "$bad"
 for exe in "$zip_dir"/*.exe; do
     check_version_resource "$exe"
 done
 # Explorer and the taskbar take the size they need from the window's icon.
 wrestool -x --type=group_icon "$zip_dir/vantor-log-analyzer.exe" > "$work/window.ico" || true
 icon_sizes=$(icotool -l "$work/window.ico" | sed -n 's/.*--width=\([0-9]*\).*/\1/p' | sort -n | tr '\n' ' ')
-check "vantor-log-analyzer.exe's icon has 16, 32, 48 and 256 pixel images" same "$icon_sizes" "16 32 48 256 "
+check "vantor-log-analyzer.exe's icon has 16, 24, 32, 48 and 256 pixel images" same "$icon_sizes" "16 24 32 48 256 "
 
 # Wine in a prefix of its own, made now: nothing installed before.
 export WINEPREFIX="$PWD/$work/wine-prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -191,6 +204,8 @@ programs_existed=false
 wine msiexec /i "$msi" /qn > "$work/msiexec.log" 2>&1 && status=0 || status=$?
 check "msiexec /i /qn" test "$status" -eq 0
 check "installed the files of the .zip, nothing else" diff -r "$zip_dir" "$installed"
+bad=$(not_crlf "$installed")
+check "installed texts end every line with CR LF${bad:+ (not: $bad)}" test -z "$bad"
 apps() { wine uninstaller --list 2>/dev/null | tr -d '\r'; }
 check "listed under Apps" eval 'grep -q "|||Vantor Log Analyzer$" <<< "$(apps)"'
 for exe in "$installed"/*.exe; do

@@ -1,4 +1,4 @@
 #pragma once
 
-// The program's icon: 16, 32, 48 and 256 pixels.
+// The program's icon: 16, 24, 32, 48 and 256 pixels.
 #define IDI_VANTOR 1
