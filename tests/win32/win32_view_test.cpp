@@ -6,9 +6,13 @@
 #include <windows.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "analysis/path_text.h"
@@ -17,6 +21,7 @@
 #include "tests/support/log_builder.h"
 #include "tests/support/temp_dir.h"
 #include "vantor_version.h"
+#include "win32/by_log_window.h"
 #include "win32/win32_view.h"
 
 namespace vantor::win32 {
@@ -39,19 +44,38 @@ Edges EdgesOf(HWND window) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
-// Runs `action` when the next event pass takes the message posted now from
-// the queue, after the messages posted before it: a look at the window
-// during a scan.
-void AtNextPass(std::function<void()> action) {
-    static std::function<void()> pending;
-    [[maybe_unused]] static const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, [](int code, WPARAM wParam, LPARAM lParam) {
-        const MSG& message = *reinterpret_cast<const MSG*>(lParam);
-        if (message.hwnd == nullptr && message.message == WM_APP && pending) std::exchange(pending, nullptr)();
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }, nullptr, GetCurrentThreadId());
-    pending = std::move(action);
-    PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0);
+using Clock = std::chrono::steady_clock;
+
+// The tests' own registry key: nothing remembered leaks between them or
+// into a player's settings.
+constexpr wchar_t kSettingsKey[] = L"Software\\Vantor Log Analyzer Tests";
+bool ForgetSettings() { return RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey) == ERROR_SUCCESS; }
+
+// Holds Ctrl down, as far as this thread's keyboard state tells, for the scope.
+class CtrlDown {
+public:
+    CtrlDown() { Set(0x80); }
+    ~CtrlDown() { Set(0); }
+
+private:
+    static void Set(BYTE state) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = state;
+        SetKeyboardState(keys);
+    }
+};
+
+std::wstring Clipboard(HWND owner) {
+    OpenClipboard(owner);
+    const HANDLE copied = GetClipboardData(CF_UNICODETEXT);
+    std::wstring text = copied ? static_cast<const wchar_t*>(GlobalLock(copied)) : L"(none)";
+    if (copied) GlobalUnlock(copied);
+    CloseClipboard();
+    return text;
 }
+
+void EmptyTheClipboard(HWND owner) { OpenClipboard(owner), EmptyClipboard(), CloseClipboard(); }
 
 class Win32ViewTest : public ::testing::Test {
 protected:
@@ -59,6 +83,7 @@ protected:
         MSG quit;
         PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // posted when the last test's window went
         ShowWindow(window(), SW_SHOWNORMAL);
+        SetForegroundWindow(window());
         view.messageBox = [this](HWND owner, std::wstring_view title, std::wstring_view text, UINT type) {
             boxes.push_back((owner == window() ? L"" : L"(not owned) ") + std::wstring(title) + L" | " +
                             std::wstring(text) + L" | " + std::to_wstring(type));
@@ -71,9 +96,36 @@ protected:
     void Type(Control control, const std::wstring& text) const { SetWindowTextW(Item(control), text.c_str()); }
     void Click(Control control) const { SendMessageW(Item(control), BM_CLICK, 0, 0); }
 
-    Win32View view{GetModuleHandleW(nullptr)};
-    Texts boxes;  // each message box: title | text | type
+    // Handles the window's messages, as its message loop would, until `done`
+    // holds (at least once); a minute without it fails the test.
+    void PumpUntil(const std::function<bool()>& done) {
+        const auto deadline = Clock::now() + std::chrono::minutes(1);
+        do {
+            MSG message{};
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_QUIT) {
+                    quit = true;
+                    continue;
+                }
+                view.Dispatch(message);
+            }
+            if (done()) return;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        } while (Clock::now() < deadline);
+        FAIL() << "the window waited a minute";
+    }
+    void Pump() { PumpUntil([] { return true; }); }
+    // Presses Go! and waits for the analysis to end.
+    void Go() {
+        Click(Control::Command1);
+        PumpUntil([this] { return !view.Form().Scanning(); });
+    }
+
+    const bool forgotten = ForgetSettings();
     testing::TempDir dir;
+    Win32View view{GetModuleHandleW(nullptr), {}, Settings::In(dir.path().wstring(), kSettingsKey)};
+    Texts boxes;  // each message box: title | text | type
+    bool quit = false;  // the message loop was told to end
 };
 
 // At 96 dpi, then moved to a monitor of 144 dpi: every control where the
@@ -127,13 +179,13 @@ TEST_F(Win32ViewTest, EnterAndEscapePressNothingTabFollowsTheTableArrowsStayInTh
     SetFocus(Item(Control::Command1));
     PostMessageW(Item(Control::Command1), WM_KEYDOWN, VK_RETURN, 0);
     PostMessageW(Item(Control::Command1), WM_KEYDOWN, VK_ESCAPE, 0);
-    view.PassEvents();
+    Pump();
     EXPECT_EQ(Text(Control::Label3), L"");
     EXPECT_FALSE(browsed);
     EXPECT_TRUE(IsWindow(window()));
     SetFocus(Item(Control::txtPID));
     PostMessageW(Item(Control::txtPID), WM_KEYDOWN, VK_TAB, 0);
-    view.PassEvents();
+    Pump();
     EXPECT_EQ(GetFocus(), Item(Control::List1));
 
     const Control order[] = {Control::txtLogDir, Control::btnBrowse, Control::Command1, Control::txtPID,
@@ -146,24 +198,24 @@ TEST_F(Win32ViewTest, EnterAndEscapePressNothingTabFollowsTheTableArrowsStayInTh
     EXPECT_EQ(GetNextDlgGroupItem(window(), Item(Control::Option1_3), FALSE), Item(Control::Option1_0));
 }
 
+// One record cannot be counted: the rest are listed as vantor-tally lists
+// them, and a warning names the one skipped.
 TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheCurrentLog) {
     using testing::Record;
-    dir.Write("ActionLog-\u65E5\u672C.txt", testing::Pickup("Widget(3)") + testing::Pickup("\x80uro Coin(5)") +
-                                              Record("Alia", "[Sell]", "Rose(2)") + Record("Alia", "[Buy]", "Salt(8)") +
-                                              Record("Alia", "[MR_Buy]", "Orb(R)(6)") + Record("Alia", "[Buy]", "Salt(1)"));
+    dir.Write("ActionLog-\u65E5\u672C.txt", testing::Pickup("Widget(3)") + testing::Pickup("Ink(lots)") +
+                                              testing::Pickup("\x80uro Coin(5)") + Record("Alia", "[Sell]", "Rose(2)") +
+                                              Record("Alia", "[Buy]", "Salt(8)") + Record("Alia", "[MR_Buy]", "Orb(R)(6)") +
+                                              Record("Alia", "[Buy]", "Salt(1)"));
     Type(Control::txtLogDir, (dir.path() / L"").wstring());
     Type(Control::txtPID, L"Alia");
-    std::wstring during;
-    AtNextPass([&] {
-        during = std::to_wstring(IsWindowEnabled(Item(Control::Command1)) + IsWindowEnabled(Item(Control::btnBrowse))) +
-                 L" enabled, " + Text(Control::Label3);
-    });
     // Each option, Picked Up last, against vantor-tally on the same folder:
     // every row (clicked, then reached by the keyboard) and the total it shows.
     const HWND list = Item(Control::List1);
     for (int option = 3; option >= 0; --option) {
         Click(OptionControl(option));
         Click(Control::Command1);
+        EXPECT_FALSE(IsWindowEnabled(Item(Control::Command1)) || IsWindowEnabled(Item(Control::btnBrowse)));
+        PumpUntil([this] { return !view.Form().Scanning(); });
         std::wstring shown;
         for (int row = 0; row < SendMessageW(list, LB_GETCOUNT, 0, 0); ++row) {
             SendMessageW(list, row == 0 ? WM_LBUTTONDOWN : WM_KEYDOWN, row == 0 ? MK_LBUTTON : VK_DOWN, MAKELPARAM(2, 2));
@@ -175,45 +227,58 @@ TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheC
         const std::string action(kActions[option].keyword), folder = dir.text();
         const char* const tally[] = {"vantor-tally", "--player", "Alia", "--action", action.c_str(), folder.c_str()};
         std::ostringstream out, err;
-        EXPECT_EQ(RunTally(6, tally, out, err, false), 0) << err.str();
+        RunTally(6, tally, out, err, false);
         EXPECT_EQ(shown, Utf8ToWide(Windows1252ToUtf8(out.str()))) << action;
     }
-    EXPECT_EQ(during, L"0 enabled, Processing ActionLog-\u65E5\u672C.txt");  // and enabled again for the next Go!
+    EXPECT_TRUE(IsWindowEnabled(Item(Control::Command1)));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(L"line 2: 'Ink(lots)'"), std::wstring::npos) << boxes[0];
+    EXPECT_EQ(boxes[0].substr(boxes[0].size() - 2), L"48") << "MB_ICONWARNING";
+    // The total is the analysis's: typing leaves it as it is.
+    SendMessageW(Item(Control::Text1), WM_CHAR, L'7', 0);
+    EXPECT_EQ(Text(Control::Text1), L"5");
+    // The status line's tip is its whole text.
+    HWND tip = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND found, LPARAM tip) {
+        wchar_t name[32] = {};
+        GetClassNameW(found, name, 32);
+        if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) *reinterpret_cast<HWND*>(tip) = found;
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&tip));
+    NMTTDISPINFOW ask{};
+    ask.hdr = {tip, reinterpret_cast<UINT_PTR>(Item(Control::Label3)), TTN_GETDISPINFOW};
+    SendMessageW(window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&ask));
+    EXPECT_STREQ(ask.lpszText, L"Alia, Picked Up: 1 log read, 2 items listed, 1 record skipped");
+
     // Ctrl+C on the list, then its menu's Copy: the whole list on the clipboard.
     for (const bool key : {true, false}) {
-        OpenClipboard(window()), EmptyClipboard(), CloseClipboard();
-        BYTE keys[256] = {};
-        GetKeyboardState(keys);
-        keys[VK_CONTROL] = key ? 0x80 : 0;
-        SetKeyboardState(keys);
-        SendMessageW(key ? list : window(), key ? WM_KEYDOWN : WM_COMMAND, key ? 'C' : Win32View::kCopyCommand, 0);
-        OpenClipboard(window());
-        const HANDLE copied = GetClipboardData(CF_UNICODETEXT);
-        EXPECT_STREQ(copied ? static_cast<const wchar_t*>(GlobalLock(copied)) : L"(none)", L"Widget\t3\r\n\u20ACuro Coin\t5\r\n");
-        if (copied) GlobalUnlock(copied);
-        CloseClipboard();
+        EmptyTheClipboard(window());
+        {
+            const CtrlDown ctrl;
+            SendMessageW(key ? list : window(), key ? WM_KEYDOWN : WM_COMMAND, key ? 'C' : Win32View::CommandId(Command::Copy), 0);
+        }
+        EXPECT_EQ(Clipboard(window()), L"Widget\t3\r\n\u20ACuro Coin\t5\r\n");
     }
 
-    // Closed during a scan: the window goes once the current log is read.
+    // Closed during an analysis: the window goes once the current log is read.
     const HWND closing = window();
-    bool openAfterClose = false;
-    PostMessageW(closing, WM_CLOSE, 0, 0);  // handled by the first event pass
-    AtNextPass([&] { openAfterClose = IsWindow(closing) != FALSE; });
     Click(Control::Command1);
-    EXPECT_TRUE(openAfterClose) << "the window waits for the current log";
+    SendMessageW(closing, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(closing)) << "the window waits for the current log";
+    PumpUntil([this] { return !view.Form().Scanning(); });
     EXPECT_FALSE(IsWindow(closing));
     EXPECT_EQ(view.Window(), nullptr);
-    MSG quit{};
-    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the message loop is told to end";
+    EXPECT_TRUE(quit) << "the message loop is told to end";
 }
 
 TEST_F(Win32ViewTest, ARunTimeErrorAndAboutAreMessageBoxesOfTheWindow) {
     Type(Control::txtLogDir, L"C:\\\u00E9t\u00E9-\u65E5\u672C\\");  // no such folder
     Click(Control::Command1);
     wchar_t item[64] = {};
-    GetMenuStringW(GetSystemMenu(window(), FALSE), Win32View::kAboutCommand, item, 64, MF_BYCOMMAND);
+    PumpUntil([this] { return !view.Form().Scanning(); });
+    GetMenuStringW(GetSystemMenu(window(), FALSE), Win32View::CommandId(Command::About), item, 64, MF_BYCOMMAND);
     EXPECT_STREQ(item, L"About Vantor Log Analyzer...");
-    SendMessageW(window(), WM_SYSCOMMAND, Win32View::kAboutCommand, 0);
+    SendMessageW(window(), WM_SYSCOMMAND, Win32View::CommandId(Command::About), 0);
     EXPECT_EQ(boxes, (Texts{L"Vantor Log Analyzer | Run-time error: file error\nlog folder 'C:\\\u00E9t\u00E9-\u65E5\u672C\\' "
                             L"does not exist | " + std::to_wstring(MB_ICONERROR),
                             L"About Vantor Log Analyzer | Vantor Log Analyzer\nVersion " VANTOR_VERSION L" | " +
@@ -246,6 +311,232 @@ TEST_F(Win32ViewTest, BrowseFillsTheDialogRequestAndTakesTheUpperCasedFolder) {
         Click(Control::btnBrowse);
         EXPECT_EQ(Text(Control::txtLogDir), folder);
     }
+}
+
+// The system menu holds every command and the list's menu all but About,
+// greyed and checked as Form1 has them; Ctrl+L and Ctrl+B work from any
+// control.
+TEST_F(Win32ViewTest, TheMenusAreTheCommandsAndTheirCtrlKeysWorkAnywhere) {
+    // The items of a menu: caption, then "-" when greyed and "+" when checked.
+    const auto items = [](HMENU menu) {
+        Texts shown;
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            wchar_t caption[80] = {};
+            MENUITEMINFOW item{};
+            item.cbSize = sizeof item;
+            item.fMask = MIIM_STATE | MIIM_STRING | MIIM_ID;
+            item.dwTypeData = caption;
+            item.cch = 80;
+            GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item);
+            if (item.wID < 0x10 || item.wID >= 0xF000) continue;  // separators and the system's own
+            shown.push_back(caption + std::wstring((item.fState & MFS_GRAYED) ? L"-" : L"") +
+                            ((item.fState & MFS_CHECKED) ? L"+" : L""));
+        }
+        return shown;
+    };
+    const HMENU system = GetSystemMenu(window(), FALSE);
+    {
+        const CtrlDown ctrl;
+        PostMessageW(Item(Control::txtPID), WM_KEYDOWN, 'L', 0);
+        Pump();
+    }
+    SendMessageW(window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(system), MAKELPARAM(0, TRUE));
+    EXPECT_EQ(items(system), (Texts{L"Copy\tCtrl+C-", L"By Log...\tCtrl+B", L"Skipped Records...-",
+                                   L"Exact Names (Not the Game's Tally)", L"Follow the Logs\tCtrl+L+",
+                                   L"About Vantor Log Analyzer..."}));
+    // The list's menu, read while it is open, then closed.
+    static Texts listMenu;
+    static decltype(items)* read = nullptr;
+    read = &items;
+    listMenu.clear();
+    SetTimer(window(), 1, 10, [](HWND owner, UINT, UINT_PTR id, DWORD) {
+        KillTimer(owner, id);
+        const HWND popup = FindWindowW(L"#32768", nullptr);
+        if (popup != nullptr) listMenu = (*read)(reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)));
+        EndMenu();
+    });
+    SendMessageW(window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Item(Control::List1)), MAKELPARAM(-1, -1));
+    EXPECT_EQ(listMenu, (Texts{L"Copy\tCtrl+C-", L"By Log...\tCtrl+B", L"Skipped Records...-",
+                               L"Exact Names (Not the Game's Tally)", L"Follow the Logs\tCtrl+L+"}));
+    {
+        const CtrlDown ctrl;
+        PostMessageW(Item(Control::Option1_1), WM_KEYDOWN, 'B', 0);
+        Pump();
+    }
+    EXPECT_NE(view.ByLogWindowHandle(), nullptr);
+}
+
+// What is remembered between starts goes to the registry, or to the INI
+// file beside the program once there is one, and comes back whole.
+TEST(Win32Settings, TheFolderAndThePlayerComeBackFromTheRegistryOrTheIniBesideTheProgram) {
+    const std::wstring folder = L"C:\\Jeux\\\u00E9t\u00E9-\u65E5\u672C\\", player = L" \u00E9lan";
+    for (const bool ini : {false, true}) {
+        ForgetSettings();
+        testing::TempDir program;
+        if (ini) program.Write("vantor-log-analyzer.ini", "");
+        {
+            Win32View first(GetModuleHandleW(nullptr), {}, Settings::In(program.path().wstring(), kSettingsKey));
+            SetDlgItemTextW(first.Window(), Win32View::ControlId(Control::txtLogDir), folder.c_str());
+            SetDlgItemTextW(first.Window(), Win32View::ControlId(Control::txtPID), player.c_str());
+        }
+        Win32View second(GetModuleHandleW(nullptr), {}, Settings::In(program.path().wstring(), kSettingsKey));
+        EXPECT_EQ(TextOf(GetDlgItem(second.Window(), Win32View::ControlId(Control::txtLogDir))), folder) << ini;
+        EXPECT_EQ(TextOf(GetDlgItem(second.Window(), Win32View::ControlId(Control::txtPID))), player) << ini;
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) == ERROR_SUCCESS, !ini) << ini;
+        if (key != nullptr) RegCloseKey(key);
+    }
+    ForgetSettings();
+    MSG quit;
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+// About 3,000 items: while the logs are read and listed, a message sent to
+// the window from another thread is answered; the figures are printed.
+TEST_F(Win32ViewTest, TheWindowAnswersDuringAnAnalysisAndListsThousandsOfItemsAtOnce) {
+    constexpr int kItems = 3000;
+    for (int log = 0; log < 10; ++log) {
+        std::string records;
+        for (int line = 0; line < 20000; ++line) {
+            char item[32];
+            std::snprintf(item, sizeof item, "Item %04d(%d)", (line * 7 + log) % kItems, line % 5 + 1);
+            records += testing::Pickup(item);
+        }
+        dir.Write("ActionLog" + std::to_string(1000 + log) + ".txt", records);
+    }
+    Type(Control::txtLogDir, (dir.path() / L"").wstring());
+    Type(Control::txtPID, L"Alia");
+    std::atomic<bool> done{false};
+    std::atomic<int> sent{0}, unanswered{0};
+    std::atomic<long long> slowest{0};  // microseconds
+    const HWND target = window();
+    std::thread asker([&] {
+        while (!done) {
+            const auto before = Clock::now();
+            DWORD_PTR result = 0;
+            if (!SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result)) ++unanswered;
+            const auto took = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - before).count();
+            slowest = std::max<long long>(slowest, took);
+            ++sent;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    const auto go = Clock::now();
+    Click(Control::Command1);
+    PumpUntil([&] { return SendMessageW(Item(Control::List1), LB_GETCOUNT, 0, 0) >= kItems; });
+    const auto listed = Clock::now();
+    done = true;
+    asker.join();
+    EXPECT_EQ(SendMessageW(Item(Control::List1), LB_GETCOUNT, 0, 0), kItems);
+    EXPECT_EQ(unanswered, 0);
+    std::printf("Go! to %d items listed: %.3f s; %d messages sent meanwhile, the slowest answered in %.1f ms\n", kItems,
+                std::chrono::duration<double>(listed - go).count(), sent.load(), static_cast<double>(slowest) / 1000.0);
+}
+
+// Ctrl+B after a Go!: the range and the filter set through the controls
+// decide the table's cells, a header click sorts it, the selected row is
+// charted, Copy copies what is shown, Escape closes.
+TEST_F(Win32ViewTest, ByLogShowsTheRangeAndFilterAsATableAndChartsTheSelectedItem) {
+    dir.Write("ActionLog0001.txt", testing::Pickup("Widget(3)") + testing::Pickup("Rose(2)"));
+    dir.Write("ActionLog0002.txt", testing::Pickup("Widget(4)"));
+    dir.Write("ActionLog0003.txt", testing::Pickup("Rose(5)") + testing::Pickup("Salt(1)"));
+    Type(Control::txtLogDir, (dir.path() / L"").wstring());
+    Type(Control::txtPID, L"Alia");
+    Go();
+    {
+        const CtrlDown ctrl;
+        PostMessageW(Item(Control::List1), WM_KEYDOWN, 'B', 0);
+        Pump();
+    }
+    const HWND byLog = view.ByLogWindowHandle();
+    ASSERT_NE(byLog, nullptr);
+    EXPECT_EQ(GetWindow(byLog, GW_OWNER), window());
+    EXPECT_EQ(TextOf(byLog), L"By Log: Alia, Picked Up");
+    const auto control = [&](int id) { return GetDlgItem(byLog, id); };
+    const HWND table = control(ByLogWindow::kTable);
+    // Every cell read back as the list view shows it: "cell|cell|...", a line a row.
+    const auto cells = [&] {
+        const HWND header = reinterpret_cast<HWND>(SendMessageW(table, LVM_GETHEADER, 0, 0));
+        const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+        std::wstring shown;
+        for (int row = 0; row < SendMessageW(table, LVM_GETITEMCOUNT, 0, 0); ++row) {
+            for (int column = 0; column < columns; ++column) {
+                wchar_t cell[64] = {};
+                LVITEMW item{};
+                item.iSubItem = column;
+                item.pszText = cell;
+                item.cchTextMax = 64;
+                SendMessageW(table, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+                shown += cell + std::wstring(column + 1 < columns ? L"|" : L"\n");
+            }
+        }
+        return shown;
+    };
+    const auto choose = [&](int combo, int index) {
+        SendMessageW(control(combo), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageW(byLog, WM_COMMAND, MAKEWPARAM(combo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(control(combo)));
+    };
+    EXPECT_EQ(cells(), L"Widget|7|3|4|0\nRose|7|2|0|5\nSalt|1|0|0|1\n");
+    choose(ByLogWindow::kFrom, 1);
+    EXPECT_EQ(cells(), L"Widget|4|4|0\nRose|5|0|5\nSalt|1|0|1\n");
+    EXPECT_EQ(TextOf(control(ByLogWindow::kLast)), L"2");
+    SetWindowTextW(control(ByLogWindow::kFilter), L"o");
+    EXPECT_EQ(cells(), L"Rose|5|0|5\n");
+    SetWindowTextW(control(ByLogWindow::kFilter), L"");
+    choose(ByLogWindow::kTo, 1);
+    EXPECT_EQ(cells(), L"Widget|4|4\n");
+    EXPECT_EQ(TextOf(control(ByLogWindow::kStatus)), L"1 of 1 item, 1 log: ActionLog0002.txt");
+    SetWindowTextW(control(ByLogWindow::kLast), L"3");
+    // A click on the Item header: names from A, the arrow up.
+    const HWND header = reinterpret_cast<HWND>(SendMessageW(table, LVM_GETHEADER, 0, 0));
+    RECT first{};
+    SendMessageW(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(first.left + 5, first.top + 3));
+    SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(first.left + 5, first.top + 3));
+    EXPECT_EQ(cells(), L"Rose|7|2|0|5\nSalt|1|0|0|1\nWidget|7|3|4|0\n");
+    HDITEMW format{};
+    format.mask = HDI_FORMAT;
+    SendMessageW(header, HDM_GETITEMW, 0, reinterpret_cast<LPARAM>(&format));
+    EXPECT_EQ(format.fmt & (HDF_SORTUP | HDF_SORTDOWN), HDF_SORTUP);
+
+    // Widget selected: a bar for each log with some (3, 4, 0), counted in
+    // the chart's pixels as runs of columns with the bars' colour.
+    LVITEMW selected{};
+    selected.stateMask = selected.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(table, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&selected));
+    const HWND chart = control(ByLogWindow::kChart);
+    RECT area{};
+    GetClientRect(chart, &area);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), area.right, -area.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const Bitmap picture(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const MemoryDc dc(nullptr);
+    {
+        const Selection drawn(dc.get(), picture.get());
+        SendMessageW(chart, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+    }
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    const DWORD bar = RGB(GetBValue(ByLogWindow::kBarColor), GetGValue(ByLogWindow::kBarColor), GetRValue(ByLogWindow::kBarColor));
+    int runs = 0;
+    bool inBar = false;
+    for (int x = 0; x < area.right; ++x) {
+        bool barColumn = false;
+        for (int y = 0; y < area.bottom && !barColumn; ++y) barColumn = (pixels[y * area.right + x] & 0xFFFFFF) == bar;
+        runs += barColumn && !inBar;
+        inBar = barColumn;
+    }
+    EXPECT_EQ(runs, 2);
+
+    EmptyTheClipboard(window());
+    SendMessageW(control(ByLogWindow::kCopy), BM_CLICK, 0, 0);
+    EXPECT_EQ(Clipboard(window()), L"Item\tTotal\tActionLog0001.txt\tActionLog0002.txt\tActionLog0003.txt\r\n"
+                                   L"Rose\t7\t2\t0\t5\r\nSalt\t1\t0\t0\t1\r\nWidget\t7\t3\t4\t0\r\n");
+    SetFocus(table);
+    PostMessageW(table, WM_KEYDOWN, VK_ESCAPE, 0);
+    Pump();
+    EXPECT_EQ(view.ByLogWindowHandle(), nullptr);
+    EXPECT_TRUE(IsWindow(window()));
 }
 
 }  // namespace
