@@ -352,7 +352,7 @@ void ByLogWindow::ShowColumns() {
         entry.iSubItem = column;
         // Room for the header and its sort arrow.
         const int needed = static_cast<int>(SendMessageW(table, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
-        entry.cx = column == ByLogForm::kItemColumn ? Scaled(kItemColumnWidth, mDpi) : needed + Scaled(28, mDpi);
+        entry.cx = column == ByLogForm::kItemColumn ? Scaled(kItemColumnWidth, mDpi) : needed + Scaled(20, mDpi);
         SendMessageW(table, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&entry));
     }
     SendMessageW(table, WM_SETREDRAW, TRUE, 0);
