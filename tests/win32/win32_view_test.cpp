@@ -51,20 +51,13 @@ using Clock = std::chrono::steady_clock;
 constexpr wchar_t kSettingsKey[] = L"Software\\Vantor Log Analyzer Tests";
 bool ForgetSettings() { return RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey) == ERROR_SUCCESS; }
 
-// Holds Ctrl down, as far as this thread's keyboard state tells, for the scope.
-class CtrlDown {
-public:
-    CtrlDown() { Set(0x80); }
-    ~CtrlDown() { Set(0); }
-
-private:
-    static void Set(BYTE state) {
-        BYTE keys[256] = {};
-        GetKeyboardState(keys);
-        keys[VK_CONTROL] = state;
-        SetKeyboardState(keys);
-    }
-};
+// Ctrl down or up, as far as this thread's keyboard state tells.
+void SetCtrl(bool down) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
 
 std::wstring Clipboard(HWND owner) {
     OpenClipboard(owner);
@@ -115,6 +108,13 @@ protected:
         FAIL() << "the window waited a minute";
     }
     void Pump() { PumpUntil([] { return true; }); }
+    // Ctrl+`key` on `control`, through the message loop.
+    void PressCtrl(HWND control, WPARAM key) {
+        SetCtrl(true);
+        PostMessageW(control, WM_KEYDOWN, key, 0);
+        Pump();
+        SetCtrl(false);
+    }
     // Presses Go! and waits for the analysis to end.
     void Go() {
         Click(Control::Command1);
@@ -238,25 +238,16 @@ TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheC
     SendMessageW(Item(Control::Text1), WM_CHAR, L'7', 0);
     EXPECT_EQ(Text(Control::Text1), L"5");
     // The status line's tip is its whole text.
-    HWND tip = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND found, LPARAM tip) {
-        wchar_t name[32] = {};
-        GetClassNameW(found, name, 32);
-        if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) *reinterpret_cast<HWND*>(tip) = found;
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&tip));
     NMTTDISPINFOW ask{};
-    ask.hdr = {tip, reinterpret_cast<UINT_PTR>(Item(Control::Label3)), TTN_GETDISPINFOW};
+    ask.hdr = {FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr), reinterpret_cast<UINT_PTR>(Item(Control::Label3)),
+               TTN_GETDISPINFOW};
     SendMessageW(window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&ask));
     EXPECT_STREQ(ask.lpszText, L"Alia, Picked Up: 1 log read, 2 items listed, 1 record skipped");
 
     // Ctrl+C on the list, then its menu's Copy: the whole list on the clipboard.
     for (const bool key : {true, false}) {
         EmptyTheClipboard(window());
-        {
-            const CtrlDown ctrl;
-            SendMessageW(key ? list : window(), key ? WM_KEYDOWN : WM_COMMAND, key ? 'C' : Win32View::CommandId(Command::Copy), 0);
-        }
+        key ? PressCtrl(list, 'C') : void(SendMessageW(window(), WM_COMMAND, Win32View::CommandId(Command::Copy), 0));
         EXPECT_EQ(Clipboard(window()), L"Widget\t3\r\n\u20ACuro Coin\t5\r\n");
     }
 
@@ -273,11 +264,7 @@ TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheC
 
 TEST_F(Win32ViewTest, ARunTimeErrorAndAboutAreMessageBoxesOfTheWindow) {
     Type(Control::txtLogDir, L"C:\\\u00E9t\u00E9-\u65E5\u672C\\");  // no such folder
-    Click(Control::Command1);
-    wchar_t item[64] = {};
-    PumpUntil([this] { return !view.Form().Scanning(); });
-    GetMenuStringW(GetSystemMenu(window(), FALSE), Win32View::CommandId(Command::About), item, 64, MF_BYCOMMAND);
-    EXPECT_STREQ(item, L"About Vantor Log Analyzer...");
+    Go();
     SendMessageW(window(), WM_SYSCOMMAND, Win32View::CommandId(Command::About), 0);
     EXPECT_EQ(boxes, (Texts{L"Vantor Log Analyzer | Run-time error: file error\nlog folder 'C:\\\u00E9t\u00E9-\u65E5\u672C\\' "
                             L"does not exist | " + std::to_wstring(MB_ICONERROR),
@@ -317,52 +304,34 @@ TEST_F(Win32ViewTest, BrowseFillsTheDialogRequestAndTakesTheUpperCasedFolder) {
 // greyed and checked as Form1 has them; Ctrl+L and Ctrl+B work from any
 // control.
 TEST_F(Win32ViewTest, TheMenusAreTheCommandsAndTheirCtrlKeysWorkAnywhere) {
-    // The items of a menu: caption, then "-" when greyed and "+" when checked.
-    const auto items = [](HMENU menu) {
+    // The commands in a menu: caption, then "-" when greyed and "+" when checked.
+    static const auto items = [](HMENU menu) {
         Texts shown;
-        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        for (const CommandEntry& entry : kCommands) {
             wchar_t caption[80] = {};
-            MENUITEMINFOW item{};
-            item.cbSize = sizeof item;
-            item.fMask = MIIM_STATE | MIIM_STRING | MIIM_ID;
-            item.dwTypeData = caption;
-            item.cch = 80;
-            GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item);
-            if (item.wID < 0x10 || item.wID >= 0xF000) continue;  // separators and the system's own
-            shown.push_back(caption + std::wstring((item.fState & MFS_GRAYED) ? L"-" : L"") +
-                            ((item.fState & MFS_CHECKED) ? L"+" : L""));
+            if (!GetMenuStringW(menu, Win32View::CommandId(entry.id), caption, 80, MF_BYCOMMAND)) continue;
+            const UINT state = GetMenuState(menu, Win32View::CommandId(entry.id), MF_BYCOMMAND);
+            shown.push_back(caption + std::wstring(state & MF_GRAYED ? L"-" : L"") + (state & MF_CHECKED ? L"+" : L""));
         }
         return shown;
     };
     const HMENU system = GetSystemMenu(window(), FALSE);
-    {
-        const CtrlDown ctrl;
-        PostMessageW(Item(Control::txtPID), WM_KEYDOWN, 'L', 0);
-        Pump();
-    }
+    PressCtrl(Item(Control::txtPID), 'L');
     SendMessageW(window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(system), MAKELPARAM(0, TRUE));
-    EXPECT_EQ(items(system), (Texts{L"Copy\tCtrl+C-", L"By Log...\tCtrl+B", L"Skipped Records...-",
-                                   L"Exact Names (Not the Game's Tally)", L"Follow the Logs\tCtrl+L+",
-                                   L"About Vantor Log Analyzer..."}));
+    Texts menu{L"Copy\tCtrl+C-", L"By Log...\tCtrl+B", L"Skipped Records...-", L"Exact Names (Not the Game's Tally)",
+               L"Follow the Logs\tCtrl+L+", L"About Vantor Log Analyzer..."};
+    EXPECT_EQ(items(system), menu);
     // The list's menu, read while it is open, then closed.
     static Texts listMenu;
-    static decltype(items)* read = nullptr;
-    read = &items;
-    listMenu.clear();
     SetTimer(window(), 1, 10, [](HWND owner, UINT, UINT_PTR id, DWORD) {
         KillTimer(owner, id);
-        const HWND popup = FindWindowW(L"#32768", nullptr);
-        if (popup != nullptr) listMenu = (*read)(reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)));
+        listMenu = items(reinterpret_cast<HMENU>(SendMessageW(FindWindowW(L"#32768", nullptr), MN_GETHMENU, 0, 0)));
         EndMenu();
     });
     SendMessageW(window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Item(Control::List1)), MAKELPARAM(-1, -1));
-    EXPECT_EQ(listMenu, (Texts{L"Copy\tCtrl+C-", L"By Log...\tCtrl+B", L"Skipped Records...-",
-                               L"Exact Names (Not the Game's Tally)", L"Follow the Logs\tCtrl+L+"}));
-    {
-        const CtrlDown ctrl;
-        PostMessageW(Item(Control::Option1_1), WM_KEYDOWN, 'B', 0);
-        Pump();
-    }
+    menu.pop_back();
+    EXPECT_EQ(listMenu, menu);
+    PressCtrl(Item(Control::Option1_1), 'B');
     EXPECT_NE(view.ByLogWindowHandle(), nullptr);
 }
 
@@ -374,14 +343,15 @@ TEST(Win32Settings, TheFolderAndThePlayerComeBackFromTheRegistryOrTheIniBesideTh
         ForgetSettings();
         testing::TempDir program;
         if (ini) program.Write("vantor-log-analyzer.ini", "");
+        const auto start = [&] { return Win32View(GetModuleHandleW(nullptr), {}, Settings::In(program.path().wstring(), kSettingsKey)); };
+        const auto field = [](const Win32View& view, Control id) { return GetDlgItem(view.Window(), Win32View::ControlId(id)); };
         {
-            Win32View first(GetModuleHandleW(nullptr), {}, Settings::In(program.path().wstring(), kSettingsKey));
-            SetDlgItemTextW(first.Window(), Win32View::ControlId(Control::txtLogDir), folder.c_str());
-            SetDlgItemTextW(first.Window(), Win32View::ControlId(Control::txtPID), player.c_str());
+            const Win32View first = start();
+            SetWindowTextW(field(first, Control::txtLogDir), folder.c_str());
+            SetWindowTextW(field(first, Control::txtPID), player.c_str());
         }
-        Win32View second(GetModuleHandleW(nullptr), {}, Settings::In(program.path().wstring(), kSettingsKey));
-        EXPECT_EQ(TextOf(GetDlgItem(second.Window(), Win32View::ControlId(Control::txtLogDir))), folder) << ini;
-        EXPECT_EQ(TextOf(GetDlgItem(second.Window(), Win32View::ControlId(Control::txtPID))), player) << ini;
+        const Win32View second = start();
+        EXPECT_EQ(TextOf(field(second, Control::txtLogDir)) + L"|" + TextOf(field(second, Control::txtPID)), folder + L"|" + player) << ini;
         HKEY key = nullptr;
         EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) == ERROR_SUCCESS, !ini) << ini;
         if (key != nullptr) RegCloseKey(key);
@@ -407,18 +377,13 @@ TEST_F(Win32ViewTest, TheWindowAnswersDuringAnAnalysisAndListsThousandsOfItemsAt
     Type(Control::txtLogDir, (dir.path() / L"").wstring());
     Type(Control::txtPID, L"Alia");
     std::atomic<bool> done{false};
-    std::atomic<int> sent{0}, unanswered{0};
-    std::atomic<long long> slowest{0};  // microseconds
-    const HWND target = window();
-    std::thread asker([&] {
-        while (!done) {
+    std::atomic<int> unanswered{0};
+    std::chrono::duration<double> slowest{};
+    std::thread asker([&, target = window()] {
+        for (DWORD_PTR result = 0; !done; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
             const auto before = Clock::now();
-            DWORD_PTR result = 0;
-            if (!SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result)) ++unanswered;
-            const auto took = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - before).count();
-            slowest = std::max<long long>(slowest, took);
-            ++sent;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            unanswered += !SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result);
+            slowest = std::max<std::chrono::duration<double>>(slowest, Clock::now() - before);
         }
     });
     const auto go = Clock::now();
@@ -429,13 +394,13 @@ TEST_F(Win32ViewTest, TheWindowAnswersDuringAnAnalysisAndListsThousandsOfItemsAt
     asker.join();
     EXPECT_EQ(SendMessageW(Item(Control::List1), LB_GETCOUNT, 0, 0), kItems);
     EXPECT_EQ(unanswered, 0);
-    std::printf("Go! to %d items listed: %.3f s; %d messages sent meanwhile, the slowest answered in %.1f ms\n", kItems,
-                std::chrono::duration<double>(listed - go).count(), sent.load(), static_cast<double>(slowest) / 1000.0);
+    std::printf("Go! to %d items listed: %.3f s; the slowest answer to a message meanwhile: %.1f ms\n", kItems,
+                std::chrono::duration<double>(listed - go).count(), slowest.count() * 1000);
 }
 
 // Ctrl+B after a Go!: the range and the filter set through the controls
 // decide the table's cells, a header click sorts it, the selected row is
-// charted, Copy copies what is shown, Escape closes.
+// charted, Copy and Save as CSV take what is shown, Escape closes.
 TEST_F(Win32ViewTest, ByLogShowsTheRangeAndFilterAsATableAndChartsTheSelectedItem) {
     dir.Write("ActionLog0001.txt", testing::Pickup("Widget(3)") + testing::Pickup("Rose(2)"));
     dir.Write("ActionLog0002.txt", testing::Pickup("Widget(4)"));
@@ -443,29 +408,23 @@ TEST_F(Win32ViewTest, ByLogShowsTheRangeAndFilterAsATableAndChartsTheSelectedIte
     Type(Control::txtLogDir, (dir.path() / L"").wstring());
     Type(Control::txtPID, L"Alia");
     Go();
-    {
-        const CtrlDown ctrl;
-        PostMessageW(Item(Control::List1), WM_KEYDOWN, 'B', 0);
-        Pump();
-    }
+    PressCtrl(Item(Control::List1), 'B');
     const HWND byLog = view.ByLogWindowHandle();
     ASSERT_NE(byLog, nullptr);
     EXPECT_EQ(GetWindow(byLog, GW_OWNER), window());
     EXPECT_EQ(TextOf(byLog), L"By Log: Alia, Picked Up");
     const auto control = [&](int id) { return GetDlgItem(byLog, id); };
     const HWND table = control(ByLogWindow::kTable);
+    const HWND header = reinterpret_cast<HWND>(SendMessageW(table, LVM_GETHEADER, 0, 0));
     // Every cell read back as the list view shows it: "cell|cell|...", a line a row.
     const auto cells = [&] {
-        const HWND header = reinterpret_cast<HWND>(SendMessageW(table, LVM_GETHEADER, 0, 0));
         const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
         std::wstring shown;
         for (int row = 0; row < SendMessageW(table, LVM_GETITEMCOUNT, 0, 0); ++row) {
             for (int column = 0; column < columns; ++column) {
                 wchar_t cell[64] = {};
                 LVITEMW item{};
-                item.iSubItem = column;
-                item.pszText = cell;
-                item.cchTextMax = 64;
+                item.iSubItem = column, item.pszText = cell, item.cchTextMax = 64;
                 SendMessageW(table, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
                 shown += cell + std::wstring(column + 1 < columns ? L"|" : L"\n");
             }
@@ -488,7 +447,6 @@ TEST_F(Win32ViewTest, ByLogShowsTheRangeAndFilterAsATableAndChartsTheSelectedIte
     EXPECT_EQ(TextOf(control(ByLogWindow::kStatus)), L"1 of 1 item, 1 log: ActionLog0002.txt");
     SetWindowTextW(control(ByLogWindow::kLast), L"3");
     // A click on the Item header: names from A, the arrow up.
-    const HWND header = reinterpret_cast<HWND>(SendMessageW(table, LVM_GETHEADER, 0, 0));
     RECT first{};
     SendMessageW(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
     SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(first.left + 5, first.top + 3));
@@ -517,14 +475,13 @@ TEST_F(Win32ViewTest, ByLogShowsTheRangeAndFilterAsATableAndChartsTheSelectedIte
         SendMessageW(chart, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
     }
     const auto* pixels = static_cast<const DWORD*>(bits);
-    const DWORD bar = RGB(GetBValue(ByLogWindow::kBarColor), GetGValue(ByLogWindow::kBarColor), GetRValue(ByLogWindow::kBarColor));
+    const COLORREF bar = ByLogWindow::kBarColor;
     int runs = 0;
-    bool inBar = false;
-    for (int x = 0; x < area.right; ++x) {
-        bool barColumn = false;
-        for (int y = 0; y < area.bottom && !barColumn; ++y) barColumn = (pixels[y * area.right + x] & 0xFFFFFF) == bar;
-        runs += barColumn && !inBar;
-        inBar = barColumn;
+    for (int x = 0, was = 0; x < area.right; ++x) {
+        int in = 0;
+        for (int y = 0; y < area.bottom; ++y) in |= (pixels[y * area.right + x] & 0xFFFFFF) == RGB(GetBValue(bar), GetGValue(bar), GetRValue(bar));
+        runs += in && !was;
+        was = in;
     }
     EXPECT_EQ(runs, 2);
 
@@ -532,6 +489,13 @@ TEST_F(Win32ViewTest, ByLogShowsTheRangeAndFilterAsATableAndChartsTheSelectedIte
     SendMessageW(control(ByLogWindow::kCopy), BM_CLICK, 0, 0);
     EXPECT_EQ(Clipboard(window()), L"Item\tTotal\tActionLog0001.txt\tActionLog0002.txt\tActionLog0003.txt\r\n"
                                    L"Rose\t7\t2\t0\t5\r\nSalt\t1\t0\t0\t1\r\nWidget\t7\t3\t4\t0\r\n");
+    // Save as CSV asks in a dialog of the By log window.
+    const std::wstring csv = (dir.path() / L"table.csv").wstring();
+    HWND owner = nullptr;
+    view.nextFileDialog = [&](OPENFILENAMEW& request) { return owner = request.hwndOwner, wcscpy(request.lpstrFile, csv.c_str()), TRUE; };
+    SendMessageW(control(ByLogWindow::kSaveCsv), BM_CLICK, 0, 0);
+    EXPECT_EQ(owner, byLog);
+    EXPECT_TRUE(std::filesystem::exists(csv));
     SetFocus(table);
     PostMessageW(table, WM_KEYDOWN, VK_ESCAPE, 0);
     Pump();
