@@ -175,7 +175,7 @@ TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheC
         const std::string action(kActions[option].keyword), folder = dir.text();
         const char* const tally[] = {"vantor-tally", "--player", "Alia", "--action", action.c_str(), folder.c_str()};
         std::ostringstream out, err;
-        EXPECT_EQ(RunTally(6, tally, out, err, false), 0) << err.str();
+        EXPECT_EQ(RunTally(6, tally, {out, err}), 0) << err.str();
         EXPECT_EQ(shown, Utf8ToWide(Windows1252ToUtf8(out.str()))) << action;
     }
     EXPECT_EQ(during, L"0 enabled, Processing ActionLog-\u65E5\u672C.txt");  // and enabled again for the next Go!

@@ -1,0 +1,111 @@
+#include "cli/options.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "analysis/tally.h"
+#include "store/run_error.h"
+#include "store/windows1252.h"
+#include "vantor_version.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: vantor-tally [--player ID] [--action pickup|sell|buy|shop] [OPTIONS] LOG_DIR\n"
+    "'vantor-tally --help' lists every option.\n";
+constexpr const char* kVersionLine = "vantor-tally " VANTOR_VERSION;
+
+// "'Ā' (U+0100)"; a C1 control by its number only.
+std::string CharacterName(char32_t c) {
+    char number[16];
+    std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(c));
+    if (c < 0xA0) return number;
+    std::string glyph;
+    if (c < 0x800) {
+        glyph = {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+    } else if (c < 0x10000) {
+        glyph = {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                 static_cast<char>(0x80 | (c & 0x3F))};
+    } else {
+        glyph = {static_cast<char>(0xF0 | (c >> 18)), static_cast<char>(0x80 | ((c >> 12) & 0x3F)),
+                 static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+    }
+    return "'" + glyph + "' (" + number + ")";
+}
+
+// The logs write player IDs and action tags in Windows-1252, and the window
+// converts what is typed into it. So does the command line: an argument that
+// is valid UTF-8 (always, on Windows, where they arrive as UTF-16) is
+// converted, and any other is taken as the bytes it is, so that a script can
+// still pass a log's own bytes. Returns the usage error, if any.
+std::optional<std::string> ToLogBytes(std::string_view option, std::string& text) {
+    Windows1252Conversion converted = ConvertUtf8ToWindows1252(text);
+    if (converted.bytes) text = std::move(*converted.bytes);
+    if (!converted.unwritable) return std::nullopt;
+    return std::string(option) + ": " + CharacterName(*converted.unwritable) +
+           " is not a character of Windows-1252, the code page of the logs";
+}
+
+}  // namespace
+
+std::string UsageError(std::string_view error) {
+    return "vantor-tally: " + EscapeControlBytes(error) + "\n" + kUsage;
+}
+
+ParsedArguments ParseArguments(int argc, const char* const* argv) {
+    static const std::map<std::string, OutputFormat> kFormats = {
+        {"tsv", OutputFormat::Tsv}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json}};
+
+    TallyOptions options;
+    std::string action(kActions[0].keyword);
+    std::string tag;
+    std::string format = "tsv";
+
+    CLI::App app("Sums, item by item, what one player picked up, sold or bought in the action logs of a folder.",
+                 "vantor-tally");
+    app.add_option("--player", options.player, "Player ID (default: empty)")->type_name("ID");
+    std::vector<std::string> keywords;
+    for (const Action& entry : kActions) keywords.emplace_back(entry.keyword);
+    auto* actionOption = app.add_option("--action", action, "pickup (default), sell, buy or shop")
+                             ->check(CLI::IsMember(keywords))
+                             ->type_name("ACTION");
+    auto* tagOption = app.add_option("--tag", tag, "Any action tag instead, e.g. '[Pickup]'")->type_name("TEXT");
+    actionOption->excludes(tagOption);
+    app.add_option("--format", format, "tsv (default), csv or json")
+        ->check(CLI::IsMember({"tsv", "csv", "json"}))
+        ->type_name("FORMAT");
+    options.jobs = std::max(1u, std::thread::hardware_concurrency());
+    app.add_option("--jobs", options.jobs, "Logs read at once, 1 to 256 (default: the number of cores)")
+        ->check(CLI::Range(1u, 256u))
+        ->type_name("N");
+    app.add_option("LOG_DIR", options.logDir, "Folder holding ActionLog*.txt")->required();
+    app.set_version_flag("--version", kVersionLine, "Print the version and exit");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForVersion&) {
+        return {std::pair{0, std::string(kVersionLine) + "\n"}};
+    } catch (const CLI::ParseError& error) {
+        if (error.get_exit_code() == 0) return {std::pair{0, app.help()}};
+        return {std::pair{2, UsageError(error.what())}};
+    }
+    const auto chosen = std::find_if(kActions.begin(), kActions.end(),
+                                     [&](const Action& entry) { return entry.keyword == action; });
+    options.tag = tagOption->count() > 0 ? tag : std::string(chosen->tag);
+    options.format = kFormats.at(format);
+    for (const auto& [option, text] : {std::pair{"--player", &options.player}, std::pair{"--tag", &options.tag}}) {
+        if (const std::optional<std::string> error = ToLogBytes(option, *text)) {
+            return {std::pair{2, UsageError(*error)}};
+        }
+    }
+    return {options};
+}
+
+}  // namespace vantor

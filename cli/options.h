@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+
+namespace vantor {
+
+enum class OutputFormat { Tsv, Csv, Json };
+
+// What vantor-tally was asked for. The player ID and tag are the logs' bytes
+// (Windows-1252), converted from the command line's UTF-8 where it is valid
+// UTF-8; the folder is UTF-8.
+struct TallyOptions {
+    std::string player;  // empty, like an empty player box
+    std::string tag = "[Pickup]";
+    OutputFormat format = OutputFormat::Tsv;
+    std::string logDir;
+    unsigned jobs = 1;  // logs read at once
+};
+
+// What the command line asked for: options to run with, or an exit status
+// with the text to print (help on stdout for status 0, else a usage error).
+struct ParsedArguments {
+    std::variant<TallyOptions, std::pair<int, std::string>> outcome;
+};
+
+ParsedArguments ParseArguments(int argc, const char* const* argv);
+
+// "vantor-tally: ERROR", then the usage lines, as a usage error prints them.
+std::string UsageError(std::string_view error);
+
+}  // namespace vantor
