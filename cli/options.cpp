@@ -81,6 +81,8 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
     app.add_option("--format", format, "tsv (default), csv or json")
         ->check(CLI::IsMember({"tsv", "csv", "json"}))
         ->type_name("FORMAT");
+    app.add_flag("--bytes", options.bytes,
+                 "tsv and csv: item names as the logs' Windows-1252 bytes, not UTF-8 (json is always UTF-8)");
     options.jobs = std::max(1u, std::thread::hardware_concurrency());
     app.add_option("--jobs", options.jobs, "Logs read at once, 1 to 256 (default: the number of cores)")
         ->check(CLI::Range(1u, 256u))
@@ -100,6 +102,9 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
                                      [&](const Action& entry) { return entry.keyword == action; });
     options.tag = tagOption->count() > 0 ? tag : std::string(chosen->tag);
     options.format = kFormats.at(format);
+    if (options.bytes && options.format == OutputFormat::Json) {
+        return {std::pair{2, UsageError("--bytes: json is always UTF-8")}};
+    }
     for (const auto& [option, text] : {std::pair{"--player", &options.player}, std::pair{"--tag", &options.tag}}) {
         if (const std::optional<std::string> error = ToLogBytes(option, *text)) {
             return {std::pair{2, UsageError(*error)}};

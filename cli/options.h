@@ -18,6 +18,7 @@ struct TallyOptions {
     OutputFormat format = OutputFormat::Tsv;
     std::string logDir;
     unsigned jobs = 1;  // logs read at once
+    bool bytes = false;  // tsv and csv names as the logs' bytes instead of UTF-8
 };
 
 // What the command line asked for: options to run with, or an exit status

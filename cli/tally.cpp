@@ -15,7 +15,8 @@ int RunTally(int argc, const char* const* argv, const Streams& streams) {
         (stop->first == 0 ? streams.out : streams.err) << stop->second;
         return stop->first;
     }
-    const TallyOptions& options = std::get<TallyOptions>(parsed.outcome);
+    TallyOptions options = std::get<TallyOptions>(parsed.outcome);
+    if (streams.outIsConsole) options.bytes = false;
 
     LogLines lines(streams.err);
     clsHash items;

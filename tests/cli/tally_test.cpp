@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,11 +17,19 @@ using testing::Pickup;
 using testing::Record;
 using testing::TempDir;
 
+// tsv lines end the system's way.
+std::string Tsv(std::string text) {
+#ifdef _WIN32
+    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2) text.insert(at, 1, '\r');
+#endif
+    return text;
+}
+
 // Each row runs vantor-tally with its arguments; `out` and `err` are what it
 // must print, where a '*' stands for any text.
 TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
     TempDir dir;
-    const std::string d = dir.text(), sword = "Enchanted Longsword of the Northern Watc";
+    const std::string d = dir.text(), sword = "Enchanted Longsword of the Northern Watc", bom = "\xEF\xBB\xBF";
     dir.Write("ActionLog0101.txt", Pickup("Blue \"Widget\", large(2)") + Pickup("Widget(5)") +
                                        Pickup("Iron Ore C.(9)") + Pickup("Rose(1)", "Bo") +
                                        Record("Alia", "[Sell]", "Rose(4)") + Record("Alia", "[Buy]", "Salt(8)") +
@@ -31,34 +40,36 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
     TempDir bad;
     bad.Write("ActionLog0103.txt", "\r\n" + Pickup("Bar(1)(\n2)"));
     bad.Write("ActionLog\x7F.txt", "");
-    const std::string usage = "vantor-tally: *\n'vantor-tally --help' lists every option.\n";
+    const std::string cafe = "Caf\u00E9 \u20AC\u008D\u2013\u0178\u00FF", usage = "vantor-tally: *\n'vantor-tally --help' lists every option.\n";
     struct Case {
         std::vector<std::string> args;
         int status;
         std::string out;
         std::string err;
         bool terminal = false;  // stderr is one
+        bool console = false;   // stdout is a Windows console
     };
     const Case cases[] = {
-        {{"--player", "Alia", d}, 0,
-         "Blue \"Widget\", large\t7\nCaf\xE9 \x80\x8D\x96\x9F\xFF\t3\n" + sword + "\t1\n" + sword + "\t1\n", ""},
+        {{"--player", "Alia", d}, 0, Tsv("Blue \"Widget\", large\t7\n" + cafe + "\t3\n" + sword + "\t1\n" + sword + "\t1\n"), ""},
+        {{"--player=Alia", "--bytes", d}, 0, Tsv("Blue \"Widget\", large\t7\nCaf\xE9 \x80\x8D\x96\x9F\xFF\t3\n*"), ""},
+        {{"--player=Alia", "--bytes", d}, 0, Tsv("Blue \"Widget\", large\t7\n" + cafe + "\t3\n*"), "", false, true},
         {{"--player=Alia", "--format", "csv", "--jobs", "1", dir.path().string()}, 0,
-         "item,total\r\n\"Blue \"\"Widget\"\", large\",7\r\n\"Caf\xE9 \x80\x8D\x96\x9F\xFF\",3\r\n\"" + sword +
-             "\",1\r\n\"" + sword + "\",1\r\n",
+         bom + "item,total\r\n\"Blue \"\"Widget\"\", large\",7\r\n\"" + cafe + "\",3\r\n\"" + sword + "\",1\r\n\"" + sword +
+             "\",1\r\n",
          ""},
         {{"--player", "Alia", "--format", "json", d}, 0,
          "[\n  {\n    \"item\": \"Blue \\\"Widget\\\", large\",\n    \"total\": 7\n  },\n"
-         "  {\n    \"item\": \"Caf\u00E9 \u20AC\u008D\u2013\u0178\u00FF\",*",
+         "  {\n    \"item\": \"" + cafe + "\",*",
          ""},
-        {{"--player", "Alia", "--action", "sell", d}, 0, "Rose\t4\n", ""},
-        {{"--player", "Alia", "--action", "buy", d}, 0, "Salt\t8\n", ""},
+        {{"--player", "Alia", "--action", "sell", d}, 0, Tsv("Rose\t4\n"), ""},
+        {{"--player", "Alia", "--action", "buy", d}, 0, Tsv("Salt\t8\n"), ""},
         {{"--player", "Alia", "--action", "shop", "--format", "json", d}, 0,
          "[\n  {\n    \"item\": \"OrbR\",\n    \"total\": 6\n  }\n]\n", ""},
         // The logs are Windows-1252; arguments are UTF-8 (on Windows, UTF-16
         // made UTF-8), unless they are not valid UTF-8 at all.
-        {{"--player", "\xC3\xA9lan", d}, 0, "Rose\t2\n", ""},
-        {{"--player", "\xC3\xA9lan", "--tag", "[Vend\xC3\xA9]", d}, 0, "Orb\t5\n", ""},
-        {{"--player", "\xE9lan", "--tag", "[Vend\xE9]", d}, 0, "Orb\t5\n", ""},
+        {{"--player", "\xC3\xA9lan", d}, 0, Tsv("Rose\t2\n"), ""},
+        {{"--player", "\xC3\xA9lan", "--tag", "[Vend\xC3\xA9]", d}, 0, Tsv("Orb\t5\n"), ""},
+        {{"--player", "\xE9lan", "--tag", "[Vend\xE9]", d}, 0, Tsv("Orb\t5\n"), ""},
         {{"--player", "\xC4\x80lan", d}, 2, "",
          "vantor-tally: --player: '\xC4\x80' (U+0100) is not a character of Windows-1252, the code page of the logs"
          "\nUsage: *"},
@@ -72,6 +83,7 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
         {{"--action", "dance", d}, 2, "", usage},
         {{"--action", "sell", "--tag", "[Sell]", d}, 2, "", usage},
         {{"--format", "xml", d}, 2, "", usage},
+        {{"--bytes", "--format", "json", d}, 2, "", usage},
         {{"--help"}, 0, "Sums, item by item, *", ""},
         {{"--player", "Alia", "--version", "no-such-folder"}, 0, "vantor-tally " VANTOR_VERSION "\n", ""},
     };
@@ -86,10 +98,21 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
         std::vector<const char*> argv;
         for (const auto& arg : c.args) argv.push_back(arg.c_str());
         std::ostringstream out, err;
-        EXPECT_EQ(RunTally(static_cast<int>(argv.size()), argv.data(), {out, err, c.terminal}), c.status) << err.str();
+        EXPECT_EQ(RunTally(static_cast<int>(argv.size()), argv.data(), {out, err, c.terminal, c.console}), c.status) << err.str();
         EXPECT_PRED2(matches, out.str(), c.out);
         EXPECT_PRED2(matches, err.str(), c.err);
     }
+}
+
+// A character cut by a flush would show as two broken ones on the console.
+TEST(ConsoleBuffer, PassesWholeCharactersOnly) {
+    std::vector<std::string> passed;
+    {
+        ConsoleBuffer buffer([&](std::string_view text) { passed.emplace_back(text); });
+        std::ostream out(&buffer);
+        out << "Caf\xC3" << std::flush << "\xA9 \xE2\x82" << std::flush << "\xAC\n" << std::flush << "\xF0\x9F";
+    }
+    EXPECT_EQ(passed, (std::vector<std::string>{"Caf", "\xC3\xA9 ", "\xE2\x82\xAC\n", "\xF0\x9F"}));
 }
 
 }  // namespace
