@@ -53,6 +53,35 @@ void WriteRows(const std::vector<TallyRow>& rows, const TallyOptions& options, s
     }
 }
 
+// 'Alia' for Windows-1252 text. (Appended, not "'" + text: GCC 12 warns
+// wrongly of overlapping copies in that.)
+std::string Quoted(std::string_view bytes) {
+    std::string text = "'";
+    text += Windows1252ToUtf8(bytes);
+    text += '\'';
+    return text;
+}
+
+// 'A', 'B' and 'C'.
+std::string Listed(const std::vector<std::string>& players) {
+    std::string text;
+    for (std::size_t index = 0; index < players.size(); ++index) {
+        if (index > 0) text += index + 1 == players.size() ? " and " : ", ";
+        text += Quoted(players[index]);
+    }
+    return text;
+}
+
+// Why nothing is listed, and what might be meant instead.
+std::string NothingFound(const TallyOutcome& outcome, const TallyOptions& options) {
+    if (outcome.logs.empty()) return "no ActionLog*.txt in '" + options.logDir + "'";
+    std::string text = "no " + Windows1252ToUtf8(options.tag) + " record of ";
+    text += options.player.empty() ? "an empty player ID" : Quoted(options.player);
+    if (!outcome.similarPlayers.empty()) text += "; the logs have " + Listed(outcome.similarPlayers);
+    if (options.player.empty()) text += " (name the player with --player ID)";
+    return text;
+}
+
 }  // namespace
 
 int WriteOutcome(const TallyOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err) {
@@ -62,6 +91,7 @@ int WriteOutcome(const TallyOutcome& outcome, const TallyOptions& options, std::
     }
     WriteRows(outcome.rows, options, out);
     out.flush();
+    if (outcome.rows.empty()) err << "vantor-tally: " << EscapeControlBytes(NothingFound(outcome, options)) << '\n';
     return outcome.problemCount > 0 ? 1 : 0;
 }
 

@@ -8,8 +8,8 @@
 namespace vantor {
 
 // Prints one outcome of the analysis that `options` asked for: its rows on
-// `out` in its format, and on `err` the problems met. Returns the exit
-// status: 0 done, 1 a problem was met.
+// `out` in its format, and on `err` the problems met, then a hint when
+// nothing was found. Returns the exit status: 0 done, 1 a problem was met.
 int WriteOutcome(const TallyOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace vantor

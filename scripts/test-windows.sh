@@ -157,6 +157,7 @@ compare exact --player " élan" --format csv "$elan_folder"
 expect '\xEF\xBB\xBFitem,total\r\n"Red Potion",12\r\n"Caf\xC3\xA9 Latte",1\r\n"Feather",2\r\n'
 compare exact --player "élan" --format json "$elan_folder"
 expect '[\n  {\n    "item": "Blue Widget",\n    "total": 3\n  }\n]\n'
+compare tsv --player "ÉLAN" "$elan_folder"
 compare exact --help
 # In a console the names show as characters, --bytes or not, and so do the
 # messages (written with WriteConsoleW; bytes would show in the console's
@@ -176,6 +177,6 @@ console() {  # TEXT ARGUMENTS...
 }
 console "Café Latte" --player " élan" "$elan_folder"
 console "Café Latte" --player " élan" --bytes "$elan_folder"
-console "Processing ActionLog0101.txt" --player "élan" "$elan_folder"
+console "record of 'ÉLAN'" --player "ÉLAN" "$elan_folder"
 echo "vantor-tally.exe: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

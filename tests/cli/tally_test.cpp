@@ -73,10 +73,17 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
         {{"--player", "\xC4\x80lan", d}, 2, "",
          "vantor-tally: --player: '\xC4\x80' (U+0100) is not a character of Windows-1252, the code page of the logs"
          "\nUsage: *"},
-        {{"--jobs", "1", d}, 0, "", "Processing ActionLog0101.txt\nProcessing actionlog0102.TXT\n", true},
-        {{bad.text()}, 0, "", "Processing ActionLog0103.txt\nProcessing ActionLog\\x7F.txt\n", true},
+        // Nothing found says why, in UTF-8.
+        {{"--player", "\xC3\x89LAN", "--format", "csv", d}, 0, bom + "item,total\r\n",
+         "vantor-tally: no [Pickup] record of '\xC3\x89LAN'; the logs have '\xC3\xA9lan'\n"},
+        {{"--jobs", "1", d}, 0, "",
+         "Processing ActionLog0101.txt\nProcessing actionlog0102.TXT\n"
+         "vantor-tally: no [Pickup] record of an empty player ID (name the player with --player ID)\n",
+         true},
+        {{bad.text()}, 0, "", "Processing ActionLog0103.txt\nProcessing ActionLog\\x7F.txt\n*", true},
         {{"--player", "Alia", bad.text()}, 1, "",
-         "ActionLog0103.txt:2: type mismatch: quantity '1)(\\n2' is not a number\n"},
+         "ActionLog0103.txt:2: type mismatch: quantity '1)(\\n2' is not a number\n"
+         "vantor-tally: no [Pickup] record of 'Alia'\n"},
         {{d + "missing"}, 1, "", "vantor-tally: log folder '" + d + "missing' does not exist\n"},
         {{d + "ActionLog0101.txt"}, 1, "", "vantor-tally: '" + d + "ActionLog0101.txt' is not a folder\n"},
         {{}, 2, "", usage},
