@@ -18,7 +18,7 @@ namespace vantor {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: vantor-tally [--player ID] [--action pickup|sell|buy|shop] [OPTIONS] LOG_DIR\n"
+    "Usage: vantor-tally [--player ID] [--action pickup|sell|buy|shop] [OPTIONS] [LOG_DIR]\n"
     "'vantor-tally --help' lists every option.\n";
 constexpr const char* kVersionLine = "vantor-tally " VANTOR_VERSION;
 
@@ -87,7 +87,8 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
     app.add_option("--jobs", options.jobs, "Logs read at once, 1 to 256 (default: the number of cores)")
         ->check(CLI::Range(1u, 256u))
         ->type_name("N");
-    app.add_option("LOG_DIR", options.logDir, "Folder holding ActionLog*.txt")->required();
+    auto* folderOption =
+        app.add_option("LOG_DIR", options.logDir, "Folder holding ActionLog*.txt (default: the game's)");
     app.set_version_flag("--version", kVersionLine, "Print the version and exit");
 
     try {
@@ -110,6 +111,7 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
             return {std::pair{2, UsageError(*error)}};
         }
     }
+    if (folderOption->count() == 0) options.logDir = DefaultLogFolder();
     return {options};
 }
 

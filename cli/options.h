@@ -16,7 +16,7 @@ struct TallyOptions {
     std::string player;  // empty, like an empty player box
     std::string tag = "[Pickup]";
     OutputFormat format = OutputFormat::Tsv;
-    std::string logDir;
+    std::string logDir;  // the game's own folder when none is given
     unsigned jobs = 1;  // logs read at once
     bool bytes = false;  // tsv and csv names as the logs' bytes instead of UTF-8
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -17,6 +18,27 @@ using testing::Pickup;
 using testing::Record;
 using testing::TempDir;
 
+// Points the profile folder, where the game's log folder is looked for, at
+// `home` for its lifetime.
+class ScopedHome {
+public:
+#ifdef _WIN32
+    explicit ScopedHome(const std::string& home) : saved_(_wgetenv(L"USERPROFILE")) {
+        _wputenv_s(L"USERPROFILE", Utf8ToWide(home).c_str());
+    }
+    ~ScopedHome() { _wputenv_s(L"USERPROFILE", saved_.c_str()); }
+
+private:
+    std::wstring saved_;
+#else
+    explicit ScopedHome(const std::string& home) : saved_(std::getenv("HOME")) { setenv("HOME", home.c_str(), 1); }
+    ~ScopedHome() { setenv("HOME", saved_.c_str(), 1); }
+
+private:
+    std::string saved_;
+#endif
+};
+
 // tsv lines end the system's way.
 std::string Tsv(std::string text) {
 #ifdef _WIN32
@@ -28,7 +50,7 @@ std::string Tsv(std::string text) {
 // Each row runs vantor-tally with its arguments; `out` and `err` are what it
 // must print, where a '*' stands for any text.
 TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
-    TempDir dir;
+    TempDir dir, home;
     const std::string d = dir.text(), sword = "Enchanted Longsword of the Northern Watc", bom = "\xEF\xBB\xBF";
     dir.Write("ActionLog0101.txt", Pickup("Blue \"Widget\", large(2)") + Pickup("Widget(5)") +
                                        Pickup("Iron Ore C.(9)") + Pickup("Rose(1)", "Bo") +
@@ -40,6 +62,9 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
     TempDir bad;
     bad.Write("ActionLog0103.txt", "\r\n" + Pickup("Bar(1)(\n2)"));
     bad.Write("ActionLog\x7F.txt", "");
+    std::filesystem::create_directories(home.path() / "My Documents/Halvern/ZENTHARA/LOG");
+    home.Write("My Documents/Halvern/ZENTHARA/LOG/ActionLog0104.txt", Pickup("Lamp(4)"));
+    const ScopedHome profile(PathToUtf8(home.path()));
     const std::string cafe = "Caf\u00E9 \u20AC\u008D\u2013\u0178\u00FF", usage = "vantor-tally: *\n'vantor-tally --help' lists every option.\n";
     struct Case {
         std::vector<std::string> args;
@@ -86,7 +111,7 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
          "vantor-tally: no [Pickup] record of 'Alia'\n"},
         {{d + "missing"}, 1, "", "vantor-tally: log folder '" + d + "missing' does not exist\n"},
         {{d + "ActionLog0101.txt"}, 1, "", "vantor-tally: '" + d + "ActionLog0101.txt' is not a folder\n"},
-        {{}, 2, "", usage},
+        {{"--player", "Alia"}, 0, Tsv("Lamp\t4\n"), ""},
         {{"--action", "dance", d}, 2, "", usage},
         {{"--action", "sell", "--tag", "[Sell]", d}, 2, "", usage},
         {{"--format", "xml", d}, 2, "", usage},
