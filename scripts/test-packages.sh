@@ -102,7 +102,7 @@ check ".deb's vantor-tally --version" same "$("$linux_tally" --version)" "vantor
 entries=$(MANWIDTH=200 man -l "$root/usr/share/man/man1/vantor-tally.1.gz" 2>&1 | col -b |
           awk '/^[A-Z]/ { section = $0 } section == "OPTIONS" && /^ +-/')
 missing=""
-for option in $("$linux_tally" --help | grep -oE -- '--[a-z]+' | sort -u); do
+for option in $("$linux_tally" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
     grep -qE -- "(^| )$option( |,|$)" <<< "$entries" || missing+=" $option"
 done
 check "the manual page has every option of --help${missing:+ (missing:$missing)}" test -z "$missing"
