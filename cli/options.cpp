@@ -83,6 +83,9 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
         ->type_name("FORMAT");
     app.add_flag("--bytes", options.bytes,
                  "tsv and csv: item names as the logs' Windows-1252 bytes, not UTF-8 (json is always UTF-8)");
+    app.add_flag("--exact-names", options.exactNames,
+                 "Each full item name its own row, in the order first met: not the totals the game's tool shows, "
+                 "which add \"Potion\" to \"Red Potion\" and cut names at 40 bytes");
     options.jobs = std::max(1u, std::thread::hardware_concurrency());
     app.add_option("--jobs", options.jobs, "Logs read at once, 1 to 256 (default: the number of cores)")
         ->check(CLI::Range(1u, 256u))

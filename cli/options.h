@@ -17,8 +17,9 @@ struct TallyOptions {
     std::string tag = "[Pickup]";
     OutputFormat format = OutputFormat::Tsv;
     std::string logDir;  // the game's own folder when none is given
-    unsigned jobs = 1;  // logs read at once
-    bool bytes = false;  // tsv and csv names as the logs' bytes instead of UTF-8
+    unsigned jobs = 1;   // logs read at once
+    bool exactNames = false;  // each full name its own row: not the game's tally
+    bool bytes = false;       // tsv and csv names as the logs' bytes instead of UTF-8
 };
 
 // What the command line asked for: options to run with, or an exit status

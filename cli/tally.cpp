@@ -23,7 +23,7 @@ int RunTally(int argc, const char* const* argv, const Streams& streams) {
     TallyOutcome outcome;
     try {
         outcome = TallyFolder(options.logDir, {options.player, options.tag}, items,
-                              streams.errIsTerminal ? &lines : nullptr, {options.jobs});
+                              streams.errIsTerminal ? &lines : nullptr, {options.jobs, options.exactNames});
     } catch (const RunError& missing) {
         streams.err << "vantor-tally: " << EscapeControlBytes(missing.detail()) << '\n';
         return 1;

@@ -86,6 +86,8 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
          "[\n  {\n    \"item\": \"Blue \\\"Widget\\\", large\",\n    \"total\": 7\n  },\n"
          "  {\n    \"item\": \"" + cafe + "\",*",
          ""},
+        {{"--player", "Alia", "--exact-names", d}, 0,
+         Tsv("Blue \"Widget\", large\t2\nWidget\t5\n" + cafe + "\t3\n" + sword + "h\t2\n"), ""},
         {{"--player", "Alia", "--action", "sell", d}, 0, Tsv("Rose\t4\n"), ""},
         {{"--player", "Alia", "--action", "buy", d}, 0, Tsv("Salt\t8\n"), ""},
         {{"--player", "Alia", "--action", "shop", "--format", "json", d}, 0,
