@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -53,6 +54,33 @@ std::optional<std::string> ToLogBytes(std::string_view option, std::string& text
            " is not a character of Windows-1252, the code page of the logs";
 }
 
+// CLI11's own message for a value it cannot convert names the type, not what
+// a player should type.
+CLI::Validator WholeNumber(unsigned long long least, unsigned long long most, std::string wanted) {
+    return CLI::Validator(
+        [=](std::string& text) -> std::string {
+            unsigned long long value = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+            if (error == std::errc() && end == text.data() + text.size() && value >= least && value <= most) {
+                return {};
+            }
+            return "'" + text + "' is not " + wanted;
+        },
+        "");
+}
+
+// An argument CLI11 could not place: an option it does not know is named as
+// such, even when it pushed a folder out of LOG_DIR.
+std::string Unexpected(const std::vector<std::string>& extras, const std::string& logDir) {
+    for (const std::string& extra : extras) {
+        if (extra.size() > 1 && extra.front() == '-') {
+            return "unknown option '" + extra.substr(0, extra.find('=')) + "'";
+        }
+    }
+    return "'" + extras.front() + "' is one argument too many (the folder is '" + logDir +
+           "'; quote a folder whose name holds spaces)";
+}
+
 }  // namespace
 
 std::string UsageError(std::string_view error) {
@@ -70,6 +98,9 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
 
     CLI::App app("Sums, item by item, what one player picked up, sold or bought in the action logs of a folder.",
                  "vantor-tally");
+    app.allow_extras();
+    // On Windows CLI11 would take "/Users/alia/LOG" for an option /Users.
+    app.allow_windows_style_options(false);
     app.add_option("--player", options.player, "Player ID (default: empty)")->type_name("ID");
     std::vector<std::string> keywords;
     for (const Action& entry : kActions) keywords.emplace_back(entry.keyword);
@@ -88,12 +119,18 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
                  "which add \"Potion\" to \"Red Potion\" and cut names at 40 bytes");
     options.jobs = std::max(1u, std::thread::hardware_concurrency());
     app.add_option("--jobs", options.jobs, "Logs read at once, 1 to 256 (default: the number of cores)")
-        ->check(CLI::Range(1u, 256u))
+        ->check(WholeNumber(1, 256, "a whole number from 1 to 256"))
         ->type_name("N");
     auto* folderOption =
         app.add_option("LOG_DIR", options.logDir, "Folder holding ActionLog*.txt (default: the game's)");
     app.set_version_flag("--version", kVersionLine, "Print the version and exit");
 
+#ifdef _WIN32
+    // The Windows way of asking for help; '?' cannot be in a folder's name.
+    if (std::any_of(argv + 1, argv + argc, [](const char* arg) { return std::string_view(arg) == "/?"; })) {
+        return {std::pair{0, app.help()}};
+    }
+#endif
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForVersion&) {
@@ -101,6 +138,9 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
     } catch (const CLI::ParseError& error) {
         if (error.get_exit_code() == 0) return {std::pair{0, app.help()}};
         return {std::pair{2, UsageError(error.what())}};
+    }
+    if (const std::vector<std::string> extras = app.remaining(); !extras.empty()) {
+        return {std::pair{2, UsageError(Unexpected(extras, options.logDir))}};
     }
     const auto chosen = std::find_if(kActions.begin(), kActions.end(),
                                      [&](const Action& entry) { return entry.keyword == action; });
@@ -115,6 +155,11 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
         }
     }
     if (folderOption->count() == 0) options.logDir = DefaultLogFolder();
+#ifdef _WIN32
+    // "C:\LOG\" arrives as C:\LOG": Windows takes \" for a quote inside the
+    // argument. A folder's name cannot hold a quote, so it was the backslash.
+    if (options.logDir.ends_with('"')) options.logDir.back() = '\\';
+#endif
     return {options};
 }
 

@@ -147,7 +147,10 @@ expect() {
 compare tsv --player Alia examples/logs
 compare exact --player Alia --format csv examples/logs
 compare exact --player Alia --format json examples/logs
-compare tsv --player Alia --action sell examples/logs
+# A folder given from the root with '/' (Wine maps it; on Windows
+# /Users/alia/LOG) is a folder, not a Windows-style option.
+compare tsv --player Alia --action sell "$PWD/examples/logs"
+expect 'Red Potion\t2\nWolf Pelt\t3\nBlue Widget\t1\n'
 compare exact --player Alia --format csv "$wide_folder"
 compare tsv --player " élan" "$elan_folder"
 expect 'Red Potion\t12\nCaf\xC3\xA9 Latte\t1\nFeather\t2\n'
@@ -158,7 +161,16 @@ expect '\xEF\xBB\xBFitem,total\r\n"Red Potion",12\r\n"Caf\xC3\xA9 Latte",1\r\n"F
 compare exact --player "élan" --format json "$elan_folder"
 expect '[\n  {\n    "item": "Blue Widget",\n    "total": 3\n  }\n]\n'
 compare tsv --player "ÉLAN" "$elan_folder"
+compare tsv --plyer Alia examples/logs
 compare exact --help
+# The Windows way of asking for help.
+if wine "$build/cli/vantor-tally.exe" '/?' 2> /dev/null | cmp -s - <(build/debug/cli/vantor-tally --help); then
+    echo "vantor-tally.exe /? prints the help of --help"
+    passed=$((passed + 1))
+else
+    echo "DIFFERENT: vantor-tally.exe /? and --help" >&2
+    failed=$((failed + 1))
+fi
 # In a console the names show as characters, --bytes or not, and so do the
 # messages (written with WriteConsoleW; bytes would show in the console's
 # code page: "CafΘ Latte"). Wine makes a terminal its console; script gives it one.

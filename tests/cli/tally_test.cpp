@@ -118,8 +118,15 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
         {{"--action", "sell", "--tag", "[Sell]", d}, 2, "", usage},
         {{"--format", "xml", d}, 2, "", usage},
         {{"--bytes", "--format", "json", d}, 2, "", usage},
-        {{"--help"}, 0, "Sums, item by item, *", ""},
+        {{"--plyer", "Alia", d}, 2, "", "vantor-tally: unknown option '--plyer'\n*"},
+        {{"--jobs", "abc", d}, 2, "", "vantor-tally: --jobs: 'abc' is not a whole number from 1 to 256\n*"},
+        {{"-h"}, 0, "Sums, item by item, *", ""},
         {{"--player", "Alia", "--version", "no-such-folder"}, 0, "vantor-tally " VANTOR_VERSION "\n", ""},
+#ifdef _WIN32
+        {{"/?"}, 0, "Sums, item by item, *", ""},
+        // What "C:\...\" reaches the program as.
+        {{"--player", "Alia", d.substr(0, d.size() - 1) + "\"", "--action", "sell"}, 0, Tsv("Rose\t4\n"), ""},
+#endif
     };
     const auto matches = [](const std::string& text, const std::string& want) {
         const std::size_t star = want.find('*');
