@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -13,8 +14,9 @@ namespace vantor {
 struct Streams {
     std::ostream& out;
     std::ostream& err;
-    bool errIsTerminal = false;  // someone watches: each log is named as it is read
+    bool errIsTerminal = false;  // someone watches: a slow analysis shows its progress
     bool outIsConsole = false;   // a Windows console: it shows characters, so never --bytes
+    std::chrono::milliseconds progressDelay{1000};
 };
 
 // Collects UTF-8 text and hands it on in whole characters (a character cut

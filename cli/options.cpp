@@ -121,6 +121,7 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
     app.add_option("--jobs", options.jobs, "Logs read at once, 1 to 256 (default: the number of cores)")
         ->check(WholeNumber(1, 256, "a whole number from 1 to 256"))
         ->type_name("N");
+    app.add_flag("--progress", options.progress, "Name each log on stderr as it is read");
     auto* folderOption =
         app.add_option("LOG_DIR", options.logDir, "Folder holding ActionLog*.txt (default: the game's)");
     app.set_version_flag("--version", kVersionLine, "Print the version and exit");

@@ -20,6 +20,7 @@ struct TallyOptions {
     unsigned jobs = 1;   // logs read at once
     bool exactNames = false;  // each full name its own row: not the game's tally
     bool bytes = false;       // tsv and csv names as the logs' bytes instead of UTF-8
+    bool progress = false;    // a line per log on stderr, wherever it goes
 };
 
 // What the command line asked for: options to run with, or an exit status

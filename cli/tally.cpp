@@ -19,15 +19,24 @@ int RunTally(int argc, const char* const* argv, const Streams& streams) {
     if (streams.outIsConsole) options.bytes = false;
 
     LogLines lines(streams.err);
+    StatusLine status(streams.err, streams.progressDelay);
+    ScanObserver* observer = nullptr;
+    if (options.progress) {
+        observer = &lines;
+    } else if (streams.errIsTerminal) {
+        observer = &status;
+    }
     clsHash items;
     TallyOutcome outcome;
     try {
-        outcome = TallyFolder(options.logDir, {options.player, options.tag}, items,
-                              streams.errIsTerminal ? &lines : nullptr, {options.jobs, options.exactNames});
+        outcome = TallyFolder(options.logDir, {options.player, options.tag}, items, observer,
+                              {options.jobs, options.exactNames});
     } catch (const RunError& missing) {
+        status.Clear();
         streams.err << "vantor-tally: " << EscapeControlBytes(missing.detail()) << '\n';
         return 1;
     }
+    status.Clear();
     return WriteOutcome(outcome, options, streams.out, streams.err);
 }
 

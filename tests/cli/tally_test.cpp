@@ -61,6 +61,7 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
               Pickup(sword + "h(1)") + Pickup(sword + "h(1)") + Record("Alia", "[MR_Buy]", "Orb(R)(6)"));
     TempDir bad;
     bad.Write("ActionLog0103.txt", "\r\n" + Pickup("Bar(1)(\n2)"));
+    bad.Write("ActionLog1.txt", "");
     bad.Write("ActionLog\x7F.txt", "");
     std::filesystem::create_directories(home.path() / "My Documents/Halvern/ZENTHARA/LOG");
     home.Write("My Documents/Halvern/ZENTHARA/LOG/ActionLog0104.txt", Pickup("Lamp(4)"));
@@ -71,7 +72,7 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
         int status;
         std::string out;
         std::string err;
-        bool terminal = false;  // stderr is one
+        bool terminal = false;  // stderr is one: the progress shows at once
         bool console = false;   // stdout is a Windows console
     };
     const Case cases[] = {
@@ -103,14 +104,15 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
         // Nothing found says why, in UTF-8.
         {{"--player", "\xC3\x89LAN", "--format", "csv", d}, 0, bom + "item,total\r\n",
          "vantor-tally: no [Pickup] record of '\xC3\x89LAN'; the logs have '\xC3\xA9lan'\n"},
-        {{"--jobs", "1", d}, 0, "",
+        {{"--jobs", "1", "--progress", d}, 0, "",
          "Processing ActionLog0101.txt\nProcessing actionlog0102.TXT\n"
-         "vantor-tally: no [Pickup] record of an empty player ID (name the player with --player ID)\n",
-         true},
-        {{bad.text()}, 0, "", "Processing ActionLog0103.txt\nProcessing ActionLog\\x7F.txt\n*", true},
+         "vantor-tally: no [Pickup] record of an empty player ID (name the player with --player ID)\n"},
         {{"--player", "Alia", bad.text()}, 1, "",
+         "\rProcessing ActionLog0103.txt (1 of 3)\rProcessing ActionLog1.txt (2 of 3)   \r"
+         "Processing ActionLog\\x7F.txt (3 of 3)\r" + std::string(37, ' ') + "\r"
          "ActionLog0103.txt:2: type mismatch: quantity '1)(\\n2' is not a number\n"
-         "vantor-tally: no [Pickup] record of 'Alia'\n"},
+         "vantor-tally: no [Pickup] record of 'Alia'\n",
+         true},
         {{d + "missing"}, 1, "", "vantor-tally: log folder '" + d + "missing' does not exist\n"},
         {{d + "ActionLog0101.txt"}, 1, "", "vantor-tally: '" + d + "ActionLog0101.txt' is not a folder\n"},
         {{"--player", "Alia"}, 0, Tsv("Lamp\t4\n"), ""},
@@ -139,7 +141,7 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
         std::vector<const char*> argv;
         for (const auto& arg : c.args) argv.push_back(arg.c_str());
         std::ostringstream out, err;
-        EXPECT_EQ(RunTally(static_cast<int>(argv.size()), argv.data(), {out, err, c.terminal, c.console}), c.status) << err.str();
+        EXPECT_EQ(RunTally(static_cast<int>(argv.size()), argv.data(), {out, err, c.terminal, c.console, std::chrono::milliseconds(0)}), c.status) << err.str();
         EXPECT_PRED2(matches, out.str(), c.out);
         EXPECT_PRED2(matches, err.str(), c.err);
     }
