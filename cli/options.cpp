@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <optional>
 #include <thread>
@@ -114,6 +115,15 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
         ->type_name("FORMAT");
     app.add_flag("--bytes", options.bytes,
                  "tsv and csv: item names as the logs' Windows-1252 bytes, not UTF-8 (json is always UTF-8)");
+    app.add_flag("--by-log", options.byLog, "A column per log after the total");
+    auto* fromOption = app.add_option("--from", options.from, "The first log to count (a name of LOG_DIR)")
+                           ->type_name("LOG");
+    auto* toOption = app.add_option("--to", options.to, "The last log to count")->type_name("LOG");
+    app.add_option("--last", options.last, "Only the last N logs (--last 1: today's)")
+        ->check(WholeNumber(1, std::numeric_limits<std::size_t>::max(), "a whole number of 1 or more"))
+        ->type_name("N")
+        ->excludes(fromOption)
+        ->excludes(toOption);
     app.add_flag("--exact-names", options.exactNames,
                  "Each full item name its own row, in the order first met: not the totals the game's tool shows, "
                  "which add \"Potion\" to \"Red Potion\" and cut names at 40 bytes");

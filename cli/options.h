@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -11,7 +12,7 @@ enum class OutputFormat { Tsv, Csv, Json };
 
 // What vantor-tally was asked for. The player ID and tag are the logs' bytes
 // (Windows-1252), converted from the command line's UTF-8 where it is valid
-// UTF-8; the folder is UTF-8.
+// UTF-8; log names and the folder are UTF-8.
 struct TallyOptions {
     std::string player;  // empty, like an empty player box
     std::string tag = "[Pickup]";
@@ -20,6 +21,9 @@ struct TallyOptions {
     unsigned jobs = 1;   // logs read at once
     bool exactNames = false;  // each full name its own row: not the game's tally
     bool bytes = false;       // tsv and csv names as the logs' bytes instead of UTF-8
+    bool byLog = false;       // a column per log
+    std::string from, to;     // the first and last log of the range; empty: the folder's
+    std::size_t last = 0;     // only the last N logs; 0: no limit
     bool progress = false;    // a line per log on stderr, wherever it goes
 };
 

@@ -152,6 +152,8 @@ compare exact --player Alia --format json examples/logs
 compare tsv --player Alia --action sell "$PWD/examples/logs"
 expect 'Red Potion\t2\nWolf Pelt\t3\nBlue Widget\t1\n'
 compare exact --player Alia --format csv "$wide_folder"
+compare tsv --player Alia --by-log --from ActionLog0102.txt examples/logs
+compare exact --player Alia --by-log --format json --last 2 "$wide_folder"
 compare tsv --player " élan" "$elan_folder"
 expect 'Red Potion\t12\nCaf\xC3\xA9 Latte\t1\nFeather\t2\n'
 compare tsv --player " élan" --bytes "$elan_folder"

@@ -49,7 +49,7 @@ std::string Tsv(std::string text) {
 
 // Each row runs vantor-tally with its arguments; `out` and `err` are what it
 // must print, where a '*' stands for any text.
-TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
+TEST(TallyCommand, FormatsActionsCodePageRangesAndExitStatuses) {
     TempDir dir, home;
     const std::string d = dir.text(), sword = "Enchanted Longsword of the Northern Watc", bom = "\xEF\xBB\xBF";
     dir.Write("ActionLog0101.txt", Pickup("Blue \"Widget\", large(2)") + Pickup("Widget(5)") +
@@ -89,6 +89,21 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
          ""},
         {{"--player", "Alia", "--exact-names", d}, 0,
          Tsv("Blue \"Widget\", large\t2\nWidget\t5\n" + cafe + "\t3\n" + sword + "h\t2\n"), ""},
+        {{"--player", "Alia", "--by-log", d}, 0,
+         Tsv("item\ttotal\tActionLog0101.txt\tactionlog0102.TXT\nBlue \"Widget\", large\t7\t7\t0\n" + cafe + "\t3\t3\t0\n" +
+             sword + "\t1\t0\t1\n" + sword + "\t1\t0\t1\n"),
+         ""},
+        {{"--player", "Alia", "--by-log", "--format", "csv", "--to", "actionlog0101.txt", d}, 0,
+         bom + "item,total,\"ActionLog0101.txt\"\r\n\"Blue \"\"Widget\"\", large\",7,7\r\n\"" + cafe + "\",3,3\r\n", ""},
+        {{"--player", "Alia", "--by-log", "--format", "json", "--from", "actionlog0102.TXT", d}, 0,
+         "{\n  \"logs\": [\n    \"actionlog0102.TXT\"\n  ],\n  \"items\": [\n    {\n      \"item\": \"" + sword +
+             "\",\n      \"total\": 1,\n      \"by_log\": [\n        1\n      ]\n    },*",
+         ""},
+        {{"--player", "Alia", "--last", "1", d}, 0, Tsv(sword + "\t1\n" + sword + "\t1\n"), ""},
+        {{"--player", "Alia", "--action", "buy", "--last", "1", d}, 0, "",
+         "vantor-tally: no [Buy] record of 'Alia' in actionlog0102.TXT\n"},
+        {{"--from", "ActionLog0199.txt", d}, 2, "", "vantor-tally: --from: no log named 'ActionLog0199.txt' in '" + d + "'\n*"},
+        {{"--from", "actionlog0102.TXT", "--to", "ActionLog0101.txt", d}, 2, "", usage},
         {{"--player", "Alia", "--action", "sell", d}, 0, Tsv("Rose\t4\n"), ""},
         {{"--player", "Alia", "--action", "buy", d}, 0, Tsv("Salt\t8\n"), ""},
         {{"--player", "Alia", "--action", "shop", "--format", "json", d}, 0,
@@ -113,9 +128,9 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
          "ActionLog0103.txt:2: type mismatch: quantity '1)(\\n2' is not a number\n"
          "vantor-tally: no [Pickup] record of 'Alia'\n",
          true},
+        {{"--player", "Alia"}, 0, Tsv("Lamp\t4\n"), ""},
         {{d + "missing"}, 1, "", "vantor-tally: log folder '" + d + "missing' does not exist\n"},
         {{d + "ActionLog0101.txt"}, 1, "", "vantor-tally: '" + d + "ActionLog0101.txt' is not a folder\n"},
-        {{"--player", "Alia"}, 0, Tsv("Lamp\t4\n"), ""},
         {{"--action", "dance", d}, 2, "", usage},
         {{"--action", "sell", "--tag", "[Sell]", d}, 2, "", usage},
         {{"--format", "xml", d}, 2, "", usage},
@@ -141,7 +156,8 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
         std::vector<const char*> argv;
         for (const auto& arg : c.args) argv.push_back(arg.c_str());
         std::ostringstream out, err;
-        EXPECT_EQ(RunTally(static_cast<int>(argv.size()), argv.data(), {out, err, c.terminal, c.console, std::chrono::milliseconds(0)}), c.status) << err.str();
+        const Streams streams{out, err, c.terminal, c.console, std::chrono::milliseconds(0)};
+        EXPECT_EQ(RunTally(static_cast<int>(argv.size()), argv.data(), streams), c.status) << err.str();
         EXPECT_PRED2(matches, out.str(), c.out);
         EXPECT_PRED2(matches, err.str(), c.err);
     }
