@@ -1,11 +1,6 @@
-#include <iostream>
-
 #include "cli/tally.h"
 
 #ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-
 #include <string>
 #include <vector>
 
@@ -19,15 +14,12 @@ int wmain(int argc, wchar_t** wargv) {
     for (int i = 0; i < argc; ++i) args.push_back(vantor::WideToUtf8(wargv[i]));
     std::vector<const char*> argv;
     for (const std::string& arg : args) argv.push_back(arg.c_str());
-
-    // Names are bytes: no CR put before each LF.
-    _setmode(_fileno(stdout), _O_BINARY);
-    return vantor::RunTally(argc, argv.data(), std::cout, std::cerr, _isatty(2) != 0);
+    const vantor::StandardStreams standard;
+    return vantor::RunTally(argc, argv.data(), standard.streams());
 }
 #else
-#include <unistd.h>
-
 int main(int argc, char** argv) {
-    return vantor::RunTally(argc, argv, std::cout, std::cerr, isatty(2) != 0);
+    const vantor::StandardStreams standard;
+    return vantor::RunTally(argc, argv, standard.streams());
 }
 #endif

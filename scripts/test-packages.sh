@@ -113,7 +113,7 @@ check ".deb's vantor-tally --version" same "$("$linux_tally" --version)" "vantor
 entries=$(MANWIDTH=200 man -l "$root/usr/share/man/man1/vantor-tally.1.gz" 2>&1 | col -b |
           awk '/^[A-Z]/ { section = $0 } section == "OPTIONS" && /^ +-/')
 missing=""
-for option in $("$linux_tally" --help | grep -oE -- '--[a-z]+' | sort -u); do
+for option in $("$linux_tally" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
     grep -qE -- "(^| )$option( |,|$)" <<< "$entries" || missing+=" $option"
 done
 check "the manual page has every option of --help${missing:+ (missing:$missing)}" test -z "$missing"
@@ -149,18 +149,21 @@ profile="$WINEPREFIX/drive_c/users/$(id -un)"
 installed="$profile/AppData/Local/Programs/Vantor Log Analyzer"
 shortcut="$profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Vantor Log Analyzer.lnk"
 
-# Each run of vantor-tally.exe against the .deb's vantor-tally: output bytes and status.
+# Each run of vantor-tally.exe against the .deb's vantor-tally: output bytes
+# and status; tsv lines end in CR LF on Windows.
 compare_runs() {  # LABEL EXE
-    local args linux_status windows_status
-    for args in "--player Alia examples/logs" "--player Alia --format csv examples/logs" \
-                "--player Alia --format json examples/logs" "--player Alia --action sell examples/logs" \
-                "--version" "examples/missing"; do
+    local run kind args linux_status windows_status
+    for run in "tsv --player Alia examples/logs" "exact --player Alia --format csv examples/logs" \
+               "exact --player Alia --format json examples/logs" "tsv --player Alia --action sell examples/logs" \
+               "exact --version" "exact examples/missing"; do
+        kind=${run%% *} args=${run#* }
         linux_status=0 windows_status=0
         # shellcheck disable=SC2086  # the arguments are split on purpose
         "$linux_tally" $args > "$work/linux.out" 2> /dev/null || linux_status=$?
+        if [ "$kind" = tsv ]; then sed -i 's/$/\r/' "$work/linux.out"; fi
         # shellcheck disable=SC2086
         wine "$2" $args > "$work/windows.out" 2> /dev/null || windows_status=$?
-        check "$1 vantor-tally.exe $args: same bytes as Linux ($(wc -c < "$work/linux.out") bytes, status $linux_status)" \
+        check "$1 vantor-tally.exe $args: same bytes as Linux ($kind, $(wc -c < "$work/linux.out") bytes, status $linux_status)" \
             eval '[ "$linux_status" -eq "$windows_status" ] && cmp "$work/linux.out" "$work/windows.out"'
     done
 }

@@ -2,7 +2,7 @@
 # Cross-builds the core, vantor-tally.exe, the window vantor-log-analyzer.exe
 # and their tests for 64-bit Windows (preset windows-cross), runs the tests
 # under Wine, and checks that vantor-tally.exe prints the same bytes as the
-# Linux build.
+# Linux build (tsv with CR LF line ends).
 #
 #   bash scripts/test-windows.sh               build and test
 #   bash scripts/test-windows.sh --build-only  just build build/windows-cross/cli/vantor-tally.exe
@@ -113,29 +113,37 @@ rm -rf "$wide_folder"
 mkdir -p "$wide_folder"
 cp examples/logs/* "$wide_folder/"
 
-# Player IDs outside ASCII: the logs write them in Windows-1252, the command
-# line types them in UTF-8 (Linux) or UTF-16 (Windows).
+# Player IDs and items outside ASCII: the logs write them in Windows-1252,
+# the command line types them in UTF-8 (Linux) or UTF-16 (Windows).
 elan_folder="$build/tally-elan"
 rm -rf "$elan_folder"
 mkdir -p "$elan_folder"
 printf '%b' 't0\t \xE9lan\tm\t[Pickup]\tc\tRed Potion(12)\r\n' 't0\t\xE9lan\tm\t[Pickup]\tc\tBlue Widget(3)\r\n' \
-    't0\t \xE9lan\tm\t[Pickup]\tc\tFeather(2)\r\n' 't0\tAlia\tm\t[Pickup]\tc\tIron Ore(6)\r\n' \
-    > "$elan_folder/ActionLog0101.txt"
+    't0\t \xE9lan\tm\t[Pickup]\tc\tCaf\xE9 Latte(1)\r\n' 't0\t \xE9lan\tm\t[Pickup]\tc\tFeather(2)\r\n' \
+    't0\tAlia\tm\t[Pickup]\tc\tIron Ore(6)\r\n' > "$elan_folder/ActionLog0101.txt"
 
 out="$build/tally-compare"
 mkdir -p "$out"
 passed=0
 failed=0
-compare() {
-    local linux_status=0 windows_status=0
-    build/debug/cli/vantor-tally "$@" > "$out/linux" 2> /dev/null || linux_status=$?
-    wine "$build/cli/vantor-tally.exe" "$@" > "$out/windows" 2> /dev/null || windows_status=$?
-    if [ "$linux_status" -eq "$windows_status" ] && cmp -s "$out/linux" "$out/windows"; then
-        echo "same bytes ($(wc -c < "$out/linux") bytes, status $linux_status): vantor-tally $*"
+# Standard output and error and the exit status must be the same, but for the
+# line ends of text: CR LF on Windows for tsv (KIND tsv) and for stderr;
+# csv and json (KIND exact) have the same bytes everywhere.
+compare() {  # KIND ARGUMENTS...
+    local kind=$1 linux_status=0 windows_status=0
+    shift
+    build/debug/cli/vantor-tally "$@" > "$out/linux" 2> "$out/linux-err" || linux_status=$?
+    wine "$build/cli/vantor-tally.exe" "$@" > "$out/windows" 2> "$out/windows-err" || windows_status=$?
+    if [ "$kind" = tsv ]; then sed 's/$/\r/' "$out/linux" > "$out/wanted"; else cp "$out/linux" "$out/wanted"; fi
+    sed 's/$/\r/' "$out/linux-err" > "$out/wanted-err"
+    if [ "$linux_status" -eq "$windows_status" ] && cmp -s "$out/wanted" "$out/windows" &&
+       cmp -s "$out/wanted-err" "$out/windows-err"; then
+        echo "same bytes ($kind: $(wc -c < "$out/linux") bytes, stderr $(wc -c < "$out/linux-err"), status $linux_status): vantor-tally $*"
         passed=$((passed + 1))
     else
         echo "DIFFERENT (status $linux_status / $windows_status): vantor-tally $*" >&2
-        cmp "$out/linux" "$out/windows" >&2 || true
+        cmp "$out/wanted" "$out/windows" >&2 || true
+        cmp "$out/wanted-err" "$out/windows-err" >&2 || true
         failed=$((failed + 1))
     fi
 }
@@ -149,15 +157,53 @@ expect() {
         failed=$((failed + 1))
     fi
 }
-compare --player Alia examples/logs
-compare --player Alia --format csv examples/logs
-compare --player Alia --format json examples/logs
-compare --player Alia --action sell examples/logs
-compare --player Alia --format csv "$wide_folder"
-compare --player " élan" "$elan_folder"
-expect 'Red Potion\t12\nFeather\t2\n'
-compare --player "élan" --format json "$elan_folder"
+compare tsv --player Alia examples/logs
+compare exact --player Alia --format csv examples/logs
+compare exact --player Alia --format json examples/logs
+# A folder given from the root with '/' (Wine maps it; on Windows
+# /Users/alia/LOG) is a folder, not a Windows-style option.
+compare tsv --player Alia --action sell "$PWD/examples/logs"
+expect 'Red Potion\t2\nWolf Pelt\t3\nBlue Widget\t1\n'
+compare exact --player Alia --format csv "$wide_folder"
+compare tsv --player Alia --by-log --from ActionLog0102.txt examples/logs
+compare exact --player Alia --by-log --format json --last 2 "$wide_folder"
+compare tsv --player " élan" "$elan_folder"
+expect 'Red Potion\t12\nCaf\xC3\xA9 Latte\t1\nFeather\t2\n'
+compare tsv --player " élan" --bytes "$elan_folder"
+expect 'Red Potion\t12\nCaf\xE9 Latte\t1\nFeather\t2\n'
+compare exact --player " élan" --format csv "$elan_folder"
+expect '\xEF\xBB\xBFitem,total\r\n"Red Potion",12\r\n"Caf\xC3\xA9 Latte",1\r\n"Feather",2\r\n'
+compare exact --player "élan" --format json "$elan_folder"
 expect '[\n  {\n    "item": "Blue Widget",\n    "total": 3\n  }\n]\n'
-compare --help
+compare tsv --player "ÉLAN" "$elan_folder"
+compare tsv --plyer Alia examples/logs
+compare exact --help
+# The Windows way of asking for help.
+if wine "$build/cli/vantor-tally.exe" '/?' 2> /dev/null | cmp -s - <(build/debug/cli/vantor-tally --help); then
+    echo "vantor-tally.exe /? prints the help of --help"
+    passed=$((passed + 1))
+else
+    echo "DIFFERENT: vantor-tally.exe /? and --help" >&2
+    failed=$((failed + 1))
+fi
+# In a console the names show as characters, --bytes or not, and so do the
+# messages (written with WriteConsoleW; bytes would show in the console's
+# code page: "CafΘ Latte"). Wine makes a terminal its console; script gives it one.
+console() {  # TEXT ARGUMENTS...
+    local text=$1 shown
+    shift
+    shown=$(SHELL=/bin/bash script -qec "wine $build/cli/vantor-tally.exe $(printf '%q ' "$@")" /dev/null 2>&1 || true)
+    if grep -qF -- "$text" <<< "$shown"; then
+        echo "a console shows \"$text\": vantor-tally $*"
+        passed=$((passed + 1))
+    else
+        echo "NOT SHOWN in a console: \"$text\": vantor-tally $*" >&2
+        cat -A <<< "$shown" >&2
+        failed=$((failed + 1))
+    fi
+}
+console "Café Latte" --player " élan" "$elan_folder"
+console "Café Latte" --player " élan" --bytes "$elan_folder"
+console "record of 'ÉLAN'" --player "ÉLAN" "$elan_folder"
 echo "vantor-tally.exe: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,11 +18,40 @@ using testing::Pickup;
 using testing::Record;
 using testing::TempDir;
 
+// Points the profile folder, where the game's log folder is looked for, at
+// `home` for its lifetime.
+class ScopedHome {
+public:
+#ifdef _WIN32
+    explicit ScopedHome(const std::string& home) : saved_(_wgetenv(L"USERPROFILE")) {
+        _wputenv_s(L"USERPROFILE", Utf8ToWide(home).c_str());
+    }
+    ~ScopedHome() { _wputenv_s(L"USERPROFILE", saved_.c_str()); }
+
+private:
+    std::wstring saved_;
+#else
+    explicit ScopedHome(const std::string& home) : saved_(std::getenv("HOME")) { setenv("HOME", home.c_str(), 1); }
+    ~ScopedHome() { setenv("HOME", saved_.c_str(), 1); }
+
+private:
+    std::string saved_;
+#endif
+};
+
+// tsv lines end the system's way.
+std::string Tsv(std::string text) {
+#ifdef _WIN32
+    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2) text.insert(at, 1, '\r');
+#endif
+    return text;
+}
+
 // Each row runs vantor-tally with its arguments; `out` and `err` are what it
 // must print, where a '*' stands for any text.
-TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
-    TempDir dir;
-    const std::string d = dir.text(), sword = "Enchanted Longsword of the Northern Watc";
+TEST(TallyCommand, FormatsActionsCodePageRangesAndExitStatuses) {
+    TempDir dir, home;
+    const std::string d = dir.text(), sword = "Enchanted Longsword of the Northern Watc", bom = "\xEF\xBB\xBF";
     dir.Write("ActionLog0101.txt", Pickup("Blue \"Widget\", large(2)") + Pickup("Widget(5)") +
                                        Pickup("Iron Ore C.(9)") + Pickup("Rose(1)", "Bo") +
                                        Record("Alia", "[Sell]", "Rose(4)") + Record("Alia", "[Buy]", "Salt(8)") +
@@ -30,51 +61,89 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
               Pickup(sword + "h(1)") + Pickup(sword + "h(1)") + Record("Alia", "[MR_Buy]", "Orb(R)(6)"));
     TempDir bad;
     bad.Write("ActionLog0103.txt", "\r\n" + Pickup("Bar(1)(\n2)"));
+    bad.Write("ActionLog1.txt", "");
     bad.Write("ActionLog\x7F.txt", "");
-    const std::string usage = "vantor-tally: *\nUsage: vantor-tally [--player ID] [--action pickup|sell|buy|shop | "
-                              "--tag TEXT] [--format tsv|csv|json] [--jobs N] LOG_DIR\n";
+    std::filesystem::create_directories(home.path() / "My Documents/Halvern/ZENTHARA/LOG");
+    home.Write("My Documents/Halvern/ZENTHARA/LOG/ActionLog0104.txt", Pickup("Lamp(4)"));
+    const ScopedHome profile(PathToUtf8(home.path()));
+    const std::string cafe = "Caf\u00E9 \u20AC\u008D\u2013\u0178\u00FF", usage = "vantor-tally: *\n'vantor-tally --help' lists every option.\n";
     struct Case {
         std::vector<std::string> args;
         int status;
         std::string out;
         std::string err;
-        bool progress = false;
+        bool terminal = false;  // stderr is one: the progress shows at once
+        bool console = false;   // stdout is a Windows console
     };
     const Case cases[] = {
-        {{"--player", "Alia", d}, 0,
-         "Blue \"Widget\", large\t7\nCaf\xE9 \x80\x8D\x96\x9F\xFF\t3\n" + sword + "\t1\n" + sword + "\t1\n", ""},
+        {{"--player", "Alia", d}, 0, Tsv("Blue \"Widget\", large\t7\n" + cafe + "\t3\n" + sword + "\t1\n" + sword + "\t1\n"), ""},
+        {{"--player=Alia", "--bytes", d}, 0, Tsv("Blue \"Widget\", large\t7\nCaf\xE9 \x80\x8D\x96\x9F\xFF\t3\n*"), ""},
+        {{"--player=Alia", "--bytes", d}, 0, Tsv("Blue \"Widget\", large\t7\n" + cafe + "\t3\n*"), "", false, true},
         {{"--player=Alia", "--format", "csv", "--jobs", "1", dir.path().string()}, 0,
-         "item,total\r\n\"Blue \"\"Widget\"\", large\",7\r\n\"Caf\xE9 \x80\x8D\x96\x9F\xFF\",3\r\n\"" + sword +
-             "\",1\r\n\"" + sword + "\",1\r\n",
+         bom + "item,total\r\n\"Blue \"\"Widget\"\", large\",7\r\n\"" + cafe + "\",3\r\n\"" + sword + "\",1\r\n\"" + sword +
+             "\",1\r\n",
          ""},
         {{"--player", "Alia", "--format", "json", d}, 0,
          "[\n  {\n    \"item\": \"Blue \\\"Widget\\\", large\",\n    \"total\": 7\n  },\n"
-         "  {\n    \"item\": \"Caf\u00E9 \u20AC\u008D\u2013\u0178\u00FF\",*",
+         "  {\n    \"item\": \"" + cafe + "\",*",
          ""},
-        {{"--player", "Alia", "--action", "sell", d}, 0, "Rose\t4\n", ""},
-        {{"--player", "Alia", "--action", "buy", d}, 0, "Salt\t8\n", ""},
+        {{"--player", "Alia", "--exact-names", d}, 0,
+         Tsv("Blue \"Widget\", large\t2\nWidget\t5\n" + cafe + "\t3\n" + sword + "h\t2\n"), ""},
+        {{"--player", "Alia", "--by-log", d}, 0,
+         Tsv("item\ttotal\tActionLog0101.txt\tactionlog0102.TXT\nBlue \"Widget\", large\t7\t7\t0\n" + cafe + "\t3\t3\t0\n" +
+             sword + "\t1\t0\t1\n" + sword + "\t1\t0\t1\n"),
+         ""},
+        {{"--player", "Alia", "--by-log", "--format", "csv", "--to", "actionlog0101.txt", d}, 0,
+         bom + "item,total,\"ActionLog0101.txt\"\r\n\"Blue \"\"Widget\"\", large\",7,7\r\n\"" + cafe + "\",3,3\r\n", ""},
+        {{"--player", "Alia", "--by-log", "--format", "json", "--from", "actionlog0102.TXT", d}, 0,
+         "{\n  \"logs\": [\n    \"actionlog0102.TXT\"\n  ],\n  \"items\": [\n    {\n      \"item\": \"" + sword +
+             "\",\n      \"total\": 1,\n      \"by_log\": [\n        1\n      ]\n    },*",
+         ""},
+        {{"--player", "Alia", "--last", "1", d}, 0, Tsv(sword + "\t1\n" + sword + "\t1\n"), ""},
+        {{"--player", "Alia", "--action", "buy", "--last", "1", d}, 0, "",
+         "vantor-tally: no [Buy] record of 'Alia' in actionlog0102.TXT\n"},
+        {{"--from", "ActionLog0199.txt", d}, 2, "", "vantor-tally: --from: no log named 'ActionLog0199.txt' in '" + d + "'\n*"},
+        {{"--from", "actionlog0102.TXT", "--to", "ActionLog0101.txt", d}, 2, "", usage},
+        {{"--player", "Alia", "--action", "sell", d}, 0, Tsv("Rose\t4\n"), ""},
+        {{"--player", "Alia", "--action", "buy", d}, 0, Tsv("Salt\t8\n"), ""},
         {{"--player", "Alia", "--action", "shop", "--format", "json", d}, 0,
          "[\n  {\n    \"item\": \"OrbR\",\n    \"total\": 6\n  }\n]\n", ""},
         // The logs are Windows-1252; arguments are UTF-8 (on Windows, UTF-16
         // made UTF-8), unless they are not valid UTF-8 at all.
-        {{"--player", "\xC3\xA9lan", d}, 0, "Rose\t2\n", ""},
-        {{"--player", "\xC3\xA9lan", "--tag", "[Vend\xC3\xA9]", d}, 0, "Orb\t5\n", ""},
-        {{"--player", "\xE9lan", "--tag", "[Vend\xE9]", d}, 0, "Orb\t5\n", ""},
+        {{"--player", "\xC3\xA9lan", d}, 0, Tsv("Rose\t2\n"), ""},
+        {{"--player", "\xC3\xA9lan", "--tag", "[Vend\xC3\xA9]", d}, 0, Tsv("Orb\t5\n"), ""},
+        {{"--player", "\xE9lan", "--tag", "[Vend\xE9]", d}, 0, Tsv("Orb\t5\n"), ""},
         {{"--player", "\xC4\x80lan", d}, 2, "",
          "vantor-tally: --player: '\xC4\x80' (U+0100) is not a character of Windows-1252, the code page of the logs"
          "\nUsage: *"},
-        {{"--jobs", "1", d}, 0, "", "Processing ActionLog0101.txt\nProcessing actionlog0102.TXT\n", true},
-        {{bad.text()}, 0, "", "Processing ActionLog0103.txt\nProcessing ActionLog\\x7F.txt\n", true},
+        // Nothing found says why, in UTF-8.
+        {{"--player", "\xC3\x89LAN", "--format", "csv", d}, 0, bom + "item,total\r\n",
+         "vantor-tally: no [Pickup] record of '\xC3\x89LAN'; the logs have '\xC3\xA9lan'\n"},
+        {{"--jobs", "1", "--progress", d}, 0, "",
+         "Processing ActionLog0101.txt\nProcessing actionlog0102.TXT\n"
+         "vantor-tally: no [Pickup] record of an empty player ID (name the player with --player ID)\n"},
         {{"--player", "Alia", bad.text()}, 1, "",
-         "ActionLog0103.txt:2: type mismatch: quantity '1)(\\n2' is not a number\n"},
+         "\rProcessing ActionLog0103.txt (1 of 3)\rProcessing ActionLog1.txt (2 of 3)   \r"
+         "Processing ActionLog\\x7F.txt (3 of 3)\r" + std::string(37, ' ') + "\r"
+         "ActionLog0103.txt:2: type mismatch: quantity '1)(\\n2' is not a number\n"
+         "vantor-tally: no [Pickup] record of 'Alia'\n",
+         true},
+        {{"--player", "Alia"}, 0, Tsv("Lamp\t4\n"), ""},
         {{d + "missing"}, 1, "", "vantor-tally: log folder '" + d + "missing' does not exist\n"},
         {{d + "ActionLog0101.txt"}, 1, "", "vantor-tally: '" + d + "ActionLog0101.txt' is not a folder\n"},
-        {{}, 2, "", usage},
         {{"--action", "dance", d}, 2, "", usage},
         {{"--action", "sell", "--tag", "[Sell]", d}, 2, "", usage},
         {{"--format", "xml", d}, 2, "", usage},
-        {{"--help"}, 0, "Sums, item by item, *", ""},
+        {{"--bytes", "--format", "json", d}, 2, "", usage},
+        {{"--plyer", "Alia", d}, 2, "", "vantor-tally: unknown option '--plyer'\n*"},
+        {{"--jobs", "abc", d}, 2, "", "vantor-tally: --jobs: 'abc' is not a whole number from 1 to 256\n*"},
+        {{"-h"}, 0, "Sums, item by item, *", ""},
         {{"--player", "Alia", "--version", "no-such-folder"}, 0, "vantor-tally " VANTOR_VERSION "\n", ""},
+#ifdef _WIN32
+        {{"/?"}, 0, "Sums, item by item, *", ""},
+        // What "C:\...\" reaches the program as.
+        {{"--player", "Alia", d.substr(0, d.size() - 1) + "\"", "--action", "sell"}, 0, Tsv("Rose\t4\n"), ""},
+#endif
     };
     const auto matches = [](const std::string& text, const std::string& want) {
         const std::size_t star = want.find('*');
@@ -87,10 +156,22 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
         std::vector<const char*> argv;
         for (const auto& arg : c.args) argv.push_back(arg.c_str());
         std::ostringstream out, err;
-        EXPECT_EQ(RunTally(static_cast<int>(argv.size()), argv.data(), out, err, c.progress), c.status) << err.str();
+        const Streams streams{out, err, c.terminal, c.console, std::chrono::milliseconds(0)};
+        EXPECT_EQ(RunTally(static_cast<int>(argv.size()), argv.data(), streams), c.status) << err.str();
         EXPECT_PRED2(matches, out.str(), c.out);
         EXPECT_PRED2(matches, err.str(), c.err);
     }
+}
+
+// A character cut by a flush would show as two broken ones on the console.
+TEST(ConsoleBuffer, PassesWholeCharactersOnly) {
+    std::vector<std::string> passed;
+    {
+        ConsoleBuffer buffer([&](std::string_view text) { passed.emplace_back(text); });
+        std::ostream out(&buffer);
+        out << "Caf\xC3" << std::flush << "\xA9 \xE2\x82" << std::flush << "\xAC\n" << std::flush << "\xF0\x9F";
+    }
+    EXPECT_EQ(passed, (std::vector<std::string>{"Caf", "\xC3\xA9 ", "\xE2\x82\xAC\n", "\xF0\x9F"}));
 }
 
 }  // namespace
