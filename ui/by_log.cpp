@@ -216,13 +216,15 @@ std::string ByLogForm::Table(char separator, bool quoted) const {
     const auto field = [&](const std::string& text) { return quoted ? CsvField(text) : text; };
     std::string table;
     for (int column = 0; column < ColumnCount(); ++column) {
-        table += (column > 0 ? std::string(1, separator) : "") + field(Header(column));
+        if (column > 0) table += separator;
+        table += field(Header(column));
     }
     table += "\r\n";
     for (int row = 0; row < RowCount(); ++row) {
         for (int column = 0; column < ColumnCount(); ++column) {
             const std::string cell = Cell(row, column);
-            table += (column > 0 ? std::string(1, separator) : "") + (column == kItemColumn ? field(cell) : cell);
+            if (column > 0) table += separator;
+            table += column == kItemColumn ? field(cell) : cell;
         }
         table += "\r\n";
     }
