@@ -3,24 +3,68 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSpinBox>
+#include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
 
+#include "qt/by_log_window.h"
 #include "qt/qt_view.h"
 #include "tests/support/log_builder.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
+using vantor::Command;
 using vantor::Control;
+using vantor::testing::Pickup;
 
-TEST(QtView, BuildsTheControlTable) {
+// Presses Go! and handles the window's events until the analysis is over.
+void Go(QtView& form) {
+    QTest::mouseClick(form.ControlWidget(Control::Command1), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Scanning(); }, 60000));
+}
+
+// Answers each message box that opens while it lives: keeps its text, and OK.
+struct MessageBoxes {
+    QStringList texts;
+    QTimer timer;
+    MessageBoxes() {
+        timer.callOnTimeout([this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text() + (box->textInteractionFlags() & Qt::TextSelectableByMouse ? QString() : QStringLiteral(" (unselectable)"));
+                box->accept();
+            }
+        });
+        timer.start(10);
+    }
+};
+
+// The menu as the player sees it on opening it: "caption[ctrl key][ checked][ greyed]" each.
+QString MenuState(QtView& form) {
+    emit form.Menu()->aboutToShow();
+    QStringList entries;
+    for (const QAction* action : form.Menu()->actions()) {
+        if (action->isSeparator()) continue;
+        entries << action->text() + action->shortcut().toString() + (action->isChecked() ? QStringLiteral(" checked") : QString()) +
+                       (action->isEnabled() ? QString() : QStringLiteral(" greyed"));
+    }
+    emit form.Menu()->aboutToHide();
+    return entries.join(u'|');
+}
+
+TEST(QtView, BuildsTheControlTableAndTheMenu) {
     QtView form;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Vantor Log Analyzer"));
-    EXPECT_EQ(form.size(), QSize(523, 288));
     EXPECT_EQ(form.windowIcon().availableSizes(), (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
     for (const vantor::ControlEntry& entry : vantor::kControls) {
         const QWidget* widget = form.ControlWidget(entry.id);
@@ -31,15 +75,14 @@ TEST(QtView, BuildsTheControlTable) {
         EXPECT_EQ(form.Text(entry.id), entry.caption) << entry.name;
     }
     EXPECT_TRUE(static_cast<QAbstractButton*>(form.ControlWidget(Control::Option1_0))->isChecked());
-    QStringList listMenu;
-    for (const QAction* action : form.ControlWidget(Control::List1)->actions()) listMenu << action->text();
-    EXPECT_EQ(listMenu.join(u'|'), QStringLiteral("Copy|About Vantor Log Analyzer..."));
+    EXPECT_EQ(MenuState(form), QStringLiteral("CopyCtrl+C greyed|By Log...Ctrl+B|Skipped Records... greyed|"
+                                              "Exact Names (Not the Game's Tally)|Follow the LogsCtrl+L|About Vantor Log Analyzer..."));
+    EXPECT_EQ(form.size(), QSize(523, 288));
 }
 
 // Clicks and keys reach Form1, and what it asks for reaches the widgets.
 TEST(QtView, GoListClicksOptionsAndCloseGoThroughTheWidgets) {
     vantor::testing::TempDir dir;
-    using vantor::testing::Pickup;
     dir.Write("ActionLog0101.txt", Pickup("Widget(3)") + Pickup("\x80uro Coin(5)") +
                                        vantor::testing::Record("Alia", "[Sell]", "Rose(2)") + Pickup("Cup(1)", "Caf\xE9"));
     QtView form;
@@ -50,11 +93,12 @@ TEST(QtView, GoListClicksOptionsAndCloseGoThroughTheWidgets) {
     const auto go = [&](int option, const QString& player) {
         QTest::mouseClick(form.ControlWidget(vantor::OptionControl(option)), Qt::LeftButton, {}, QPoint(6, 8));  // on the indicator
         static_cast<QLineEdit*>(form.ControlWidget(Control::txtPID))->setText(player);
-        QTest::mouseClick(form.ControlWidget(Control::Command1), Qt::LeftButton);
+        Go(form);
         QStringList items;
         for (int row = 0; row < list->count(); ++row) items << list->item(row)->text();
         return items.join(u'|');
     };
+    EXPECT_TRUE(MenuState(form).startsWith(QStringLiteral("CopyCtrl+C greyed")));  // greyed while the menu shows only
     EXPECT_EQ(go(0, QStringLiteral("Alia")), QStringLiteral("Widget|\u20ACuro Coin"));
     EXPECT_TRUE(form.ControlWidget(Control::Command1)->hasFocus());
     const QPoint second = list->visualItemRect(list->item(1)).center();
@@ -71,10 +115,114 @@ TEST(QtView, GoListClicksOptionsAndCloseGoThroughTheWidgets) {
     EXPECT_EQ(go(0, QStringLiteral("Caf\u00E9")), QStringLiteral("Cup"));
 
     // Closed during a scan: the window closes once the current log is read.
-    QMetaObject::invokeMethod(&form, &QWidget::close, Qt::QueuedConnection);  // handled at the first event pass
-    EXPECT_EQ(go(0, QStringLiteral("Alia")), QString());
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(form.Text(Control::Label3), "Processing ActionLog0101.txt");
+    QTest::mouseClick(form.ControlWidget(Control::Command1), Qt::LeftButton);
+    form.close();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }, 60000));
+    EXPECT_EQ(list->count(), 0);
+}
+
+TEST(QtView, SkippedRecordsAreShownAndShownAgainFromTheMenu) {
+    vantor::testing::TempDir dir;
+    dir.Write("ActionLog0101.txt", Pickup("Widget(3)") + Pickup("Gem(x)") + Pickup("Cup(1)"));
+    MessageBoxes boxes;
+    QtView form;
+    form.show();
+    form.SetText(Control::txtLogDir, dir.text());
+    form.SetText(Control::txtPID, "Alia");
+    Go(form);
+    const QString skipped = QStringLiteral("1 record could not be counted and was skipped. The totals leave them out.\n\n"
+                                           "ActionLog0101.txt, line 2: 'Gem(x)'\n    quantity 'x' is not a number\n\n"
+                                           "Ctrl+C copies this message.");
+    EXPECT_EQ(boxes.texts, QStringList{skipped});
+    form.CommandAction(Command::SkippedRecords)->trigger();
+    EXPECT_EQ(boxes.texts, (QStringList{skipped, skipped}));
+
+}
+
+TEST(QtView, RemembersTheFolderAndThePlayer) {
+    {
+        QtView form;
+        form.SetText(Control::txtLogDir, "/games/Caf\u00E9 logs/");
+        form.SetText(Control::txtPID, "Caf\u00E9");
+        form.close();
+    }
+    QtView again;
+    EXPECT_EQ(again.Text(Control::txtLogDir), "/games/Caf\u00E9 logs/");
+    EXPECT_EQ(again.Text(Control::txtPID), "Caf\u00E9");
+}
+
+QString Table(const QAbstractItemModel& model) {
+    QStringList lines;
+    for (int row = -1; row < model.rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < model.columnCount(); ++column) {
+            cells << (row < 0 ? model.headerData(column, Qt::Horizontal) : model.index(row, column).data()).toString();
+        }
+        lines << cells.join(u'|');
+    }
+    return lines.join(u'\n');
+}
+
+// How many runs of adjacent pixel columns hold `colour`: the bars drawn.
+int Runs(const QImage& image, QColor colour) {
+    int runs = 0;
+    bool inRun = false;
+    for (int x = 0; x < image.width(); ++x) {
+        bool found = false;
+        for (int y = 0; y < image.height() && !found; ++y) found = image.pixelColor(x, y) == colour;
+        runs += found && !inRun;
+        inRun = found;
+    }
+    return runs;
+}
+
+TEST(QtView, ByLogWindowShowsTheFormsTableAndChart) {
+    vantor::testing::TempDir dir;
+    dir.Write("ActionLog0101.txt", Pickup("Widget(4)") + Pickup("Rope(5)"));
+    dir.Write("ActionLog0102.txt", Pickup("Widget(2)"));
+    dir.Write("ActionLog0103.txt", Pickup("Widget(3)") + Pickup("Gem(1)"));
+    QtView form({"Alia", dir.text(), false});
+    form.show();
+    Go(form);
+    QTest::keyClick(form.ControlWidget(Control::txtPID), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_TRUE(MenuState(form).contains(QStringLiteral("Follow the LogsCtrl+L checked")));
+    QTest::keyClick(form.ControlWidget(Control::txtPID), Qt::Key_B, Qt::ControlModifier);
+    ByLogWindow* byLog = form.ByLog();
+    ASSERT_NE(byLog, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == byLog; }));
+    EXPECT_EQ(byLog->windowTitle(), QStringLiteral("By Log: Alia, Picked Up"));
+    auto* table = byLog->findChild<QTableView*>(QStringLiteral("table"));
+    const QAbstractItemModel& model = *table->model();
+    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|ActionLog0101.txt|ActionLog0102.txt|ActionLog0103.txt\n"
+                                           "Widget|9|4|2|3\nRope|5|5|0|0\nGem|1|0|0|1"));
+    EXPECT_EQ(model.index(0, 1).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
+
+    QWidget* chart = byLog->findChild<QWidget*>(QStringLiteral("chart"));
+    const QColor bar = chart->palette().color(QPalette::Highlight);
+    EXPECT_EQ(Runs(chart->grab().toImage(), bar), 0) << "no item selected";
+
+    byLog->findChild<QComboBox*>(QStringLiteral("from"))->setCurrentIndex(1);
+    QHeaderView* header = table->horizontalHeader();
+    for (int click = 0; click < 2; ++click) {  // the form's order: largest first, then the other way round
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(1) + 4, 4));
+    }
+    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|ActionLog0102.txt|ActionLog0103.txt\nGem|1|0|1\nWidget|5|2|3"));
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(model.index(0, 0)).center());
+    EXPECT_EQ(Runs(chart->grab().toImage(), bar), 1) << "Gem, in one of the two logs";
+    QTest::keyClicks(byLog->findChild<QLineEdit*>(QStringLiteral("filter")), QStringLiteral("wid"));
+    byLog->findChild<QSpinBox*>(QStringLiteral("last"))->setValue(3);
+    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|ActionLog0101.txt|ActionLog0102.txt|ActionLog0103.txt\n"
+                                           "Widget|9|4|2|3"));
+    EXPECT_EQ(byLog->findChild<QLabel*>(QStringLiteral("status"))->text(),
+              QStringLiteral("1 of 3 items, 3 logs: ActionLog0101.txt to ActionLog0103.txt"));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(model.index(0, 0)).center());
+    EXPECT_EQ(Runs(chart->grab().toImage(), bar), 3);
+    QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("Item\tTotal\tActionLog0101.txt\tActionLog0102.txt\tActionLog0103.txt\r\nWidget\t9\t4\t2\t3\r\n"));
 }
 
 }  // namespace
