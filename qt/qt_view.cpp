@@ -34,6 +34,31 @@ using vantor::ToQString;
 
 namespace {
 
+// The status line keeps its place and size whatever it says: a text too
+// long for it ends in "...", and its tip shows the whole of it.
+class StatusLine : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    const QString& Whole() const { return mWhole; }
+    void SetWhole(const QString& text) {
+        mWhole = text;
+        setToolTip(text);
+        Elide();
+    }
+
+protected:
+    void changeEvent(QEvent* event) override {
+        QLabel::changeEvent(event);
+        if (event->type() == QEvent::FontChange) Elide();
+    }
+
+private:
+    void Elide() { setText(fontMetrics().elidedText(mWhole, Qt::ElideRight, contentsRect().width())); }
+
+    QString mWhole;
+};
+
 // Twips at 96 dpi; Qt scales pixels for the screen.
 QRect Geometry(const ControlEntry& entry) {
     constexpr int kDpi = 96;
@@ -131,7 +156,9 @@ void QtView::CreateControls() {
         const QString caption = ToQString(entry.caption);
         QWidget* widget = nullptr;
         switch (entry.kind) {
-            case ControlKind::Label: widget = new QLabel(caption, this); break;
+            case ControlKind::Label:
+                widget = entry.id == Control::Label3 ? new StatusLine(this) : new QLabel(caption, this);
+                break;
             case ControlKind::TextBox: widget = new QLineEdit(caption, this); break;
             case ControlKind::Button: {
                 auto* button = new QPushButton(caption, this);
@@ -227,6 +254,7 @@ QWidget* QtView::DialogParent() {
 
 std::string QtView::Text(Control control) {
     QWidget* widget = ControlWidget(control);
+    if (auto* status = dynamic_cast<StatusLine*>(widget)) return FromQString(status->Whole());
     if (auto* box = qobject_cast<QLineEdit*>(widget)) return FromQString(box->text());
     if (auto* label = qobject_cast<QLabel*>(widget)) return FromQString(label->text());
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) return FromQString(button->text());
@@ -235,7 +263,9 @@ std::string QtView::Text(Control control) {
 
 void QtView::SetText(Control control, std::string_view text) {
     QWidget* widget = ControlWidget(control);
-    if (auto* box = qobject_cast<QLineEdit*>(widget)) {
+    if (auto* status = dynamic_cast<StatusLine*>(widget)) {
+        status->SetWhole(ToQString(text));
+    } else if (auto* box = qobject_cast<QLineEdit*>(widget)) {
         box->setText(ToQString(text));
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
         label->setText(ToQString(text));

@@ -22,6 +22,9 @@
 #include "tests/support/log_builder.h"
 #include "tests/support/temp_dir.h"
 
+// Failures show texts, not UTF-16 code units.
+void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
+
 namespace {
 
 using vantor::Command;
@@ -122,7 +125,7 @@ TEST(QtView, GoListClicksOptionsAndCloseGoThroughTheWidgets) {
     EXPECT_EQ(list->count(), 0);
 }
 
-TEST(QtView, SkippedRecordsAreShownAndShownAgainFromTheMenu) {
+TEST(QtView, SkippedRecordsAreShownAndTheStatusLineKeepsItsPlace) {
     vantor::testing::TempDir dir;
     dir.Write("ActionLog0101.txt", Pickup("Widget(3)") + Pickup("Gem(x)") + Pickup("Cup(1)"));
     MessageBoxes boxes;
@@ -138,6 +141,11 @@ TEST(QtView, SkippedRecordsAreShownAndShownAgainFromTheMenu) {
     form.CommandAction(Command::SkippedRecords)->trigger();
     EXPECT_EQ(boxes.texts, (QStringList{skipped, skipped}));
 
+    const auto* status = static_cast<QLabel*>(form.ControlWidget(Control::Label3));
+    EXPECT_EQ(form.Text(Control::Label3), "Alia, Picked Up: 1 log read, 2 items listed, 1 record skipped");
+    EXPECT_EQ(status->toolTip(), QStringLiteral("Alia, Picked Up: 1 log read, 2 items listed, 1 record skipped"));
+    EXPECT_TRUE(status->text().endsWith(u'\u2026')) << status->text().toStdString();
+    EXPECT_LE(status->sizeHint().width(), status->width());
 }
 
 TEST(QtView, RemembersTheFolderAndThePlayer) {
