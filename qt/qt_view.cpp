@@ -24,6 +24,7 @@
 
 #include "qt/by_log_window.h"
 #include "qt/qt_text.h"
+#include "ui/font_fit.h"
 
 using vantor::Command;
 using vantor::Control;
@@ -82,35 +83,28 @@ int Overflow(const QWidget& form, const QFont& font) {
     return overflow;
 }
 
-// The controls keep their sizes, which suit a small 8-point font. Keep the
-// platform's font where the captions fit in it, else the first smaller or
-// narrower one in which they do (the closest, should none fit).
+QFont ToQFont(const QWidget& form, const vantor::FontChoice& choice) {
+    QFont font = choice.face.empty() ? form.font() : QFont(ToQString(choice.face));
+    font.setPointSizeF(choice.points);
+    return font;
+}
+
+// The platform's font if the captions fit in it, else a smaller or narrower
+// one that is installed.
 QFont ReadableFont(const QWidget& form) {
-    QList<QFont> candidates{form.font()};
-    QFont smaller = form.font();
-    smaller.setPointSize(8);
-    candidates << smaller;
+    const double own = form.font().pointSizeF();
+    std::vector<vantor::FontChoice> candidates{{"", own > 0 ? own : 9.0}, {"", 8.0}};
     for (const char* family : {"Segoe UI", "Tahoma", "DejaVu Sans Condensed", "Liberation Sans Narrow",
                                "Nimbus Sans Narrow", "Arial Narrow"}) {
         for (const double points : {9.0, 8.0, 7.5}) {
-            QFont font(QString::fromLatin1(family));
-            font.setPointSizeF(points);
-            candidates << font;
+            const vantor::FontChoice choice{family, points};
+            // Only a font that is there: a stand-in's measures need not match what is drawn.
+            if (QFontInfo(ToQFont(form, choice)).family().startsWith(ToQString(choice.face))) candidates.push_back(choice);
         }
     }
-    QFont best = smaller;
-    int bestOverflow = Overflow(form, smaller);
-    for (const QFont& font : candidates) {
-        // Only a font that is there: a stand-in's measures need not match what is drawn.
-        if (!QFontInfo(font).family().startsWith(font.family())) continue;
-        const int overflow = Overflow(form, font);
-        if (overflow <= 0) return font;
-        if (overflow < bestOverflow) {
-            best = font;
-            bestOverflow = overflow;
-        }
-    }
-    return best;
+    return ToQFont(form, vantor::FitFont(candidates, [&form](const vantor::FontChoice& choice) {
+                       return Overflow(form, ToQFont(form, choice));
+                   }));
 }
 
 // "description\0pattern" pairs to Qt's "description (pattern);;...".

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QSpinBox>
+#include <QStyleOptionButton>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -74,6 +75,17 @@ TEST(QtView, BuildsTheControlTableAndTheMenu) {
         const QString name = QString::fromUtf8(entry.name.data(), static_cast<qsizetype>(entry.name.size()));
         EXPECT_EQ(widget->objectName(), entry.index < 0 ? name : name + u'_' + QString::number(entry.index));
         EXPECT_EQ(widget->geometry(), QRect(entry.left / 15, entry.top / 15, entry.width / 15, entry.height / 15)) << entry.name;
+        if (entry.kind == vantor::ControlKind::Label || entry.kind == vantor::ControlKind::Option) {
+            // Where the style draws the caption.
+            QStyleOptionButton option;
+            option.initFrom(widget);
+            const QRect room = entry.kind == vantor::ControlKind::Label
+                                   ? widget->contentsRect()
+                                   : widget->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, widget);
+            const QString caption = QString::fromUtf8(entry.caption.data(), static_cast<qsizetype>(entry.caption.size()));
+            EXPECT_LE(widget->fontMetrics().boundingRect(caption).width(), room.width()) << entry.name << ": its caption is cut";
+            EXPECT_LE(widget->fontMetrics().height(), room.height()) << entry.name;
+        }
         if (entry.kind == vantor::ControlKind::TextBox) continue;  // txtLogDir holds the log folder
         EXPECT_EQ(form.Text(entry.id), entry.caption) << entry.name;
     }
