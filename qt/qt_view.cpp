@@ -153,7 +153,12 @@ void QtView::CreateControls() {
             case ControlKind::Label:
                 widget = entry.id == Control::Label3 ? new StatusLine(this) : new QLabel(caption, this);
                 break;
-            case ControlKind::TextBox: widget = new QLineEdit(caption, this); break;
+            case ControlKind::TextBox: {
+                auto* box = new QLineEdit(caption, this);
+                box->setReadOnly(entry.id == Control::Text1);  // the total is an answer: copied, not typed
+                widget = box;
+                break;
+            }
             case ControlKind::Button: {
                 auto* button = new QPushButton(caption, this);
                 button->setAutoDefault(false);  // no default button: Enter presses nothing

@@ -92,6 +92,8 @@ TEST(QtView, BuildsTheControlTableAndTheMenu) {
     EXPECT_TRUE(static_cast<QAbstractButton*>(form.ControlWidget(Control::Option1_0))->isChecked());
     EXPECT_EQ(MenuState(form), QStringLiteral("CopyCtrl+C greyed|By Log...Ctrl+B|Skipped Records... greyed|"
                                               "Exact Names (Not the Game's Tally)|Follow the LogsCtrl+L|About Vantor Log Analyzer..."));
+    QTest::keyClicks(form.ControlWidget(Control::Text1), QStringLiteral("7"));
+    EXPECT_EQ(form.Text(Control::Text1), "") << "the quantity is typed into";
     EXPECT_EQ(form.size(), QSize(523, 288));
 }
 
