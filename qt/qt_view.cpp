@@ -142,7 +142,10 @@ void QtView::CreateControls() {
     icon.addFile(QStringLiteral(":/icons/vantor-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/icons/vantor-32.png"), QSize(32, 32));
     setWindowIcon(icon);
-    resize(vantor::TwipsToPixels(vantor::kFormWidth, 96), vantor::TwipsToPixels(vantor::kFormHeight, 96));
+    // The controls are placed for this size: maximised, they would sit in a corner.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(vantor::TwipsToPixels(vantor::kFormWidth, 96), vantor::TwipsToPixels(vantor::kFormHeight, 96));
 
     mOptions = new QButtonGroup(this);
     QWidget* previous = nullptr;
