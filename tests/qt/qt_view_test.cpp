@@ -45,7 +45,7 @@ struct MessageBoxes {
     MessageBoxes() {
         timer.callOnTimeout([this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts << box->text() + (box->textInteractionFlags() & Qt::TextSelectableByMouse ? QString() : QStringLiteral(" (unselectable)"));
+                texts << box->text();
                 box->accept();
             }
         });
