@@ -86,7 +86,7 @@ protected:
         const auto line = [&painter](const vantor::ChartLine& l) { painter.drawLine(l.x1, l.y1, l.x2, l.y2); };
 
         QColor faint = colours.color(QPalette::Text);
-        faint.setAlpha(40);
+        faint.setAlpha(50);
         painter.setPen(faint);
         for (const vantor::ChartLine& grid : picture.gridLines) line(grid);
         for (const vantor::ChartRect& bar : picture.bars) {
@@ -103,12 +103,6 @@ protected:
 private:
     const vantor::ByLogForm& mForm;
 };
-
-QLabel* BuddyLabel(const QString& caption, QWidget* buddy) {
-    auto* label = new QLabel(caption, buddy->parentWidget());
-    label->setBuddy(buddy);
-    return label;
-}
 
 }  // namespace
 
@@ -127,6 +121,7 @@ ByLogWindow::ByLogWindow(vantor::ByLogForm& form, QWidget* owner) : QWidget(owne
     mTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     mTable->setSelectionMode(QAbstractItemView::SingleSelection);
     mTable->verticalHeader()->hide();
+    mTable->verticalHeader()->setDefaultSectionSize(mTable->fontMetrics().height() + 6);  // more rows in view
     QHeaderView* header = mTable->horizontalHeader();
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);
@@ -142,15 +137,15 @@ ByLogWindow::ByLogWindow(vantor::ByLogForm& form, QWidget* owner) : QWidget(owne
     for (const auto& [widget, name] : names) widget->setObjectName(QString::fromUtf16(name));
 
     auto* range = new QHBoxLayout;
-    range->addWidget(BuddyLabel(QStringLiteral("F&ilter:"), mFilter));
+    range->addWidget(new QLabel(QStringLiteral("Filter:"), this));
     range->addWidget(mFilter, 1);
     range->addSpacing(12);
-    range->addWidget(BuddyLabel(QStringLiteral("&From"), mFrom));
+    range->addWidget(new QLabel(QStringLiteral("From"), this));
     range->addWidget(mFrom);
-    range->addWidget(BuddyLabel(QStringLiteral("&To"), mTo));
+    range->addWidget(new QLabel(QStringLiteral("To"), this));
     range->addWidget(mTo);
     range->addSpacing(12);
-    range->addWidget(BuddyLabel(QStringLiteral("&Last"), mLast));
+    range->addWidget(new QLabel(QStringLiteral("Last"), this));
     range->addWidget(mLast);
     range->addWidget(new QLabel(QStringLiteral("logs"), this));
     auto* split = new QSplitter(Qt::Vertical, this);
@@ -167,7 +162,7 @@ ByLogWindow::ByLogWindow(vantor::ByLogForm& form, QWidget* owner) : QWidget(owne
     layout->addLayout(range);
     layout->addWidget(split, 1);
     layout->addLayout(buttons);
-    resize(760, 540);
+    resize(800, 560);
 
     const auto unlessRefreshing = [this](auto handler) {
         return [this, handler](auto... value) {
