@@ -307,8 +307,13 @@ void QtView::ShowMessage(std::string_view title, std::string_view text, vantor::
                                                                           : QMessageBox::Information;
     QMessageBox box(icon, ToQString(title), ToQString(text), QMessageBox::Ok, DialogParent());
     box.setTextFormat(Qt::PlainText);  // item names are the logs' text, never markup
-    // Part of it can be selected and copied; Ctrl+C copies all of it.
+    // Part of it can be selected and copied; Ctrl+C copies all of it, as
+    // Qt's box does only on Windows.
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* copy = new QAction(&box);
+    copy->setShortcut(QKeySequence::Copy);
+    box.addAction(copy);
+    connect(copy, &QAction::triggered, &box, [&box] { QGuiApplication::clipboard()->setText(box.text()); });
     box.exec();
 }
 

@@ -137,10 +137,14 @@ TEST(QtView, SkippedRecordsTheStatusLineAndTheByLogWindow) {
     dir.Write("ActionLog0102.txt", Pickup("Widget(2)"));
     dir.Write("ActionLog0103.txt", Pickup("Widget(3)") + Pickup("Gem(1)") + Pickup("Rope(x)"));
     QtView form({"Alia", dir.text(), false});
-    QStringList boxes;  // each message box's text; OK pressed
+    QStringList boxes;  // what Ctrl+C copies of each message box, then OK
     QTimer answer;
     answer.callOnTimeout([&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) boxes << box->text(), box->accept();
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+            boxes << QGuiApplication::clipboard()->text();
+            box->accept();
+        }
     });
     answer.start(10);
     form.show();
