@@ -1,5 +1,8 @@
 #include "qt/by_log_window.h"
 
+#include <algorithm>
+#include <utility>
+
 #include <QAbstractTableModel>
 #include <QAction>
 #include <QBoxLayout>
