@@ -4,13 +4,17 @@
 //
 // Presses Go! RUNS times (default 3) with "Picked Up" chosen, on Qt's
 // offscreen platform unless QT_QPA_PLATFORM names another, and prints the
-// best wall time in seconds and the number of items listed.
+// best wall time in seconds from the press until the list is filled (the
+// analysis runs on a thread of its own), and the number of items listed.
+// The window's settings go to a temporary folder, not the user's.
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 
@@ -29,6 +33,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
+    const QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
 
     QtView form;
     form.show();
@@ -47,7 +53,8 @@ int main(int argc, char** argv) {
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        go->click();  // returns when the list is filled
+        go->click();
+        while (form.Scanning()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const qint64 elapsed = timer.nsecsElapsed();
         if (best < 0 || elapsed < best) best = elapsed;
     }
