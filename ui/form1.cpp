@@ -265,26 +265,28 @@ void Form1::ShowRows(const TallyOutcome& outcome) {
     if (selected >= 0) mView.SetText(Control::Text1, std::to_string(outcome.rows[static_cast<std::size_t>(selected)].total));
 }
 
+// Short enough for the status line at the window's small font: whose list
+// it is first, then what it holds.
 std::string Form1::Summary(const TallyOutcome& outcome) const {
     const std::string logs = Counted(outcome.logsRead, "log", "logs");
     if (outcome.logs.empty()) return "No ActionLog*.txt in this folder";
     std::string status;
     if (!outcome.rows.empty()) {
-        status = mWhose + ": " + logs + " read, " + Counted(outcome.rows.size(), "item", "items") + " listed";
+        status = mWhose + ": " + Counted(outcome.rows.size(), "item", "items") + " in " + logs;
     } else if (!outcome.similarPlayers.empty()) {
-        status = "No record of " + Quoted(mPlayerShown) + " in " + logs + "; the logs have ";
+        status = "No record of " + Quoted(mPlayerShown) + "; the logs have ";
         for (std::size_t i = 0; i < outcome.similarPlayers.size(); ++i) {
             status += (i > 0 ? ", " : "") + Quoted(Windows1252ToUtf8(outcome.similarPlayers[i]));
         }
     } else if (mPlayerShown.empty()) {
-        status = "The Player ID is empty: no record without one in " + logs;
+        status = "The Player ID is empty: no such record in " + logs;
     } else {
-        status = mWhose + ": no matching record in " + logs;
+        status = mWhose + ": nothing in " + logs;
     }
     const auto [records, unread] = ProblemCounts(outcome);
     if (records > 0) status += ", " + Counted(records, "record", "records") + " skipped";
     if (unread > 0) status += ", " + Counted(unread, "log", "logs") + " unreadable";
-    if (mFollowing) status = "Following " + status + ", updated " + ClockTime();
+    if (mFollowing) status += ", updated " + ClockTime();
     return status;
 }
 

@@ -90,18 +90,18 @@ const std::string kDir = "";
 INSTANTIATE_TEST_SUITE_P(
     Cases, Form1Go,
     ::testing::Values(
-        GoCase{"PickedUp", kDir, -1, "Alia", {"Widget", "\u20ACuro Coin"}, "Alia, Picked Up: 2 logs read, 2 items listed", 1, "5", ""},
-        GoCase{"FromPlayerShop", kDir, 3, "Alia", {"Lute"}, "Alia, Bought from Player Shop: 2 logs read, 1 item listed", 0, "1", ""},
-        GoCase{"FromNpc", kDir, 2, "Alia", {"Bread"}, "Alia, Bought from NPC: 2 logs read, 1 item listed", 0, "6", ""},
-        GoCase{"NoOptionFour", kDir, 4, "Alia", {"Widget", "\u20ACuro Coin"}, "Alia, Picked Up: 2 logs read, 2 items listed", 0, "7", ""},
-        GoCase{"PlayerInTheLogsCodePage", kDir, 0, "Caf\u00E9", {"Cup"}, "Caf\u00E9, Picked Up: 2 logs read, 1 item listed", 0, "1", ""},
-        GoCase{"PlayerOutsideTheCodePage", kDir, 0, "Caf\u0113", {}, "Caf\u0113, Picked Up: no matching record in 2 logs", 0, "", ""},
-        GoCase{"PlayerInOtherCase", kDir, 0, "alia", {}, "No record of 'alia' in 2 logs; the logs have 'Alia'", 0, "", ""},
-        GoCase{"PlayerWithASpace", kDir, 1, "Alia ", {}, "No record of 'Alia ' in 2 logs; the logs have 'Alia'", 0, "", ""},
-        GoCase{"EmptyPlayer", kDir, 0, "", {}, "The Player ID is empty: no record without one in 2 logs", 0, "", ""},
+        GoCase{"PickedUp", kDir, -1, "Alia", {"Widget", "\u20ACuro Coin"}, "Alia, Picked Up: 2 items in 2 logs", 1, "5", ""},
+        GoCase{"FromPlayerShop", kDir, 3, "Alia", {"Lute"}, "Alia, Bought from Player Shop: 1 item in 2 logs", 0, "1", ""},
+        GoCase{"FromNpc", kDir, 2, "Alia", {"Bread"}, "Alia, Bought from NPC: 1 item in 2 logs", 0, "6", ""},
+        GoCase{"NoOptionFour", kDir, 4, "Alia", {"Widget", "\u20ACuro Coin"}, "Alia, Picked Up: 2 items in 2 logs", 0, "7", ""},
+        GoCase{"PlayerInTheLogsCodePage", kDir, 0, "Caf\u00E9", {"Cup"}, "Caf\u00E9, Picked Up: 1 item in 2 logs", 0, "1", ""},
+        GoCase{"PlayerOutsideTheCodePage", kDir, 0, "Caf\u0113", {}, "Caf\u0113, Picked Up: nothing in 2 logs", 0, "", ""},
+        GoCase{"PlayerInOtherCase", kDir, 0, "alia", {}, "No record of 'alia'; the logs have 'Alia'", 0, "", ""},
+        GoCase{"PlayerWithASpace", kDir, 1, "Alia ", {}, "No record of 'Alia '; the logs have 'Alia'", 0, "", ""},
+        GoCase{"EmptyPlayer", kDir, 0, "", {}, "The Player ID is empty: no such record in 2 logs", 0, "", ""},
         GoCase{"NoLogs", "empty", 0, "Alia", {}, "No ActionLog*.txt in this folder", 0, "", ""},
-        GoCase{"OtherNamesMarked", "potions", 0, "Alia", {"Red Potion *"}, "Alia, Picked Up: 1 log read, 1 item listed", 0, "5", ""},
-        GoCase{"SkippedRecordShown", "bad", 0, "Alia", {"Cup"}, "Alia, Picked Up: 1 log read, 1 item listed, 1 record skipped", 0, "2",
+        GoCase{"OtherNamesMarked", "potions", 0, "Alia", {"Red Potion *"}, "Alia, Picked Up: 1 item in 1 log", 0, "5", ""},
+        GoCase{"SkippedRecordShown", "bad", 0, "Alia", {"Cup"}, "Alia, Picked Up: 1 item in 1 log, 1 record skipped", 0, "2",
                "1 record could not be counted and was skipped. The totals leave them out.\n\n"
                "ActionLog0103.txt, line 1: '\u00C9p\\n\u00E9e(1)(2)'\n    quantity '1)(2' is not a number\n"},
         GoCase{"MissingFolder", "missing", 0, "Alia", {}, "No logs read", 0, "", "Run-time error: file error\nlog folder '"},
@@ -196,7 +196,7 @@ TEST_F(Form1Test, ExactNamesListEachFullNameAndSayItIsNotTheGamesTally) {
     view.RunUntil([&] { return !form.Scanning(); });
     EXPECT_TRUE(form.MenuChecked(Command::ExactNames));
     EXPECT_EQ(view.list, (Texts{"Widget", "\u20ACuro Coin", "Red Potion", "Potion", sword + "h"}));
-    EXPECT_EQ(Text(Control::Label3), "Alia, Picked Up, exact names: 3 logs read, 5 items listed");
+    EXPECT_EQ(Text(Control::Label3), "Alia, Picked Up, exact names: 5 items in 3 logs");
     view.listIndex = 4;
     form.List1_Click();
     EXPECT_EQ(Text(Control::Text1), "2");
