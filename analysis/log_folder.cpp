@@ -98,6 +98,7 @@ void RequireLogFolder(const std::string& directory) {
     }
 }
 
+#ifndef _WIN32
 namespace {
 
 // The newest modification time of the logs in `folder`; nothing without logs.
@@ -116,6 +117,7 @@ std::optional<std::filesystem::file_time_type> NewestLog(const std::filesystem::
 }
 
 }  // namespace
+#endif
 
 std::string DefaultLogFolder() {
     constexpr std::string_view kGameFolder = "My Documents/Halvern/ZENTHARA/LOG/";
