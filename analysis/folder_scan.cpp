@@ -389,7 +389,7 @@ struct FolderScan::State {
         AddProblems(outcome, tally);
         lastEnd = tally.end;
         lastRecords = tally.records;
-        lastFailed = tally.failure.has_value();
+        failed |= tally.failure.has_value();
     }
 
     void MakeRows() {
@@ -419,7 +419,7 @@ struct FolderScan::State {
     // The last log read: where its reading stopped, how many records it took.
     LogEnd lastEnd;
     std::uint32_t lastRecords = 0;
-    bool lastFailed = false;
+    bool failed = false;  // a log could not be read to its end
 };
 
 FolderScan::FolderScan(std::string prefix, Query query, clsHash& store, ScanOptions options)
@@ -433,7 +433,7 @@ const LogEnd& FolderScan::LastEnd() const { return state_->lastEnd; }
 
 bool FolderScan::CanContinue() const {
     const State& s = *state_;
-    return !s.outcome.logs.empty() && !s.outcome.stopped && !s.lastFailed && !s.lastEnd.tookUnended;
+    return !s.outcome.logs.empty() && !s.outcome.stopped && !s.failed;
 }
 
 void FolderScan::Run(std::vector<std::string> logs, ScanObserver* observer) {
@@ -444,6 +444,7 @@ void FolderScan::Run(std::vector<std::string> logs, ScanObserver* observer) {
     s.ledger = {};
     s.exact = {};
     s.largest = 0;
+    s.failed = false;
     std::vector<std::filesystem::path> paths;
     for (std::size_t log = 0; log < s.outcome.logs.size(); ++log) paths.push_back(s.Path(log));
     const unsigned jobs = s.options.jobs > 0 ? s.options.jobs : std::max(1u, std::thread::hardware_concurrency());

@@ -25,8 +25,8 @@ public:
     // TallyFolder does.
     void Run(std::vector<std::string> logs, ScanObserver* observer);
 
-    // Whether Continue may follow: the last log was read up to a line end
-    // (not stopped, not failed, its unended last line not taken).
+    // Whether every log was read to its end (none failed, nothing stopped),
+    // so that Continue may follow unless LastEnd().tookUnended.
     bool CanContinue() const;
     // Where the last log's reading stopped.
     const LogEnd& LastEnd() const;
