@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "analysis/tally.h"
+#include "cli/follow.h"
 #include "store/cls_hash.h"
 #include "store/run_error.h"
 #include "store/windows1252.h"
@@ -23,7 +24,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: vantor-tally [--player ID] [--action pickup|sell|buy|shop | --tag TEXT] "
-    "[--format tsv|csv|json] [--jobs N] LOG_DIR";
+    "[--format tsv|csv|json] [--jobs N] [--follow] LOG_DIR";
 constexpr const char* kVersionLine = "vantor-tally " VANTOR_VERSION;
 
 // Announces each log on stderr as it is read.
@@ -103,6 +104,7 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
     options.jobs = std::max(1u, std::thread::hardware_concurrency());
     app.add_option("--jobs", options.jobs, "Logs read at once (default: the number of cores)")
         ->check(CLI::Range(1u, 256u));
+    app.add_flag("--follow", options.follow, "Print the tally again each time the logs change it, until Ctrl+C");
     app.add_option("LOG_DIR", options.logDir, "Folder holding ActionLog*.txt")->required();
     app.set_version_flag("--version", kVersionLine, "Print the version and exit");
 
@@ -154,6 +156,7 @@ int RunTally(int argc, const char* const* argv, std::ostream& out, std::ostream&
         return stop->first;
     }
     const auto& options = std::get<TallyOptions>(parsed.outcome);
+    if (options.follow) return FollowTally(options, out, err);
 
     Progress announce(err);
     clsHash items;

@@ -19,6 +19,7 @@ struct TallyOptions {
     OutputFormat format = OutputFormat::Tsv;
     std::string logDir;
     unsigned jobs = 1;  // logs read at once
+    bool follow = false;  // print the tally again each time the logs change it (FollowTally)
 };
 
 // What the command line asked for: options to run with, or an exit status

@@ -32,7 +32,7 @@ TEST(TallyCommand, FormatsActionsCodePageAndExitStatuses) {
     bad.Write("ActionLog0103.txt", "\r\n" + Pickup("Bar(1)(\n2)"));
     bad.Write("ActionLog\x7F.txt", "");
     const std::string usage = "vantor-tally: *\nUsage: vantor-tally [--player ID] [--action pickup|sell|buy|shop | "
-                              "--tag TEXT] [--format tsv|csv|json] [--jobs N] LOG_DIR\n";
+                              "--tag TEXT] [--format tsv|csv|json] [--jobs N] [--follow] LOG_DIR\n";
     struct Case {
         std::vector<std::string> args;
         int status;
