@@ -45,7 +45,7 @@ TEST(Hostile, OnlyOrdinaryFilesAreOpenedAndAFailingLogIsAProblemNamingItsPath) {
     const auto shrinks = [&](const fs::path& log, std::uint64_t) { return log2(log) ? fs::resize_file(log, 0), 0 : 0; };
     const std::string read = "ActionLog1.txt ActionLog2.txt ActionLogLink.txt Processing ActionLog1.txt; Processing "
                              "ActionLog2.txt; Processing ActionLogLink.txt; ";
-    const std::pair<detail::FileFaults, std::string> cases[] = {
+    const std::pair<testing::FileFaults, std::string> cases[] = {
         {{}, ""},
         {{failsOpen(ENOENT), {}, {}, {}}, "cannot open '$': No such file or directory"},
         {{failsOpen(EACCES), {}, {}, {}}, "cannot open '$': Permission denied"},

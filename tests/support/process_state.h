@@ -2,17 +2,30 @@
 
 // Process-wide settings that a test changes, put back however it ends.
 
+#include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <utility>
 
-#include "analysis/log_file.h"
 #include "analysis/needle_search.h"
 
 namespace vantor::testing {
 
+// Failures injected into opening and reading logs, through the link-time
+// seam of analysis/log_file_seam.h (file_faults.cpp): a test that uses them
+// links vantor_file_faults. Each hook returns 0 to go on, or an error number;
+// see the seam for what each means.
+struct FileFaults {
+    std::function<int(const std::filesystem::path&)> open;
+    std::function<int(const std::filesystem::path&, std::uint64_t offset)> read;
+    std::function<int(const std::filesystem::path&, std::uint64_t offset)> map;
+    std::function<int(const std::filesystem::path&)> writers;
+};
+
 // Injects file faults for its lifetime.
 struct ScopedFileFaults {
-    explicit ScopedFileFaults(detail::FileFaults faults) { detail::SetFileFaults(std::move(faults)); }
-    ~ScopedFileFaults() { detail::SetFileFaults({}); }
+    explicit ScopedFileFaults(FileFaults faults);
+    ~ScopedFileFaults();
     ScopedFileFaults(const ScopedFileFaults&) = delete;
     ScopedFileFaults& operator=(const ScopedFileFaults&) = delete;
 };
