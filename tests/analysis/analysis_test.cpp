@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "analysis/log_reader.h"
-#include "analysis/needle_search.h"
+#include "analysis/record_search.h"
 #include "analysis/tally.h"
 #include "store/cls_hash.h"
 #include "tests/support/scan_outcome.h"

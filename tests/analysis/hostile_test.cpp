@@ -32,8 +32,10 @@ const std::string kRecord = testing::Pickup("Widget(3)");
 // would block, /dev/zero never ends) and a link to the first log (read).
 // Failures are injected into the second log, of 5000 records, where a test
 // run as root cannot make them happen: each is a problem naming the log and
-// its path, and the scan goes on; a log that cannot be mapped is read.
+// its path, and the scan goes on; a log that cannot be mapped is read. Logs
+// are mapped 64 KiB at a time, so that the second is mapped in part.
 TEST(Hostile, OnlyOrdinaryFilesAreOpenedAndAFailingLogIsAProblemNamingItsPath) {
+    const testing::ScopedReadPlan mapped({detail::ReadPlan::Way::Mapped, 256 * 1024, 64 * 1024});
     const auto log2 = [](const fs::path& log) { return log.filename() == "ActionLog2.txt"; };
     const auto failsOpen = [&](int error) { return [=](const fs::path& log) { return log2(log) ? error : 0; }; };
     const auto failsAfterItsStart = [&](const fs::path& log, std::uint64_t at) {

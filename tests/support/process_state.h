@@ -7,7 +7,8 @@
 #include <functional>
 #include <utility>
 
-#include "analysis/needle_search.h"
+#include "analysis/log_reader.h"
+#include "analysis/record_search.h"
 
 namespace vantor::testing {
 
@@ -37,6 +38,15 @@ struct ScopedSearchPath {
     ScopedSearchPath(const ScopedSearchPath&) = delete;
     ScopedSearchPath& operator=(const ScopedSearchPath&) = delete;
     const detail::SearchPath saved;
+};
+
+// Sets how logs come into memory for its lifetime.
+struct ScopedReadPlan {
+    explicit ScopedReadPlan(const detail::ReadPlan& plan) : saved(detail::CurrentReadPlan()) { detail::SetReadPlan(plan); }
+    ~ScopedReadPlan() { detail::SetReadPlan(saved); }
+    ScopedReadPlan(const ScopedReadPlan&) = delete;
+    ScopedReadPlan& operator=(const ScopedReadPlan&) = delete;
+    const detail::ReadPlan saved;
 };
 
 }  // namespace vantor::testing

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "analysis/log_reader.h"
-#include "analysis/needle_search.h"
+#include "analysis/record_search.h"
 #include "store/run_error.h"
 #include "tests/support/process_state.h"
 #include "tests/support/store_model.h"
@@ -81,11 +81,14 @@ std::string ReadDifference(const std::filesystem::path& file, std::string_view i
     if (input.size() < 5) return {};
     const auto header = [&](std::size_t i) { return static_cast<unsigned char>(input[i]); };
     // Below 0xC0, blocks of 1 to 64 bytes; from 0xC0, the default.
-    const std::size_t blockSize = header(0) < 0xC0 ? header(0) % 64 + 1 : kDefaultBlockSize;
-    // The search path, then whether a log larger than a block is mapped a
+    detail::ReadPlan plan;
+    if (header(0) < 0xC0) plan.blockBytes = header(0) % 64 + 1;
+    // The search path, then whether a log larger than a page is mapped a
     // page at a time, then whether another program holds it for writing.
     const detail::SearchPath path = paths[header(1) % paths.size()];
-    const std::size_t mapSize = header(1) / paths.size() % 2 == 1 ? 4096 : 0;
+    const bool mapped = header(1) / paths.size() % 2 == 1;
+    plan.way = mapped ? detail::ReadPlan::Way::Mapped : detail::ReadPlan::Way::Read;
+    plan.spanBytes = mapped ? 4096 : 64;
     const bool beingWritten = header(1) / paths.size() / 2 % 2 == 1;
     std::string_view rest = input.substr(5);
     const std::string_view playerId = rest.substr(0, header(2) % 32);
@@ -101,12 +104,12 @@ std::string ReadDifference(const std::filesystem::path& file, std::string_view i
     ReadResult want;
     {
         const ScopedSearchPath searchPath(path);
+        const ScopedReadPlan readPlan(plan);
         // EINVAL: a system that cannot tell who holds the log, which is unchanged.
         const ScopedFileFaults writers({{}, {}, {}, [&](const auto&) { return beingWritten ? EAGAIN : EINVAL; }});
         SkippedRecords skipped;
         try {
-            ProcessLogFile(file, {std::string(playerId), std::string(actionTag)}, got, skipped,
-                           {blockSize, kMaxLineBytes, mapSize});
+            ProcessLogFile(file, {std::string(playerId), std::string(actionTag)}, got, skipped);
         } catch (const RunError& error) {
             got.text += " then " + std::string(error.what());
         }
@@ -115,7 +118,7 @@ std::string ReadDifference(const std::filesystem::path& file, std::string_view i
     ReferenceRead(log, playerId, actionTag, beingWritten, want);
     if (got.Text() == want.Text()) return {};
     return EscapeControlBytes("ID '" + std::string(playerId) + "', tag '" + std::string(actionTag) + "', block " +
-                              std::to_string(blockSize) + ", map " + std::to_string(mapSize) + ", " +
+                              std::to_string(plan.blockBytes) + (mapped ? ", mapped" : ", read") + ", " +
                               detail::SearchPathName(path) + (beingWritten ? ", being written" : "") + ": ProcessLogFile " +
                               got.Text() + "; literal reading " + want.Text());
 }
