@@ -38,13 +38,13 @@ struct StoreSink : RecordSink {
 };
 
 // One log read into a store: the records skipped, then the store's slots.
-std::string ReadOutcome(const fs::path& log, const std::string& player = "Alia") {
+std::string ReadOutcome(const fs::path& log, const ReadLimits& limits = {}) {
     clsHash store;
     StoreSink sink(store);
     SkippedRecords skipped;
     std::string text;
     try {
-        ProcessLogFile(log, {player, "[Pickup]"}, sink, skipped);
+        ProcessLogFile(log, {"Alia", "[Pickup]"}, sink, skipped, limits);
     } catch (const RunError& error) {
         text = error.what() + std::string(" ");
     }
@@ -52,34 +52,58 @@ std::string ReadOutcome(const fs::path& log, const std::string& player = "Alia")
     return text + testing::Slots(store);
 }
 
-// Hand-made logs; the randomised test holds ProcessLogFile to the literal reading
-// on everything else.
+// Hand-made logs, a row for each rule; the randomised test holds
+// ProcessLogFile to the literal reading on everything else. A record that
+// cannot be counted is skipped, naming the file, the 1-based line and the
+// entry (control bytes escaped, log text in UTF-8); the records around it
+// count.
 TEST(LogReader, TakesThePlayersRecordsCleanedAndSplit) {
     const std::string alia = "t\tAlia\tm\t[Pickup]\tc\t", error = "ActionLog1.txt:3: ", before = Pickup("A(1)") + "\r\n";
-    const std::pair<std::string, std::string> cases[] = {
-        {Pickup("A(1)", "Bo") + testing::Record("Alia", "[pickup]", "B(1)") + Pickup("Ore C.(1)") +
+    const struct {
+        const char* rule;
+        std::string log;
+        std::string want;
+    } cases[] = {
+        {"fields and line ends",
+         Pickup("A(1)", "Bo") + testing::Record("Alia", "[pickup]", "B(1)") + Pickup("Ore C.(1)") +
              "\r\n\ra\tAlia\tb\t[Pickup]\tc\r\n" + alia + "A(1)\r" + alia + "Lf\nA(2)\textra\r\n" + alia + "A(3)",
          "A=4;Lf\nA=2;"},
-        {Pickup("Ice\x81\xA8" "Fire(1)") + Pickup("Ro\x81se(2)") + Pickup("Orb(\x81R)(2)") + Pickup("Coin(Y)(3)"),
+        {"cleaning", Pickup("Ice\x81\xA8" "Fire(1)") + Pickup("Ro\x81se(2)") + Pickup("Orb(\x81R)(2)") + Pickup("Coin(Y)(3)"),
          "Ice Fire=1;Rose=2;OrbR=2;CoinY=3;"},
-        {Pickup("(5)") + Pickup("A( 12)") + Pickup("A(2.5)") + Pickup("A(3.5)") + Pickup("B(0.5)"), "=5;A=18;B=0;"},
-        // A record that cannot be counted is skipped, naming the file, the
-        // 1-based line and the entry (control bytes escaped, log text in
-        // UTF-8); the records around it count.
-        {before + Pickup("Bar(1)(2)") + Pickup("A(4)"),
+        {"split at the first '('", Pickup("(5)") + Pickup("A( 12)") + Pickup("A(2.5)") + Pickup("A(3.5)") + Pickup("B(0.5)"),
+         "=5;A=18;B=0;"},
+        {"the last byte goes, whatever it is", Pickup("W(12") + Pickup("V(3]"), "W=1;V=3;"},
+        {"a quantity left empty", before + Pickup("W(3"), error + "type mismatch: quantity '' is not a number [W(3] A=1;"},
+        {"no number", before + Pickup("Bar(1)(2)") + Pickup("A(4)"),
          error + "type mismatch: quantity '1)(2' is not a number [Bar(1)(2)] A=5;"},
-        {before + Pickup("\x81"), error + "invalid argument: item entry is empty [\x81] A=1;"},
-        {before + Pickup("C:\\Wid\nget\x7F\x01\xE9" "3)"),
+        {"empty once cleaned", before + Pickup("\x81"), error + "invalid argument: item entry is empty [\x81] A=1;"},
+        {"no '('", before + Pickup("C:\\Wid\nget\x7F\x01\xE9" "3)"),
          error + "invalid argument: item entry 'C:\\Wid\\nget\\x7F\\x01\xC3\xA9" "3)' has no '(' before its end "
                  "[C:\\Wid\nget\x7F\x01\xE9" "3)] A=1;"},
-        {before + Pickup("A(99999999999)"),
+        {"past 32 bits", before + Pickup("A(99999999999)"),
          error + "overflow: quantity '99999999999' is outside the 32-bit range [A(99999999999)] A=1;"},
-        {before + Pickup("A(2147483647)") + Pickup("A(-3)"),
+        {"a total past 32 bits", before + Pickup("A(2147483647)") + Pickup("A(-3)"),
          error + "overflow: total of 'A' would be 2147483648, outside the 32-bit range [A(2147483647)] A=-2;"},
     };
     TempDir dir;
-    for (const auto& [log, want] : cases) EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", log)), want) << log;
-    EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", Pickup("A(1)", "") + Pickup("B(2)")), ""), "A=1;");
+    for (const auto& c : cases) EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", c.log)), c.want) << c.rule;
+}
+
+// A line may be as long as the limit, without its line end, and no longer,
+// whether a line end or the end of the log ends it.
+TEST(LogReader, LinesUpToTheLimitAreRead) {
+    const std::string line = Pickup("Widget(1)");
+    const std::size_t limit = line.size() - 2;  // CR LF
+    const auto tooLong = [&](const char* line) {
+        return "ActionLog1.txt:" + std::string(line) + ": file error: line longer than " + std::to_string(limit - 1) + " bytes ";
+    };
+    const std::string unended = "\r\n" + line.substr(0, limit);
+    const std::tuple<std::string, std::size_t, std::string> cases[] = {
+        {line + line, limit, "Widget=2;"}, {line + line, limit - 1, tooLong("1")},
+        {unended, limit, "Widget=1;"}, {unended, limit - 1, tooLong("2")},
+    };
+    TempDir dir;
+    for (const auto& [log, max, want] : cases) EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", log), {max}), want) << log;
 }
 
 // The game writes today's log while it is analysed: a last line without a
