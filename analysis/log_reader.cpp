@@ -493,7 +493,7 @@ private:
     bool skipLineFeed_ = false;    // the last line end was a CR at the end of the data
     bool tookUnended_ = false;     // the last line, without a line end, was taken
     detail::FoundRecord found_[kBatch];
-    std::vector<char> entry_;
+    std::string entry_;
     std::string scratch_;
     std::vector<Skipped> skipped_;
     std::size_t skippedCount_ = 0;
