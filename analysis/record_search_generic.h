@@ -137,12 +137,18 @@ public:
         const char* p = from_;
         if (end_ - p < static_cast<std::ptrdiff_t>(size_)) return end_;
         const char* const last = end_ - size_;  // the last possible start
+        // Locals, so that no store to memory makes the compiler read them again.
+        const std::size_t a = query_.probeA;
+        const std::size_t b = query_.probeB;
+        const char byteA = needle_[a];
+        const char byteB = needle_[b];
         while (last - p >= 64 * kBlockRounds - 1) {
             std::uint64_t masks[kBlockRounds];
             std::uint32_t found = 0;
             for (int round = 0; round < kBlockRounds; ++round) {
-                __builtin_prefetch(p + 64 * round + kPrefetchDistance);
-                masks[round] = Probe(p + 64 * round);
+                const char* at = p + 64 * round;
+                __builtin_prefetch(at + kPrefetchDistance);
+                masks[round] = Simd::Eq(at + a, byteA) & Simd::Eq(at + b, byteB);
                 found |= std::uint32_t{masks[round] != 0} << round;
             }
             for (; found != 0; found &= found - 1) {
@@ -152,13 +158,10 @@ public:
             p = std::max(p + 64 * kBlockRounds, from_);
         }
         for (; last - p >= 63; p = std::max(p + 64, from_)) {
-            if (!Visit(p, Probe(p))) return from_;
+            if (!Visit(p, Simd::Eq(p + a, byteA) & Simd::Eq(p + b, byteB))) return from_;
         }
         for (p = std::max(p, from_); p <= last; p = std::max(p + 1, from_)) {
-            if (p[query_.probeA] == needle_[query_.probeA] && p[query_.probeB] == needle_[query_.probeB] &&
-                SameBytes(p, needle_, size_) && !Hit(p)) {
-                return from_;
-            }
+            if (p[a] == byteA && p[b] == byteB && SameBytes(p, needle_, size_) && !Hit(p)) return from_;
         }
         return end_;
     }
@@ -166,11 +169,6 @@ public:
     std::size_t found = 0;
 
 private:
-    // The 64 positions from `at` where both probe bytes match.
-    std::uint64_t Probe(const char* at) const {
-        return Simd::Eq(at + query_.probeA, needle_[query_.probeA]) & Simd::Eq(at + query_.probeB, needle_[query_.probeB]);
-    }
-
     // The candidates of one round (bit i of `mask`: p + i); false when `out`
     // is full.
     bool Visit(const char* p, std::uint64_t mask) {
