@@ -80,7 +80,7 @@ struct ReadPlan {
     enum class Way { Measured, Read, Mapped };
     Way way = Way::Measured;
     std::size_t blockBytes = 256 * 1024;  // per read call; the buffer holds twice as much
-    std::size_t spanBytes = 4 << 20;      // mapped at a time, rounded up to whole pages
+    std::size_t spanBytes = 2 << 20;      // mapped at a time, rounded up to whole pages
 };
 inline constexpr int kTimedSpans = 4;
 void SetReadPlan(const ReadPlan& plan);
