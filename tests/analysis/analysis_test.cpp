@@ -56,13 +56,18 @@ std::string ReadOutcome(const fs::path& log, const ReadLimits& limits = {}) {
 // ProcessLogFile to the literal reading on everything else. A record that
 // cannot be counted is skipped, naming the file, the 1-based line and the
 // entry (control bytes escaped, log text in UTF-8); the records around it
-// count.
+// count. A line may be as long as the limit (without its line end), whether
+// a line end or the end of the log ends it.
 TEST(LogReader, TakesThePlayersRecordsCleanedAndSplit) {
     const std::string alia = "t\tAlia\tm\t[Pickup]\tc\t", error = "ActionLog1.txt:3: ", before = Pickup("A(1)") + "\r\n";
+    const std::string line = Pickup("W(1)"), unended = "\r\n" + line.substr(0, line.size() - 2);
+    const std::size_t limit = line.size() - 2;
+    const std::string tooLong = ": file error: line longer than " + std::to_string(limit - 1) + " bytes ";
     const struct {
         const char* rule;
         std::string log;
         std::string want;
+        std::size_t limit = kMaxLineBytes;
     } cases[] = {
         {"fields and line ends",
          Pickup("A(1)", "Bo") + testing::Record("Alia", "[pickup]", "B(1)") + Pickup("Ore C.(1)") +
@@ -84,26 +89,12 @@ TEST(LogReader, TakesThePlayersRecordsCleanedAndSplit) {
          error + "overflow: quantity '99999999999' is outside the 32-bit range [A(99999999999)] A=1;"},
         {"a total past 32 bits", before + Pickup("A(2147483647)") + Pickup("A(-3)"),
          error + "overflow: total of 'A' would be 2147483648, outside the 32-bit range [A(2147483647)] A=-2;"},
+        {"a line of the limit", line + line, "W=2;", limit}, {"past the limit", line, "ActionLog1.txt:1" + tooLong, limit - 1},
+        {"an unended line of the limit", unended, "W=1;", limit},
+        {"an unended line past the limit", unended, "ActionLog1.txt:2" + tooLong, limit - 1},
     };
     TempDir dir;
-    for (const auto& c : cases) EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", c.log)), c.want) << c.rule;
-}
-
-// A line may be as long as the limit, without its line end, and no longer,
-// whether a line end or the end of the log ends it.
-TEST(LogReader, LinesUpToTheLimitAreRead) {
-    const std::string line = Pickup("Widget(1)");
-    const std::size_t limit = line.size() - 2;  // CR LF
-    const auto tooLong = [&](const char* line) {
-        return "ActionLog1.txt:" + std::string(line) + ": file error: line longer than " + std::to_string(limit - 1) + " bytes ";
-    };
-    const std::string unended = "\r\n" + line.substr(0, limit);
-    const std::tuple<std::string, std::size_t, std::string> cases[] = {
-        {line + line, limit, "Widget=2;"}, {line + line, limit - 1, tooLong("1")},
-        {unended, limit, "Widget=1;"}, {unended, limit - 1, tooLong("2")},
-    };
-    TempDir dir;
-    for (const auto& [log, max, want] : cases) EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", log), {max}), want) << log;
+    for (const auto& c : cases) EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", c.log), {c.limit}), c.want) << c.rule;
 }
 
 // The game writes today's log while it is analysed: a last line without a

@@ -4,24 +4,13 @@
 #include "analysis/log_file_seam.h"
 #include "tests/support/process_state.h"
 
-namespace vantor {
+namespace vantor::detail::seam {
 
-namespace {
-testing::FileFaults faults;
-}  // namespace
+using testing::injectedFaults;
 
-testing::ScopedFileFaults::ScopedFileFaults(FileFaults injected) { faults = std::move(injected); }
-testing::ScopedFileFaults::~ScopedFileFaults() { faults = {}; }
+int OnOpen(const std::filesystem::path& path) { return injectedFaults.open ? injectedFaults.open(path) : 0; }
+int OnRead(const std::filesystem::path& path, std::uint64_t at) { return injectedFaults.read ? injectedFaults.read(path, at) : 0; }
+int OnMap(const std::filesystem::path& path, std::uint64_t at) { return injectedFaults.map ? injectedFaults.map(path, at) : 0; }
+int OnWritersCheck(const std::filesystem::path& path) { return injectedFaults.writers ? injectedFaults.writers(path) : 0; }
 
-int detail::seam::OnOpen(const std::filesystem::path& path) { return faults.open ? faults.open(path) : 0; }
-int detail::seam::OnRead(const std::filesystem::path& path, std::uint64_t offset) {
-    return faults.read ? faults.read(path, offset) : 0;
-}
-int detail::seam::OnMap(const std::filesystem::path& path, std::uint64_t offset) {
-    return faults.map ? faults.map(path, offset) : 0;
-}
-int detail::seam::OnWritersCheck(const std::filesystem::path& path) {
-    return faults.writers ? faults.writers(path) : 0;
-}
-
-}  // namespace vantor
+}  // namespace vantor::detail::seam

@@ -23,10 +23,12 @@ struct FileFaults {
     std::function<int(const std::filesystem::path&)> writers;
 };
 
+inline FileFaults injectedFaults;
+
 // Injects file faults for its lifetime.
 struct ScopedFileFaults {
-    explicit ScopedFileFaults(FileFaults faults);
-    ~ScopedFileFaults();
+    explicit ScopedFileFaults(FileFaults faults) { injectedFaults = std::move(faults); }
+    ~ScopedFileFaults() { injectedFaults = {}; }
     ScopedFileFaults(const ScopedFileFaults&) = delete;
     ScopedFileFaults& operator=(const ScopedFileFaults&) = delete;
 };
