@@ -36,8 +36,9 @@ public:
     // Reads up to `size` bytes; 0 at the end of the file. Throws RunError
     // (FileError naming the path) when reading fails.
     std::size_t Read(char* buffer, std::size_t size);
-    // The file's size now.
+    // The file's size now, and when it was opened.
     std::uint64_t Size() const;
+    std::uint64_t OpenedSize() const { return opened_.size; }
     // The next Read starts at `offset`.
     void Seek(std::uint64_t offset);
 

@@ -289,15 +289,15 @@ private:
         RunError error;
     };
 
-    // The log as it is now and whatever is appended before the reading gets
-    // to its end, a span at a time: spans of a log larger than one are
+    // The log as it was opened and whatever is appended before the reading
+    // gets to its end, a span at a time: spans of a log larger than one are
     // mapped or read, as the plan says or as measured; the rest is read.
     void ReadSpans() {
-        const std::uint64_t size = file_.Size();
+        const std::uint64_t size = file_.OpenedSize();
         bool canMap = plan_.way != Way::Read && LogFile::CanMap();
         bool atLineStart = true;  // the buffer is empty and the file's next read is at lineStart_
         buffer_.Start(std::max<std::size_t>(plan_.blockBytes, 1), limits_.maxLineBytes);
-        file_.Seek(lineStart_);
+        if (lineStart_ > 0) file_.Seek(lineStart_);
         for (;;) {
             bool timed = false;
             Way way = Way::Read;
