@@ -161,6 +161,14 @@ public:
 
     bool Maps() const { return decided_.load() == static_cast<int>(Way::Mapped); }
 
+    // Measures anew; no log may be being read.
+    void Reset() {
+        decided_ = -1;
+        handed_ = 0;
+        timed_[0] = timed_[1] = 0;
+        best_[0] = best_[1] = ~std::uint64_t{0};
+    }
+
 private:
     std::atomic<int> decided_{-1};
     std::atomic<unsigned> handed_{0};
@@ -509,6 +517,7 @@ LogEnd ProcessLogFile(const std::filesystem::path& path, const Query& query, Rec
 void detail::SetReadPlan(const ReadPlan& newPlan) {
     const std::lock_guard lock(planMutex);
     plan = newPlan;
+    wayChoice.Reset();
 }
 
 detail::ReadPlan detail::CurrentReadPlan() {

@@ -74,8 +74,9 @@ namespace detail {
 // How logs come into memory. A log is read a span at a time; a span of a
 // log larger than one is read into a buffer the thread keeps, or mapped,
 // whichever measured faster on the first spans of the process (the first
-// `kTimedSpans` each way; it depends on the machine). Tests and benchmarks
-// set one way and smaller sizes.
+// `kTimedSpans` each way, taking turns; it depends on the machine). Tests
+// and benchmarks set one way or smaller sizes; a plan set, while no log is
+// being read, measures anew.
 struct ReadPlan {
     enum class Way { Measured, Read, Mapped };
     Way way = Way::Measured;

@@ -83,13 +83,15 @@ std::string ReadDifference(const std::filesystem::path& file, std::string_view i
     // Below 0xC0, blocks of 1 to 64 bytes; from 0xC0, the default.
     detail::ReadPlan plan;
     if (header(0) < 0xC0) plan.blockBytes = header(0) % 64 + 1;
-    // The search path, then whether a log larger than a page is mapped a
-    // page at a time, then whether another program holds it for writing.
+    // The search path; whether a log larger than a page is read, mapped a
+    // page at a time, or both, the way measured anew; whether another
+    // program holds it for writing.
     const detail::SearchPath path = paths[header(1) % paths.size()];
-    const bool mapped = header(1) / paths.size() % 2 == 1;
-    plan.way = mapped ? detail::ReadPlan::Way::Mapped : detail::ReadPlan::Way::Read;
-    plan.spanBytes = mapped ? 4096 : 64;
-    const bool beingWritten = header(1) / paths.size() / 2 % 2 == 1;
+    const auto way = static_cast<detail::ReadPlan::Way>(header(1) / paths.size() % 3);
+    const char* const wayNames[] = {", measured", ", read", ", mapped"};
+    plan.way = way;
+    plan.spanBytes = 4096;
+    const bool beingWritten = header(1) / paths.size() / 3 % 2 == 1;
     std::string_view rest = input.substr(5);
     const std::string_view playerId = rest.substr(0, header(2) % 32);
     rest.remove_prefix(playerId.size());
@@ -118,7 +120,7 @@ std::string ReadDifference(const std::filesystem::path& file, std::string_view i
     ReferenceRead(log, playerId, actionTag, beingWritten, want);
     if (got.Text() == want.Text()) return {};
     return EscapeControlBytes("ID '" + std::string(playerId) + "', tag '" + std::string(actionTag) + "', block " +
-                              std::to_string(plan.blockBytes) + (mapped ? ", mapped" : ", read") + ", " +
+                              std::to_string(plan.blockBytes) + wayNames[static_cast<int>(way)] + ", " +
                               detail::SearchPathName(path) + (beingWritten ? ", being written" : "") + ": ProcessLogFile " +
                               got.Text() + "; literal reading " + want.Text());
 }
