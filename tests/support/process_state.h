@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <utility>
 
 #include "analysis/log_reader.h"
 #include "analysis/record_search.h"
@@ -24,31 +23,20 @@ struct FileFaults {
 };
 
 inline FileFaults injectedFaults;
+inline FileFaults InjectedFaults() { return injectedFaults; }
+inline void InjectFaults(const FileFaults& faults) { injectedFaults = faults; }
 
-// Injects file faults for its lifetime.
-struct ScopedFileFaults {
-    explicit ScopedFileFaults(FileFaults faults) { injectedFaults = std::move(faults); }
-    ~ScopedFileFaults() { injectedFaults = {}; }
-    ScopedFileFaults(const ScopedFileFaults&) = delete;
-    ScopedFileFaults& operator=(const ScopedFileFaults&) = delete;
+// Sets a process-wide setting for its lifetime, then puts back the one before.
+template <typename Value, auto get, auto set>
+struct Scoped {
+    explicit Scoped(const Value& value) : saved(get()) { set(value); }
+    ~Scoped() { set(saved); }
+    Scoped(const Scoped&) = delete;
+    Scoped& operator=(const Scoped&) = delete;
+    const Value saved;
 };
-
-// Sets the search path for its lifetime.
-struct ScopedSearchPath {
-    explicit ScopedSearchPath(detail::SearchPath path) : saved(detail::ActiveSearchPath()) { detail::SetSearchPath(path); }
-    ~ScopedSearchPath() { detail::SetSearchPath(saved); }
-    ScopedSearchPath(const ScopedSearchPath&) = delete;
-    ScopedSearchPath& operator=(const ScopedSearchPath&) = delete;
-    const detail::SearchPath saved;
-};
-
-// Sets how logs come into memory for its lifetime.
-struct ScopedReadPlan {
-    explicit ScopedReadPlan(const detail::ReadPlan& plan) : saved(detail::CurrentReadPlan()) { detail::SetReadPlan(plan); }
-    ~ScopedReadPlan() { detail::SetReadPlan(saved); }
-    ScopedReadPlan(const ScopedReadPlan&) = delete;
-    ScopedReadPlan& operator=(const ScopedReadPlan&) = delete;
-    const detail::ReadPlan saved;
-};
+using ScopedFileFaults = Scoped<FileFaults, InjectedFaults, InjectFaults>;
+using ScopedSearchPath = Scoped<detail::SearchPath, detail::ActiveSearchPath, detail::SetSearchPath>;
+using ScopedReadPlan = Scoped<detail::ReadPlan, detail::CurrentReadPlan, detail::SetReadPlan>;
 
 }  // namespace vantor::testing
