@@ -121,7 +121,7 @@ TEST(LogReader, LastLineWithoutLineEndCountsOnlyWhenTheLogIsFinished) {
 TEST(LogReaderRandom, MatchesTheLiteralReading) {
     const std::vector<std::string> players = {"Alia", "Al", "", "li", "A\nlia", "Alia_of_Ys", "Alia_of_Ys_and_Tor"};
     const std::vector<std::string> pieces = {
-        "\t", "\t\t", "\r", "\r\n", "\n", "\tAlia\t", "\tAl\t", "[Pickup]", "[pickup]", "\t[Pickup]\t",
+        "\t", "\t\t", "\r", "\r\n", "\n", "\tAlia\t", "\tAl\t", "[Pickup]", "[pickup]", "[Pickup)", "\t[Pickup]\t",
         "Widget(3)", "Ice\x81\xA8" "Fire(2)", "Orb(R)(1)", "Ore C.(4)", "(5)", "x", "Alia", " 7)", "(2.5)",
         "t0\tAlia\tm\t[Pickup]\tc\tGem(1)\r\n", "t0\t\tm\t[Pickup]\tc\tDust(9)\r", "Bar(1)(2)",
         "\rt\tAl\tm\t[Pickup]\tc\tOrb(Y)(2)\tmore\r", "\nt\tli\tm\t[Pickup]\tc\tRing(4)\r\n",

@@ -23,10 +23,13 @@ struct ReadResult : RecordSink {
         text += " '" + std::string(name) + "' " + std::to_string(quantity) + ",";
     }
     void Skip(const RunError& error, std::uint64_t line, std::string_view item) {
-        skipped.append(" ").append(KindName(error.kind())).append(" at line ").append(std::to_string(line));
-        skipped.append(" in '").append(item).append("'");
+        skipped += " " + std::string(KindName(error.kind())) + " at line " + std::to_string(line) + " in '" + std::string(item) + "'";
     }
-    std::string Text() const { return text + (skipped.empty() ? "" : ", skipped" + skipped); }
+    std::uint64_t end = 0;
+    bool tookUnended = false;
+    std::string Text() const {
+        return text + (skipped.empty() ? "" : ", skipped" + skipped) + ", end " + std::to_string(end) + (tookUnended ? "+" : "");
+    }
 };
 
 // Every `from` replaced by `to`, left to right.
@@ -50,6 +53,10 @@ void ReferenceRead(std::string_view log, std::string_view playerId, std::string_
             if (i + 1 < log.size() && log[i + 1] == '\n') ++i;
         }
     }
+    // Where the reading stops: past the last line end, and the line after it
+    // taken as a record when the log is finished.
+    const std::size_t lastCr = log.rfind('\r');
+    result.end = lastCr == std::string_view::npos ? 0 : lastCr + 1 + (log.substr(lastCr + 1, 1) == "\n");
     if (beingWritten) lines.back().clear();  // ended by the end of the file: maybe half written
     for (std::size_t number = 1; number <= lines.size(); ++number) {
         const std::string& line = lines[number - 1];
@@ -62,6 +69,7 @@ void ReferenceRead(std::string_view log, std::string_view playerId, std::string_
             fields[3] != actionTag) {
             continue;
         }
+        if (number == lines.size() && !line.empty()) result.tookUnended = true;
         const std::string entry =
             Replace(Replace(Replace(Replace(fields[5], "\x81\xA8", " "), "\x81", ""), "(R)", "R"), "(Y)", "Y");
         const std::size_t open = entry.empty() ? std::string::npos : entry.substr(0, entry.size() - 1).find('(');
@@ -111,7 +119,9 @@ std::string ReadDifference(const std::filesystem::path& file, std::string_view i
         const ScopedFileFaults writers({{}, {}, {}, [&](const auto&) { return beingWritten ? EAGAIN : EINVAL; }});
         SkippedRecords skipped;
         try {
-            ProcessLogFile(file, {std::string(playerId), std::string(actionTag)}, got, skipped);
+            const LogEnd end = ProcessLogFile(file, {std::string(playerId), std::string(actionTag)}, got, skipped);
+            got.end = end.complete;
+            got.tookUnended = end.tookUnended;
         } catch (const RunError& error) {
             got.text += " then " + std::string(error.what());
         }
