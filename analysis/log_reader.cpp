@@ -487,7 +487,9 @@ private:
         throw error.At(PathToUtf8(path_.filename()), LineNumbers(path_, {lineStart})[0], "");
     }
 
-    static constexpr std::size_t kBatch = 64;  // records found per call of the search
+    // Records found per call of the search: few, so that each is taken while
+    // its line is still in the cache (64 took 4% longer).
+    static constexpr std::size_t kBatch = 8;
 
     const std::filesystem::path& path_;
     LogFile file_;
