@@ -23,7 +23,6 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -127,8 +126,12 @@ std::vector<std::uint64_t> LineNumbers(const std::filesystem::path& path, const 
 
 // --- How the bytes come in ----------------------------------------------------
 
-std::mutex planMutex;
-detail::ReadPlan plan;
+// The plan, a field at a time: every log asks for it, and a lock that two
+// workers take for each of thousands of small logs makes them wait for
+// each other. It is set only while no log is read.
+std::atomic<Way> planWay{detail::ReadPlan{}.way};
+std::atomic<std::size_t> planBlockBytes{detail::ReadPlan{}.blockBytes};
+std::atomic<std::size_t> planSpanBytes{detail::ReadPlan{}.spanBytes};
 
 // Whether large logs come in faster mapped or read: timed on the first
 // spans of the process, alternately one way and the other, the best of each
@@ -517,14 +520,15 @@ LogEnd ProcessLogFile(const std::filesystem::path& path, const Query& query, Rec
 }
 
 void detail::SetReadPlan(const ReadPlan& newPlan) {
-    const std::lock_guard lock(planMutex);
-    plan = newPlan;
+    planWay = newPlan.way;
+    planBlockBytes = newPlan.blockBytes;
+    planSpanBytes = newPlan.spanBytes;
     wayChoice.Reset();
 }
 
 detail::ReadPlan detail::CurrentReadPlan() {
-    const std::lock_guard lock(planMutex);
-    return plan;
+    constexpr auto relaxed = std::memory_order_relaxed;
+    return {planWay.load(relaxed), planBlockBytes.load(relaxed), planSpanBytes.load(relaxed)};
 }
 
 bool detail::MeasuredToMap() { return wayChoice.Maps(); }
