@@ -343,7 +343,8 @@ private:
         const std::size_t page = LogFile::PageSize();
         // No more than the line limit, so that a line over the limit always
         // spans mappings and is seen.
-        std::size_t length = std::max(page, std::min((plan_.spanBytes + page - 1) / page, limits_.maxLineBytes / page) * page);
+        const std::size_t pages = std::min((plan_.spanBytes + page - 1) / page, limits_.maxLineBytes / page);
+        std::size_t length = std::max(page, pages * page);
         for (;;) {
             const std::uint64_t mapStart = lineStart_ / page * page;
             length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size - mapStart));

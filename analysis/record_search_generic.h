@@ -96,7 +96,8 @@ inline EntryShape Inspect(std::string_view entry, const char* readable) {
         const std::size_t left = entry.size() - at;
         const std::uint64_t inside = left >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << left) - 1;
         // Positions i with i + 2 < size, where "(R)" fits.
-        const std::uint64_t fits3 = left >= 66 ? ~std::uint64_t{0} : left > 2 ? (std::uint64_t{1} << (left - 2)) - 1 : 0;
+        const std::uint64_t fits3 =
+            left >= 66 ? ~std::uint64_t{0} : left > 2 ? (std::uint64_t{1} << (left - 2)) - 1 : 0;
         const std::uint64_t open = Simd::Eq(p, '(') & inside;
         const std::uint64_t rOrY = Simd::Eq(p + 1, 'R') | Simd::Eq(p + 1, 'Y');
         shape.unusual |= ((Simd::Eq(p, '\x81') & inside) | (open & rOrY & Simd::Eq(p + 2, ')') & fits3)) != 0;

@@ -13,7 +13,8 @@ struct Simd {
         std::uint64_t mask = 0;
         for (int i = 0; i < 4; ++i) {
             const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-            mask |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, pattern)))} << (16 * i);
+            const auto bits = static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, pattern)));
+            mask |= std::uint64_t{bits} << (16 * i);
         }
         return mask;
     }
