@@ -2,9 +2,9 @@
 //
 //   window_bench FOLDER PLAYER [RUNS]
 //
-// Presses Go! RUNS times (default 3) with "Picked Up" chosen, on Qt's
-// offscreen platform unless QT_QPA_PLATFORM names another, and prints the
-// best wall time in seconds and the number of items listed.
+// Presses Go! once, then RUNS times (default 3) timed, with "Picked Up"
+// chosen, on Qt's offscreen platform unless QT_QPA_PLATFORM names another,
+// and prints the mean wall time in seconds and the number of items listed.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -43,14 +43,19 @@ int main(int argc, char** argv) {
     folder->setText(QString::fromLocal8Bit(argv[1]));
     player->setText(QString::fromLocal8Bit(argv[2]));
 
-    qint64 best = -1;
-    for (int run = 0; run < runs; ++run) {
+    qint64 total = 0;
+    for (int run = 0; run <= runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        go->click();  // returns when the list is filled
-        const qint64 elapsed = timer.nsecsElapsed();
-        if (best < 0 || elapsed < best) best = elapsed;
+        go->click();
+        // Whether the click returns when the list is filled or the scan goes
+        // on behind the window, Go! is done when the list is filled and the
+        // button can be pressed again.
+        while ((list->count() == 0 || !go->isEnabled()) && timer.elapsed() < 600000) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        }
+        if (run > 0) total += timer.nsecsElapsed();  // the first press warms up
     }
-    std::printf("%.4f %d\n", static_cast<double>(best) / 1e9, list->count());
+    std::printf("%.4f %d\n", static_cast<double>(total) / runs / 1e9, list->count());
     return 0;
 }
