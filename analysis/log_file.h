@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <type_traits>
 
 namespace vantor {
@@ -23,7 +22,8 @@ struct FileStamp {
 
 // A log opened for reading only, as bytes (no line-end translation, no stop
 // at Ctrl-Z). On Windows the handle shares reading, writing and deleting, so
-// the game can keep writing today's log while it is read.
+// the game can keep writing today's log while it is read. The bodies are
+// log_file_posix.cpp and log_file_win32.cpp.
 class LogFile {
 public:
     // Throws RunError (FileError naming the path) when the file cannot be
@@ -36,21 +36,22 @@ public:
     // Reads up to `size` bytes; 0 at the end of the file. Throws RunError
     // (FileError naming the path) when reading fails.
     std::size_t Read(char* buffer, std::size_t size);
+    // The file's size now, and when it was opened.
+    std::uint64_t Size() const;
+    std::uint64_t OpenedSize() const { return opened_.size; }
+    // The next Read starts at `offset`.
+    void Seek(std::uint64_t offset);
 
-    // Whether Map works here (not on Windows, where a mapped log could not
-    // be shortened by the game while it is read).
+    // Whether Map works here (not on Windows, where a log with a mapped view
+    // could not be shortened by the game while it is read).
     static bool CanMap();
     // The size of a memory page; mappings start at multiples of it.
     static std::size_t PageSize();
-    // The file's size now.
-    std::uint64_t Size() const;
     // Maps `size` bytes from `offset`, a multiple of PageSize(), read-only;
     // a Mapping without data when the system cannot map the file (then it
     // can still be read).
     class Mapping;
     Mapping Map(std::uint64_t offset, std::size_t size) const;
-    // The next Read starts at `offset`.
-    void Seek(std::uint64_t offset);
 
     // Whether a program may still be writing the log, so that a last line
     // without a line end may be unfinished: another handle holds it open for
@@ -62,9 +63,6 @@ public:
 
 private:
     detail::FileStamp TakeStamp() const;
-    std::size_t ReadSome(char* buffer, std::size_t size);
-    // The read failure the test seam injects at `offset`, if any.
-    void ThrowInjectedReadFault(std::uint64_t offset) const;
 
     std::filesystem::path path_;
     std::uint64_t offset_ = 0;
@@ -103,24 +101,7 @@ template <typename Read>
 bool ReadMapped(const char* begin, const char* end, Read&& read);
 
 namespace detail {
-
 bool ReadMapped(const char* begin, const char* end, void (*read)(void*), void* context);
-
-// Test seam: failures injected into opening and reading logs. Each hook
-// returns 0 to go on, or an error number that the open or the read then
-// fails with.
-struct FileFaults {
-    std::function<int(const std::filesystem::path&)> open;
-    std::function<int(const std::filesystem::path&, std::uint64_t offset)> read;
-    std::function<int(const std::filesystem::path&, std::uint64_t offset)> map;  // as if mmap failed
-    // Runs first when BeingWritten looks at a log, so it may change the file
-    // (as a program writing it would); 0 lets the system say whether another
-    // handle holds it open for writing, EAGAIN answers yes, any other error
-    // number is a system that cannot tell.
-    std::function<int(const std::filesystem::path&)> writers;
-};
-void SetFileFaults(FileFaults faults);
-
 }  // namespace detail
 
 template <typename Read>

@@ -26,16 +26,6 @@ std::string AsciiUpper(std::string_view text) {
     return upper;
 }
 
-// "ActionLog*.txt", letters matched without regard to case, as the game's
-// platform matches file names.
-bool IsLogName(std::string_view name) {
-    constexpr std::string_view kPrefix = "ACTIONLOG";
-    constexpr std::string_view kSuffix = ".TXT";
-    if (name.size() < kPrefix.size() + kSuffix.size()) return false;
-    const std::string upper = AsciiUpper(name);
-    return upper.starts_with(kPrefix) && upper.ends_with(kSuffix);
-}
-
 // An ordinary file: links are followed, and folders, devices, FIFOs, sockets
 // and broken or looping links are not. On Windows, hidden and system files
 // are left out too, as the platform's own listing does.
@@ -53,6 +43,15 @@ bool IsOrdinaryFile(const std::filesystem::directory_entry& entry) {
 }
 
 }  // namespace
+
+// As the game's platform matches file names.
+bool IsLogName(std::string_view name) {
+    constexpr std::string_view kPrefix = "ACTIONLOG";
+    constexpr std::string_view kSuffix = ".TXT";
+    if (name.size() < kPrefix.size() + kSuffix.size()) return false;
+    const std::string upper = AsciiUpper(name);
+    return upper.starts_with(kPrefix) && upper.ends_with(kSuffix);
+}
 
 std::vector<std::string> ListLogFiles(const std::filesystem::path& directory) {
     std::vector<std::string> names;

@@ -2,9 +2,13 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantor {
+
+// Whether `name` matches "ActionLog*.txt", letters compared ignoring case.
+bool IsLogName(std::string_view name);
 
 // The names of the action logs in `directory`: ordinary files whose name
 // matches "ActionLog*.txt" ignoring case, sorted by their upper-cased names

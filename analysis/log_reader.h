@@ -11,20 +11,11 @@
 
 namespace vantor {
 
-// Bytes read from a log per read call.
-inline constexpr std::size_t kDefaultBlockSize = 256 * 1024;
-// Bytes of a log mapped into memory at a time, where logs are mapped.
-inline constexpr std::size_t kDefaultMapSize = 4 << 20;
 // A longer line is an error rather than a reason to hold it all in memory.
 inline constexpr std::size_t kMaxLineBytes = std::size_t{256} << 20;
 
 struct ReadLimits {
-    std::size_t blockSize = kDefaultBlockSize;
-    std::size_t maxLineBytes = kMaxLineBytes;  // checked for lines that span blocks or mappings
-    // A log larger than one block is mapped into memory, this many bytes
-    // (rounded up to whole pages) at a time, where the system allows it;
-    // 0 always reads.
-    std::size_t mapSize = kDefaultMapSize;
+    std::size_t maxLineBytes = kMaxLineBytes;
 };
 
 // Receives the taken records of a log, in file order.
@@ -66,8 +57,8 @@ struct LogEnd {
 // InvalidArgument for an empty entry or one without '(', TypeMismatch for a
 // quantity that is not a number, Overflow for one outside 32 bits or a total
 // the sink refuses. Throws RunError (FileError naming the path) when the
-// file cannot be opened or read (a mapped log that is shortened while it is
-// read cannot), and naming file and line for a line longer than
+// file cannot be opened or read (a log that is shortened while it is mapped
+// cannot), and naming file and line for a line longer than
 // `limits.maxLineBytes`; the records taken and skipped before stay so.
 // Bytes appended while the log is read are read as far as the end of the
 // file when the reader gets there. A last line without a line end is read
@@ -77,5 +68,27 @@ struct LogEnd {
 // reading of the same log (a LF there belongs to the line end before it).
 LogEnd ProcessLogFile(const std::filesystem::path& path, const Query& query, RecordSink& sink,
                       SkippedRecords& skipped, const ReadLimits& limits = {}, std::uint64_t from = 0);
+
+namespace detail {
+
+// How logs come into memory. A log is read a span at a time; a span of a
+// log larger than one is read into a buffer the thread keeps, or mapped,
+// whichever measured faster on the first spans of the process (the first
+// `kTimedSpans` each way, taking turns; it depends on the machine). Tests
+// and benchmarks set one way or smaller sizes; a plan set, while no log is
+// being read, measures anew.
+struct ReadPlan {
+    enum class Way { Measured, Read, Mapped };
+    Way way = Way::Measured;
+    std::size_t blockBytes = 256 * 1024;  // per read call; the buffer holds twice as much
+    std::size_t spanBytes = 2 << 20;      // mapped at a time, rounded up to whole pages
+};
+inline constexpr int kTimedSpans = 4;
+void SetReadPlan(const ReadPlan& plan);
+ReadPlan CurrentReadPlan();
+// Whether the measured way maps: false until measured.
+bool MeasuredToMap();
+
+}  // namespace detail
 
 }  // namespace vantor

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -14,5 +15,11 @@ namespace vantor {
 // the logs write "Alia". Logs that cannot be read are passed over.
 std::vector<std::string> SimilarPlayerIds(const std::vector<std::filesystem::path>& logs, std::string_view player,
                                           std::size_t limit);
+
+// Adds to `found` those of `log` from byte `from` on (a line start) that it
+// lacks, until it holds `limit`: the IDs of lines appended since `found` was
+// made.
+void AddSimilarPlayerIds(const std::filesystem::path& log, std::string_view player, std::size_t limit,
+                         std::vector<std::string>& found, std::uint64_t from = 0);
 
 }  // namespace vantor

@@ -139,8 +139,8 @@ Options ParseOptions(int argc, char** argv) {
     if (!(options.sizeMb > 0.0) || options.sizeMb > 1.0e6) {
         UsageError("--size-mb must be in (0, 1000000]");
     }
-    if (options.files < 1 || options.files > 9999) {
-        UsageError("--files must be in 1..9999");
+    if (options.files < 1 || options.files > 99999) {
+        UsageError("--files must be in 1..99999");
     }
     if (options.players < 2) {
         UsageError("--players must be at least 2");
@@ -292,7 +292,8 @@ public:
     // Writes file number `index` (0-based), up to `target` or a record more.
     void WriteFile(std::uint32_t index, FileTarget target, Tally& tally) {
         char name[32];
-        std::snprintf(name, sizeof name, "ActionLog%04u.txt", index + 1);
+        // As many digits as the last number needs, so that the names sort by day.
+        std::snprintf(name, sizeof name, "ActionLog%0*u.txt", options_.files > 9999 ? 5 : 4, index + 1);
         const fs::path path = options_.outDir / name;
         std::FILE* file = std::fopen(path.string().c_str(), "wb");
         if (file == nullptr) {

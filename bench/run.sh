@@ -1,81 +1,70 @@
 #!/usr/bin/env bash
-# Measures vantor-tally on generated logs: one thread and all cores, the
-# portable search, a player on few lines, against the same tally in mawk and
-# against `wc -l`; the window's Go! on the same logs; then a folder with many
-# distinct item names; then the scanner and store micro-benchmarks. Prints a
-# short Markdown summary and the raw micro-benchmark lines. Run from
-# anywhere; installs what it lacks (as root).
+# Times vantor-tally on two generated log folders against ripgrep and
+# `wc -l`, and the window's Go!, and prints a Markdown table with the goals
+# each figure is held to. The folders: 16 logs of 1 GB in all, and 30,000
+# logs of 4 KB (120 MB). Every command runs under hyperfine (warm-up runs,
+# then timed runs; the table gives the mean) with the logs in the page
+# cache; peak resident memory is /usr/bin/time's, one run each.
+# vantor-tally.exe under Wine joins when the Windows build is there
+# (bash scripts/test-windows.sh --build-only). Run from anywhere; installs
+# what it lacks (as root).
 #
 # Settings, from the environment:
-#   BENCH_SIZE_MB          size of the generated logs, decimal MB   (1000)
-#   BENCH_FILES            number of log files                      (20)
-#   BENCH_SEED             generator seed                           (1)
-#   BENCH_PLAYERS          distinct players                         (400)
-#   BENCH_ITEMS            distinct item names                      (4000)
-#   BENCH_MAIN_SHARE       share of lines of the main player        (0.30)
-#   BENCH_PLAYER           main player ID                           (Alia)
-#   BENCH_MINOR_PLAYER     a second player on few lines             (Tovren)
-#   BENCH_MINOR_SHARE      that player's share of lines             (0.01)
-#   BENCH_JOBS             --jobs of the parallel run               (nproc)
-#   BENCH_RUNS             timed runs per command, best one kept    (3)
-#   BENCH_LOG_DIR          where the logs go           (build/bench-logs)
-#   BENCH_MANY_PICKUPS     taken records in the many-names folder,
-#                          0 skips it                               (10000000)
-#   BENCH_MANY_ITEMS       distinct item names there                (100000)
-#   BENCH_MANY_FILES       number of log files there                (20)
-#   BENCH_MANY_DIR         where they go          (build/bench-logs-many)
-#   BENCH_SCAN_MIN_TIME    seconds per scanner benchmark, 0 skips   (0.1)
-#   BENCH_STORE_MIN_TIME   seconds per store benchmark, 0 skips     (0.1)
+#   BENCH_QUICK=1        a quarter of the sizes and 3 runs: a look in a minute or two
+#   BENCH_SIZE_MB        size of the large folder, decimal MB           (1000)
+#   BENCH_FILES          logs in it                                     (16)
+#   BENCH_SMALL_LOGS     logs of 4 KB in the small folder, 0 skips it   (30000)
+#   BENCH_RUNS           timed runs per command                         (10)
+#   BENCH_WARMUP         warm-up runs per command                       (2)
+#   BENCH_SEED           generator seed                                 (1)
+#   BENCH_PLAYER         the player on 30% of the lines                 (Alia)
+#   BENCH_RARE_PLAYER    the player on 1% of the lines                  (Tovren)
+#   BENCH_WINE           0 leaves vantor-tally.exe under Wine out       (1)
+#   BENCH_SCAN_MIN_TIME  seconds per scan_bench case, 0 skips them      (0.1)
 #
-# Each log folder is generated once and kept; a stamp file in it holds the
-# settings and generator sources it came from.
+# Each folder is generated once and kept (build/bench-logs, build/bench-small,
+# with -quick for BENCH_QUICK);
+# a stamp file in it holds the settings and generator sources it came from.
 
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-SIZE_MB=${BENCH_SIZE_MB:-1000}
-FILES=${BENCH_FILES:-20}
+QUICK=${BENCH_QUICK:-0}
+if [[ $QUICK == 1 ]]; then
+    SIZE_MB=${BENCH_SIZE_MB:-250} SMALL_LOGS=${BENCH_SMALL_LOGS:-7500} RUNS=${BENCH_RUNS:-3}
+else
+    SIZE_MB=${BENCH_SIZE_MB:-1000} SMALL_LOGS=${BENCH_SMALL_LOGS:-30000} RUNS=${BENCH_RUNS:-10}
+fi
+FILES=${BENCH_FILES:-16}
+WARMUP=${BENCH_WARMUP:-2}
 SEED=${BENCH_SEED:-1}
-PLAYERS=${BENCH_PLAYERS:-400}
-ITEMS=${BENCH_ITEMS:-4000}
-MAIN_SHARE=${BENCH_MAIN_SHARE:-0.30}
 PLAYER=${BENCH_PLAYER:-Alia}
-MINOR=${BENCH_MINOR_PLAYER:-Tovren}
-MINOR_SHARE=${BENCH_MINOR_SHARE:-0.01}
-JOBS=${BENCH_JOBS:-$(nproc)}
-RUNS=${BENCH_RUNS:-3}
-LOG_DIR=${BENCH_LOG_DIR:-$ROOT/build/bench-logs}
-MANY_PICKUPS=${BENCH_MANY_PICKUPS:-10000000}
-MANY_ITEMS=${BENCH_MANY_ITEMS:-100000}
-MANY_FILES=${BENCH_MANY_FILES:-20}
-MANY_DIR=${BENCH_MANY_DIR:-$ROOT/build/bench-logs-many}
-# The many-names folder: mostly the main player's pickups, so that ten
-# million records take about 1.2 GB rather than 5.
-MANY_MAIN_SHARE=0.8
-MANY_PICKUP_SHARE=0.8
+RARE=${BENCH_RARE_PLAYER:-Tovren}
+WINE=${BENCH_WINE:-1}
 SCAN_MIN_TIME=${BENCH_SCAN_MIN_TIME:-0.1}
-STORE_MIN_TIME=${BENCH_STORE_MIN_TIME:-0.1}
+suffix=$([[ $QUICK == 1 ]] && echo -quick || true)
+LARGE=$ROOT/build/bench-logs$suffix
+SMALL=$ROOT/build/bench-small$suffix
 BUILD=$ROOT/build/release
+WINDOWS_EXE=$ROOT/build/windows-cross/cli/vantor-tally.exe
 
 TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
+WINE_STARTED=0
+trap 'rm -rf "$TMP"; if [[ $WINE_STARTED == 1 ]]; then wineserver -k 2>/dev/null || true; fi' EXIT
 
 say() { printf '%s\n' "$*" >&2; }
 die() { say "run.sh: $*"; exit 1; }
 
 [[ $RUNS =~ ^[1-9][0-9]*$ ]] || die "BENCH_RUNS must be a positive whole number"
-[[ $JOBS =~ ^[1-9][0-9]*$ ]] || die "BENCH_JOBS must be a positive whole number"
-[[ $MANY_PICKUPS =~ ^[0-9]+$ ]] || die "BENCH_MANY_PICKUPS must be a whole number"
+[[ $SMALL_LOGS =~ ^[0-9]+$ ]] || die "BENCH_SMALL_LOGS must be a whole number"
 
-# --- tools -------------------------------------------------------------------
+# --- tools and build -----------------------------------------------------------
 bash "$ROOT/scripts/setup.sh"
-bash "$ROOT/scripts/setup.sh" mawk time
-
-# --- build -------------------------------------------------------------------
+bash "$ROOT/scripts/setup.sh" hyperfine ripgrep time
 say "building the release preset (log: $BUILD/bench-build.log)"
 mkdir -p "$BUILD"
 if ! (cd "$ROOT" && cmake --preset release &&
-      cmake --build --preset release -j2 --target vantor-tally vantor-genlogs store_bench scan_bench window_bench) \
+      cmake --build --preset release -j2 --target vantor-tally vantor-genlogs scan_bench window_bench) \
         >"$TMP/build.log" 2>&1; then
     cp "$TMP/build.log" "$BUILD/bench-build.log" 2>/dev/null || true
     tail -n 30 "$TMP/build.log" >&2
@@ -84,15 +73,19 @@ fi
 cp "$TMP/build.log" "$BUILD/bench-build.log"
 TALLY=$BUILD/cli/vantor-tally
 GENLOGS=$BUILD/bench/vantor-genlogs
-STORE_BENCH=$BUILD/bench/store_bench
 SCAN_BENCH=$BUILD/bench/scan_bench
 WINDOW_BENCH=$BUILD/bench/window_bench
+if [[ $WINE == 1 && -x $WINDOWS_EXE ]] && command -v wine >/dev/null; then
+    export WINEPREFIX=$ROOT/build/windows-cross/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+else
+    WINE=0
+fi
 
-# --- logs --------------------------------------------------------------------
+# --- logs ----------------------------------------------------------------------
 SOURCES=$(cat "$ROOT/bench/generate_logs.cpp" "$ROOT/bench/synth_data.h" | sha256sum | cut -c1-16)
 
 # generate DIR GENLOGS_ARGS...: runs the generator into DIR unless DIR holds
-# logs from the same arguments and sources. Its report stays in
+# logs from the same arguments and sources; its report stays in
 # DIR/.bench-generated.
 generate() {
     local dir=$1 stamp
@@ -103,273 +96,171 @@ generate() {
         return
     fi
     say "generating logs in $dir: vantor-genlogs $*"
+    rm -rf "$dir"
     mkdir -p "$dir"
-    rm -f "$dir/.bench-stamp" "$dir/.bench-generated" "$dir"/ActionLog*.txt
     "$GENLOGS" "$@" "$dir" >"$dir/.bench-generated"
     cat "$dir/.bench-generated" >&2
     printf '%s\n' "$stamp" >"$dir/.bench-stamp"
 }
 
-# logs_of DIR: the logs of DIR, in the array LOGS, and their total size in BYTES.
-logs_of() {
-    shopt -s nullglob
-    LOGS=("$1"/ActionLog*.txt)
-    shopt -u nullglob
-    ((${#LOGS[@]} > 0)) || die "no logs in $1"
-    BYTES=$(stat -c %s "${LOGS[@]}" | awk '{ s += $1 } END { printf "%d", s }')
-}
-
-# generated DIR ROLE FIELD: from the generator's report on the main or minor
-# player, its lines, share (percent of all lines), records or items.
-generated() {
-    sed -n "s/^$2 player .*: \([0-9]*\) lines (\([0-9.]*\)%), \([0-9]*\) \[Pickup\] records, \([0-9]*\) items picked up$/\1 \2 \3 \4/p" \
-        "$1/.bench-generated" 2>/dev/null |
-        awk -v f="$3" '{ print $(f == "lines" ? 1 : f == "share" ? 2 : f == "records" ? 3 : 4) }'
-}
-
-MAIN_ARGS=(--seed "$SEED" --size-mb "$SIZE_MB" --files "$FILES" --players "$PLAYERS" --items "$ITEMS"
-           --main-share "$MAIN_SHARE" --main-player "$PLAYER")
-if [[ -n $MINOR && $MINOR_SHARE != 0 ]]; then
-    MAIN_ARGS+=(--minor-player "$MINOR" --minor-share "$MINOR_SHARE")
-else
-    MINOR=''
-fi
-generate "$LOG_DIR" "${MAIN_ARGS[@]}"
-if ((MANY_PICKUPS > 0)); then
-    generate "$MANY_DIR" --seed "$SEED" --pickups "$MANY_PICKUPS" --files "$MANY_FILES" --players "$PLAYERS" \
-        --items "$MANY_ITEMS" --main-share "$MANY_MAIN_SHARE" --pickup-share "$MANY_PICKUP_SHARE" \
-        --main-player "$PLAYER"
+common=(--seed "$SEED" --players 400 --items 4000 --main-share 0.30 --main-player "$PLAYER"
+        --minor-player "$RARE" --minor-share 0.01)
+generate "$LARGE" "${common[@]}" --size-mb "$SIZE_MB" --files "$FILES"
+if ((SMALL_LOGS > 0)); then
+    generate "$SMALL" "${common[@]}" --size-mb "$(awk -v n="$SMALL_LOGS" 'BEGIN { print n * 0.004 }')" \
+        --files "$SMALL_LOGS"
 fi
 
-# --- timing ------------------------------------------------------------------
+# The logs are dropped from the page cache and read back in one pass, so
+# that every command finds all of them cached, the same way each time: on a
+# virtual machine that gives memory back to its host, pages of files not
+# read for a while go.
+cache_as_read() {
+    (cd "$1" && find . -name 'ActionLog*.txt' -exec dd iflag=nocache count=0 status=none if={} \; &&
+        find . -name 'ActionLog*.txt' -exec cat {} + >/dev/null)
+}
+
+# --- timing ----------------------------------------------------------------------
 FAILURES=()
-fail_check() {
+check() {  # a result that is wrong, not slow
     FAILURES+=("$*")
     say "CHECK FAILED: $*"
 }
 
-# best_of NAME COMMAND...: runs COMMAND $RUNS times, stdout to $TMP/NAME.out;
-# leaves the best wall time in seconds, the CPU time (user + system) of that
-# run and the largest peak RSS in KiB in $TMP/NAME.time, .cpu and .rss.
-# Every run must print the same bytes.
-best_of() {
-    local name=$1 i start end best='' cpu='' rss=0 t m user sys
-    shift
-    for ((i = 0; i < RUNS; i++)); do
-        start=$(date +%s.%N)
-        if ! /usr/bin/time -f '%M %U %S' -o "$TMP/$name.usage" "$@" >"$TMP/$name.out" 2>"$TMP/$name.err"; then
-            cat "$TMP/$name.err" >&2
-            die "$name failed: $*"
-        fi
-        end=$(date +%s.%N)
-        t=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", b - a }')
-        read -r m user sys < <(tail -n 1 "$TMP/$name.usage")
-        if [[ -z $best ]] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then
-            best=$t
-            cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')
-        fi
-        if ((m > rss)); then rss=$m; fi
-        if ((i == 0)); then
-            cp "$TMP/$name.out" "$TMP/$name.first"
-        elif ! cmp -s "$TMP/$name.first" "$TMP/$name.out"; then
-            fail_check "$name printed different output in run $((i + 1)) than in run 1: $*"
-        fi
-    done
-    printf '%s\n' "$best" >"$TMP/$name.time"
-    printf '%s\n' "$cpu" >"$TMP/$name.cpu"
-    printf '%s\n' "$rss" >"$TMP/$name.rss"
+# timed NAME COMMAND: hyperfine's mean, standard deviation, user and system
+# time in seconds into $TMP/NAME.times, the output of one run in $TMP/NAME.out.
+timed() {
+    local name=$1 command=$2
+    say "timing $name: $command"
+    bash -c "$command" >"$TMP/$name.out" 2>"$TMP/$name.err" || { cat "$TMP/$name.err" >&2; die "$name failed"; }
+    hyperfine --style none --warmup "$WARMUP" --runs "$RUNS" --export-csv "$TMP/$name.csv" "$command" >/dev/null 2>&1 ||
+        die "hyperfine failed on $command"
+    awk -F, 'NR == 2 { print $2, $3, $5, $6 }' "$TMP/$name.csv" >"$TMP/$name.times"
 }
 
-# same_output A B LABEL: A's and B's output must be the same bytes; a
-# difference is kept in $BUILD/bench-mismatch for a look.
-same_output() {
-    if cmp -s "$TMP/$1.out" "$TMP/$2.out"; then return; fi
-    mkdir -p "$BUILD/bench-mismatch"
-    cp "$TMP/$1.out" "$BUILD/bench-mismatch/$1.out"
-    cp "$TMP/$2.out" "$BUILD/bench-mismatch/$2.out"
-    fail_check "$3 (first difference at$(cmp "$TMP/$1.out" "$TMP/$2.out" 2>&1 | sed -n '1s/.* differ://p');" \
-        "both outputs kept in $BUILD/bench-mismatch)"
+# peak NAME COMMAND: the peak resident memory of one run, in MB.
+peak() {
+    /usr/bin/time -f %M -o "$TMP/$1.kib" bash -c "exec $2" >/dev/null 2>&1 || die "$1 failed"
+    awk '{ printf "%.1f\n", $1 * 1024 / 1e6 }' "$TMP/$1.kib" >"$TMP/$1.rss"
 }
 
-# The tallies key names differently (vantor-tally's store finds a name inside
-# an earlier one), but every quantity lands in some total once.
-sum_totals() { awk -F'\t' '{ s += $NF; n++ } END { printf "%d %d\n", s, n }' "$1"; }
-
-# cache_as_read FILES...: drops the files' pages from the page cache and
-# reads them back in one pass, so that every command finds all of them
-# cached, the same way each time. A page cache can hold part of a file: on a
-# virtual machine that gives memory back to its host, pages of files not read
-# for a while go, and a run that meets them reads from disk (see README).
-cache_as_read() {
-    sync "$@"
-    local file
-    for file in "$@"; do dd if="$file" iflag=nocache count=0 status=none; done
-    cat "$@" >/dev/null
+# window NAME FOLDER: the window's Go! (offscreen), its mean over $RUNS presses.
+window() {
+    say "timing $1: the window's Go! on $2"
+    QT_QPA_PLATFORM=offscreen "$WINDOW_BENCH" "$2" "$PLAYER" "$RUNS" >"$TMP/$1.window" 2>"$TMP/$1.err" ||
+        { cat "$TMP/$1.err" >&2; die "window_bench failed"; }
+    read -r mean items <"$TMP/$1.window"
+    printf '%s 0 0 0\n' "$mean" >"$TMP/$1.times"
+    [[ $items == $(wc -l <"$TMP/${1%window}1.out") ]] || check "the window listed $items items, vantor-tally $(wc -l <"$TMP/${1%window}1.out")"
 }
 
-LOAD=$(cut -d' ' -f1 /proc/loadavg)
-logs_of "$LOG_DIR"
-MAIN_LOGS=("${LOGS[@]}")
-MAIN_BYTES=$BYTES
-say "reading the logs into the page cache"
-cache_as_read "${MAIN_LOGS[@]}"
+mean() { cut -d' ' -f1 "$TMP/$1.times"; }
 
-say "timing vantor-tally, mawk and wc -l, best of $RUNS"
-query=(--player "$PLAYER" --action pickup)
-best_of tally1 "$TALLY" --jobs 1 "${query[@]}" "$LOG_DIR"
-best_of tallyN "$TALLY" --jobs "$JOBS" "${query[@]}" "$LOG_DIR"
-best_of portable env VANTOR_PORTABLE=1 "$TALLY" --jobs 1 "${query[@]}" "$LOG_DIR"
-if [[ -n $MINOR ]]; then
-    best_of minor "$TALLY" --jobs 1 --player "$MINOR" --action pickup "$LOG_DIR"
+LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
+q=(--player "$PLAYER" --action pickup)
+say "reading $LARGE into the page cache"
+cache_as_read "$LARGE"
+timed large1 "$TALLY --jobs 1 ${q[*]} $LARGE"
+timed large2 "$TALLY --jobs 2 ${q[*]} $LARGE"
+timed largeRare "$TALLY --jobs 1 --player $RARE --action pickup $LARGE"
+timed largeRgRead "rg --no-mmap -j1 -c $RARE $LARGE"
+timed largeRgMap "rg --mmap -j1 -c $RARE $LARGE"
+timed largeWc "cd $LARGE && wc -l ActionLog*.txt"
+window largewindow "$LARGE"
+if [[ $WINE == 1 ]]; then
+    wineserver -p 2>/dev/null || true  # one server for every run, as on a desktop
+    WINE_STARTED=1
+    timed largeWineStart "wine $WINDOWS_EXE --version"
+    timed largeWine "wine $WINDOWS_EXE --jobs 1 ${q[*]} Z:$LARGE"
+    tr -d '\r' <"$TMP/largeWine.out" | cmp -s - "$TMP/large1.out" || check "vantor-tally.exe printed other totals than vantor-tally"
 fi
-best_of mawk env LC_ALL=C mawk -v pid="$PLAYER" -v tag='[Pickup]' -f "$ROOT/bench/tally.awk" "${MAIN_LOGS[@]}"
-best_of wc wc -l "${MAIN_LOGS[@]}"
+peak large1 "$TALLY --jobs 1 ${q[*]} $LARGE"
+peak largeDefault "$TALLY ${q[*]} $LARGE"
+cmp -s "$TMP/large1.out" "$TMP/large2.out" || check "--jobs 1 and --jobs 2 printed different totals on $LARGE"
+sum=$(awk -F'\t' '{ s += $NF } END { print s }' "$TMP/large1.out")
+generated=$(sed -n 's/^main player .* \([0-9]*\) items picked up$/\1/p' "$LARGE/.bench-generated")
+[[ $sum == "$generated" ]] || check "vantor-tally sums $PLAYER's pickups to $sum, the generator wrote $generated"
+WAY=$("$SCAN_BENCH" --way "$LARGE/ActionLog0001.txt")
 
-same_output tally1 tallyN "--jobs 1 and --jobs $JOBS printed different output"
-same_output tally1 portable "the portable search printed different output"
-read -r tally_sum tally_names < <(sum_totals "$TMP/tally1.out")
-read -r mawk_sum mawk_names < <(sum_totals "$TMP/mawk.out")
-generated_sum=$(generated "$LOG_DIR" main items)
-if ! [[ $tally_sum == "$mawk_sum" && $tally_sum == "${generated_sum:-$tally_sum}" ]]; then
-    fail_check "vantor-tally sums to $tally_sum items, mawk to $mawk_sum, the generator wrote ${generated_sum:-?}"
+if ((SMALL_LOGS > 0)); then
+    say "reading $SMALL into the page cache"
+    cache_as_read "$SMALL"
+    timed small1 "$TALLY --jobs 1 ${q[*]} $SMALL"
+    timed small2 "$TALLY --jobs 2 ${q[*]} $SMALL"
+    timed smallRgRead "rg --no-mmap -j1 -c $RARE $SMALL"
+    window smallwindow "$SMALL"
+    peak smallDefault "$TALLY ${q[*]} $SMALL"
+    cmp -s "$TMP/small1.out" "$TMP/small2.out" || check "--jobs 1 and --jobs 2 printed different totals on $SMALL"
 fi
-if [[ -n $MINOR ]]; then
-    read -r minor_sum _ < <(sum_totals "$TMP/minor.out")
-    minor_generated=$(generated "$LOG_DIR" minor items)
-    minor_pct=$(generated "$LOG_DIR" minor share)
-    if [[ $minor_sum != "${minor_generated:-$minor_sum}" ]]; then
-        fail_check "vantor-tally sums $MINOR's pickups to $minor_sum items, the generator wrote ${minor_generated:-?}"
-    fi
-fi
-LINES=$(awk '$2 == "total" { t = $1 } { s += $1 } END { printf "%d", t ? t : s }' "$TMP/wc.out")
-main_pct=$(generated "$LOG_DIR" main share)
+LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
 
-say "timing the window's Go!, best of $RUNS"
-read -r window_time window_items < <(QT_QPA_PLATFORM=offscreen "$WINDOW_BENCH" "$LOG_DIR" "$PLAYER" "$RUNS" 2>"$TMP/window.err") ||
-    { cat "$TMP/window.err" >&2; die "window_bench failed"; }
-if [[ $window_items != "$tally_names" ]]; then
-    fail_check "the window listed $window_items items, vantor-tally $tally_names"
-fi
-
-if ((MANY_PICKUPS > 0)); then
-    logs_of "$MANY_DIR"
-    MANY_BYTES=$BYTES
-    MANY_COUNT=${#LOGS[@]}
-    say "reading the logs into the page cache (many names)"
-    cache_as_read "${LOGS[@]}"
-    say "timing vantor-tally on $MANY_ITEMS item names, best of $RUNS"
-    best_of many "$TALLY" --jobs 1 "${query[@]}" "$MANY_DIR"
-    read -r many_sum many_entries < <(sum_totals "$TMP/many.out")
-    many_generated=$(generated "$MANY_DIR" main items)
-    many_records=$(generated "$MANY_DIR" main records)
-    if [[ $many_sum != "${many_generated:-$many_sum}" ]]; then
-        fail_check "vantor-tally sums the many-names folder to $many_sum items, the generator wrote ${many_generated:-?}"
-    fi
-fi
-
-# --- micro-benchmarks ----------------------------------------------------------
-SEARCH_PATH=$("$SCAN_BENCH" --search-path)
-if [[ $SCAN_MIN_TIME != 0 ]]; then
-    say "running scan_bench"
-    scan_args=(--log "${MAIN_LOGS[0]}" --player "$PLAYER")
-    [[ -z $MINOR ]] || scan_args+=(--minor-player "$MINOR")
-    "$SCAN_BENCH" "${scan_args[@]}" --benchmark_min_time="$SCAN_MIN_TIME" >"$TMP/scan.txt" 2>"$TMP/scan.err" ||
-        { cat "$TMP/scan.err" >&2; die "scan_bench failed"; }
-fi
-if [[ $STORE_MIN_TIME != 0 ]]; then
-    say "running store_bench"
-    "$STORE_BENCH" --benchmark_min_time="$STORE_MIN_TIME" >"$TMP/store.txt" 2>"$TMP/store.err" ||
-        { cat "$TMP/store.err" >&2; die "store_bench failed"; }
-fi
-
-# --- report ------------------------------------------------------------------
-cpu=$(awk -F': *' '/^model name/ { print $2; exit }' /proc/cpuinfo)
-mem=$(awk '/^MemTotal/ { printf "%.0f", $2 / 1048576 }' /proc/meminfo)
-gxx=$(g++ -dumpfullversion 2>/dev/null || echo '?')
-t() { cat "$TMP/$1.time"; }
-
-row() {  # label name bytes
-    awk -v label="$1" -v t="$(t "$2")" -v cpu="$(cat "$TMP/$2.cpu")" -v kib="$(cat "$TMP/$2.rss")" -v bytes="$3" \
-        'BEGIN { printf "| %-58s | %8.3f | %7.2f | %7.0f | %13.1f |\n", label, t, cpu, bytes / 1e6 / t, kib * 1024 / 1e6 }'
+# --- report ------------------------------------------------------------------------
+cpu=$(lscpu | sed -n 's/^Model name: *//p' | head -n 1)
+row() {  # folder, label, name
+    read -r m s u y <"$TMP/$3.times"
+    awk -v f="$1" -v l="$2" -v m="$m" -v s="$s" -v u="$u" -v y="$y" -v r="$(cat "$TMP/$3.rss" 2>/dev/null)" \
+        'BEGIN { printf "| %s | %s | %.3f ± %.3f | %s | %s | %s |\n", f, l, m, s,
+                 (u > 0 ? sprintf("%.3f", u) : ""), (y > 0 ? sprintf("%.3f", y) : ""), r }'
 }
-header() {
-    echo "| Command                                                    | Time (s) | CPU (s) |    MB/s | Peak RSS (MB) |"
-    echo "|------------------------------------------------------------|---------:|--------:|--------:|--------------:|"
+goal() {  # text, value, comparison (le or ge), bound
+    awk -v t="$1" -v v="$2" -v c="$3" -v b="$4" \
+        'BEGIN { ok = c == "le" ? v <= b : v >= b
+                 printf "- %s: %.2f (goal %s %s): %s\n", t, v, (c == "le" ? "at most" : "at least"), b, (ok ? "met" : "missed") }'
 }
+ratio() { awk -v a="$(mean "$1")" -v b="$(mean "$2")" 'BEGIN { printf "%.3f", a / b }'; }
+large_mb=$(du -sm --apparent-size "$LARGE" | cut -f1)
 
-echo "Machine: $cpu, $(nproc) CPUs (nproc), $mem GiB RAM, Linux $(uname -r), g++ $gxx;" \
-    "search path $SEARCH_PATH; load average $LOAD at the start (the machine may be shared)"
-echo "Time is the best wall time; CPU is user + system time of that run; MB/s is decimal MB over wall time."
-awk -v b="$MAIN_BYTES" -v f="${#MAIN_LOGS[@]}" -v l="$LINES" -v r="$RUNS" -v p="$PLAYER" -v s="${main_pct:-?}" \
-    -v m="$MINOR" -v ms="${minor_pct:-?}" -v seed="$SEED" \
-    'BEGIN {
-        printf "Logs: %.0f MB in %d files, %.1f M lines (vantor-genlogs --seed %s): %s on %s%% of the lines", b / 1e6, f, l / 1e6, seed, p, s
-        if (m != "") printf ", %s on %s%%", m, ms
-        printf "; dropped from the page cache and read back once before timing; best of %d runs\n", r
-    }'
+echo "Machine: $cpu, $(nproc) CPUs, $(awk '/^MemTotal/ { printf "%.0f", $2 / 1048576 }' /proc/meminfo) GiB," \
+    "Linux $(uname -r); search path $("$SCAN_BENCH" --search-path); large logs $WAY (measured by the reader);" \
+    "load average $LOAD_BEFORE before, $LOAD_AFTER after."
+echo "hyperfine, $WARMUP warm-up and $RUNS timed runs each, logs in the page cache; mean ± standard deviation."
 echo
-header
-row "vantor-tally --jobs 1 --player $PLAYER --action pickup" tally1 "$MAIN_BYTES"
-row "vantor-tally --jobs $JOBS (same query)" tallyN "$MAIN_BYTES"
-row "VANTOR_PORTABLE=1 vantor-tally --jobs 1 (same query)" portable "$MAIN_BYTES"
-if [[ -n $MINOR ]]; then
-    row "vantor-tally --jobs 1 --player $MINOR ($minor_pct% of lines)" minor "$MAIN_BYTES"
+echo "| Folder | Command | Mean (s) | User (s) | System (s) | Peak RSS (MB) |"
+echo "|---|---|---:|---:|---:|---:|"
+L="$FILES logs, $large_mb MB"
+row "$L" "\`vantor-tally --jobs 1 --player $PLAYER\` (30% of the lines)" large1
+row "$L" "\`vantor-tally --jobs 2\`, same query" large2
+awk -v l="$L" -v r="$(cat "$TMP/largeDefault.rss")" 'BEGIN { printf "| %s | `vantor-tally` (default jobs: %s), same query | | | | %s |\n", l, '"$(nproc)"', r }'
+row "$L" "\`vantor-tally --jobs 1 --player $RARE\` (1% of the lines)" largeRare
+row "$L" "\`rg --no-mmap -j1 -c $RARE\`" largeRgRead
+row "$L" "\`rg --mmap -j1 -c $RARE\`" largeRgMap
+row "$L" "\`wc -l\`" largeWc
+row "$L" "the window's Go! ($PLAYER, offscreen)" largewindow
+if [[ $WINE == 1 ]]; then
+    row "$L" "\`wine vantor-tally.exe --version\` (Wine's start)" largeWineStart
+    row "$L" "\`wine vantor-tally.exe --jobs 1 --player $PLAYER\`" largeWine
 fi
-row "mawk -f bench/tally.awk (same query as --jobs 1)" mawk "$MAIN_BYTES"
-row "wc -l" wc "$MAIN_BYTES"
+if ((SMALL_LOGS > 0)); then
+    S="$SMALL_LOGS logs of 4 KB"
+    row "$S" "\`vantor-tally --jobs 1 --player $PLAYER\`" small1
+    row "$S" "\`vantor-tally --jobs 2\`, same query" small2
+    awk -v l="$S" -v r="$(cat "$TMP/smallDefault.rss")" 'BEGIN { printf "| %s | `vantor-tally` (default jobs), same query | | | | %s |\n", l, r }'
+    row "$S" "\`rg --no-mmap -j1 -c $RARE\`" smallRgRead
+    row "$S" "the window's Go! ($PLAYER, offscreen)" smallwindow
+fi
 echo
-awk -v a="$(t tally1)" -v n="$(t tallyN)" -v m="$(t mawk)" -v w="$(t wc)" -v p="$(t portable)" -v j="$JOBS" \
-    -v path="$SEARCH_PATH" \
-    'BEGIN {
-        printf "- `--jobs 1`: %.1fx the speed of mawk; %.2fx the time of `wc -l`.\n", m / a, a / w
-        printf "- `--jobs %d`: %.2fx the speed of `--jobs 1`.\n", j, a / n
-        printf "- Portable search: %.2fx the speed of the %s search.\n", a / p, path
-    }'
-awk -v t="$window_time" -v n="$window_items" -v p="$PLAYER" -v r="$RUNS" \
-    'BEGIN { printf "- The window (offscreen): Go! with %s and Picked Up fills its list of %d items in %.3f s (best of %d).\n", p, n, t, r }'
-if [[ -n $MINOR ]]; then
-    awk -v a="$(t minor)" -v w="$(t wc)" -v p="$MINOR" -v s="$minor_pct" \
-        'BEGIN { printf "- `--jobs 1` for %s (%s%% of the lines): %.2fx the time of `wc -l`.\n", p, s, a / w }'
+goal "$RARE \`--jobs 1\` over \`rg --no-mmap -j1 -c\`" "$(ratio largeRare largeRgRead)" le 1.0
+goal "$PLAYER \`--jobs 1\` over \`wc -l\`" "$(ratio large1 largeWc)" le 1.7
+goal "\`--jobs 1\` over \`--jobs 2\`, large logs" "$(ratio large1 large2)" ge 1.8
+goal "peak RSS at the default jobs, MB" "$(cat "$TMP/largeDefault.rss")" le 16
+goal "the window over \`--jobs 1\`, large logs" "$(ratio largewindow large1)" le 1.2
+if ((SMALL_LOGS > 0)); then
+    goal "\`--jobs 1\` over \`--jobs 2\`, small logs" "$(ratio small1 small2)" ge 1.0
+    goal "the window over \`--jobs 1\`, small logs" "$(ratio smallwindow small1)" le 1.5
+    goal "peak RSS at the default jobs, small logs, MB" "$(cat "$TMP/smallDefault.rss")" le 16
 fi
-if ((${#FAILURES[@]} == 0)); then
-    minor_check=''
-    [[ -z $MINOR ]] || minor_check="; $MINOR's list sums to $minor_sum items, as generated"
-    echo "- Check: \`--jobs 1\`, \`--jobs $JOBS\` and the portable search print the same bytes, every run;" \
-        "both tallies sum to $tally_sum items, as generated ($tally_names names in vantor-tally's list," \
-        "$mawk_names exact names in mawk's)$minor_check."
+if [[ $WINE == 1 ]]; then
+    goal "\`vantor-tally.exe --jobs 1\` under Wine over the Linux build" "$(ratio largeWine large1)" le 1.5
 fi
-if ((MANY_PICKUPS > 0)); then
-    echo
-    awk -v b="$MANY_BYTES" -v f="$MANY_COUNT" -v r="$many_records" -v i="$MANY_ITEMS" -v seed="$SEED" \
-        'BEGIN { printf "Many item names: %.0f MB in %d files, %.2f M taken records over %d generated names (vantor-genlogs --seed %s --pickups %d --items %d)\n", b / 1e6, f, r / 1e6, i, seed, r, i }'
-    echo
-    header
-    row "vantor-tally --jobs 1 --player $PLAYER --action pickup" many "$MANY_BYTES"
-    echo
-    many_check=''
-    ((${#FAILURES[@]} > 0)) || many_check=", as generated"
-    echo "- $many_entries entries in the list (a name found inside an earlier one adds to its entry);" \
-        "they sum to $many_sum items$many_check."
-fi
-if ((${#FAILURES[@]} > 0)); then
-    echo
-    for f in "${FAILURES[@]}"; do echo "**CHECK FAILED:** $f"; done
-fi
+for f in "${FAILURES[@]}"; do echo "**CHECK FAILED:** $f"; done
 
 if [[ $SCAN_MIN_TIME != 0 ]]; then
     echo
-    echo "Scanner micro-benchmarks (scan_bench ${scan_args[*]} --benchmark_min_time=$SCAN_MIN_TIME):"
+    echo "Reader micro-benchmarks (scan_bench --log $LARGE/ActionLog0001.txt --minor-player $RARE):"
     echo
     echo '```'
-    cat "$TMP/scan.txt"
-    echo '```'
-fi
-if [[ $STORE_MIN_TIME != 0 ]]; then
-    echo
-    echo "Store micro-benchmarks (store_bench --benchmark_min_time=$STORE_MIN_TIME):"
-    echo
-    echo '```'
-    cat "$TMP/store.txt"
+    "$SCAN_BENCH" --log "$LARGE/ActionLog0001.txt" --player "$PLAYER" --minor-player "$RARE" \
+        --benchmark_min_time="$SCAN_MIN_TIME" 2>/dev/null | grep -E '^(Benchmark|FindRecords|ProcessLogFile|-)'
     echo '```'
 fi
 ((${#FAILURES[@]} == 0))

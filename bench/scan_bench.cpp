@@ -1,29 +1,28 @@
-// Micro-benchmarks of the line scanner: the needle search over a block of a
-// generated log held in memory, for each search path this processor has, and
-// ProcessLogFile over a whole generated log (in the page cache) into a sink that
-// only counts.
+// Micro-benchmarks of the log reader: the record search over a block of a
+// generated log held in memory, for each search path this processor has,
+// and ProcessLogFile over a whole generated log (in the page cache) into a
+// sink that only counts, read and mapped.
 //
 //   scan_bench --log FILE [--player ID] [--minor-player ID] [benchmark flags]
 //   scan_bench --search-path     prints the search path in use and exits
+//   scan_bench --way FILE        reads FILE as vantor-tally does and prints
+//                                the way the reader measured faster
 //
 // --player (default Alia) and --minor-player name the IDs searched for; with
 // the generator's defaults they are on about 30% and 1% of the lines.
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "analysis/log_reader.h"
-#include "analysis/needle_search.h"
+#include "analysis/record_search.h"
 
 namespace {
 
@@ -32,7 +31,8 @@ using vantor::detail::SearchPath;
 
 constexpr std::string_view kUsage =
     "usage: scan_bench --log FILE [--player ID] [--minor-player ID] [benchmark flags]\n"
-    "       scan_bench --search-path\n";
+    "       scan_bench --search-path\n"
+    "       scan_bench --way FILE\n";
 
 // Sets a search path for the life of a benchmark run and puts back the one
 // that was active.
@@ -61,38 +61,28 @@ std::string ReadBlock(const fs::path& path, std::size_t size) {
     return block;
 }
 
-// Every occurrence of "\tID\t" in the block, the search going on after
-// each hit.
+// Every record of the ID in the block, a batch at a time as the reader
+// asks for them.
 void FindAll(benchmark::State& state, SearchPath path, const std::string* block, std::string id) {
     const UsePath use(path);
-    const vantor::detail::NeedleSearch search("\t" + id + "\t");
-    const char* const end = block->data() + block->size();
-    std::int64_t hits = 0;
+    const vantor::detail::RecordQuery query(id, "[Pickup]");
+    const char* const begin = block->data();
+    const char* const end = begin + block->size();
+    vantor::detail::FoundRecord found[64];
+    std::int64_t records = 0;
     for (auto _ : state) {
-        hits = 0;
-        search.ForEach(block->data(), end, [&](const char* hit) {
-            ++hits;
-            return hit + search.size();
-        });
-        benchmark::DoNotOptimize(hits);
+        records = 0;
+        const char* line = begin;
+        for (const char* from = begin; from != end;) {
+            std::size_t count = 0;
+            from = vantor::detail::FindRecords(query, line, from, end, found, 64, count);
+            records += static_cast<std::int64_t>(count);
+            if (count > 0) line = found[count - 1].line;
+        }
+        benchmark::DoNotOptimize(records);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(block->size()));
-    state.counters["hits"] = static_cast<double>(hits);
-}
-
-// Tab and CR masks of the block, 64 bytes at a time: the portable code, and
-// the SIMD code every SIMD path shares.
-void ClassifyAll(benchmark::State& state, SearchPath path, const std::string* block) {
-    const UsePath use(path);
-    const std::size_t whole = block->size() / 64 * 64;
-    for (auto _ : state) {
-        std::uint64_t marks = 0;
-        for (std::size_t i = 0; i < whole; i += 64) {
-            marks += static_cast<std::uint64_t>(std::popcount(vantor::detail::TabsAndCrs(block->data() + i)));
-        }
-        benchmark::DoNotOptimize(marks);
-    }
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(whole));
+    state.counters["records"] = static_cast<double>(records);
 }
 
 class CountingSink : public vantor::RecordSink {
@@ -107,8 +97,8 @@ public:
     std::size_t nameBytes = 0;
 };
 
-void ReadWhole(benchmark::State& state, SearchPath path, fs::path log, std::string id) {
-    const UsePath use(path);
+void ReadWhole(benchmark::State& state, vantor::detail::ReadPlan::Way way, fs::path log, std::string id) {
+    vantor::detail::SetReadPlan({way});
     const auto size = static_cast<std::int64_t>(fs::file_size(log));
     CountingSink sink;
     for (auto _ : state) {
@@ -117,6 +107,7 @@ void ReadWhole(benchmark::State& state, SearchPath path, fs::path log, std::stri
         vantor::ProcessLogFile(log, {id, "[Pickup]"}, sink, skipped);
         benchmark::DoNotOptimize(sink.total);
     }
+    vantor::detail::SetReadPlan({});
     state.SetBytesProcessed(state.iterations() * size);
     state.counters["records"] = static_cast<double>(sink.records);
 }
@@ -132,6 +123,13 @@ int main(int argc, char** argv) {
         const std::string_view arg = argv[i];
         if (arg == "--search-path") {
             std::printf("%s\n", vantor::detail::SearchPathName(vantor::detail::ActiveSearchPath()));
+            return 0;
+        }
+        if (arg == "--way" && i + 1 < argc) {
+            CountingSink sink;
+            vantor::SkippedRecords skipped;
+            vantor::ProcessLogFile(argv[i + 1], {"Alia", "[Pickup]"}, sink, skipped);
+            std::printf("%s\n", vantor::detail::MeasuredToMap() ? "mapped" : "read");
             return 0;
         }
         if ((arg == "--log" || arg == "--player" || arg == "--minor-player") && i + 1 < argc) {
@@ -157,31 +155,25 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(restCount, rest.data())) return 2;
 
     // Static: the registered benchmarks keep pointers to it.
-    static const std::string block = ReadBlock(log, vantor::kDefaultBlockSize);
+    static const std::string block = ReadBlock(log, vantor::detail::ReadPlan{}.blockBytes);
     std::vector<std::string> ids{player};
     if (!minorPlayer.empty()) ids.push_back(minorPlayer);
 
     benchmark::AddCustomContext("search_path",
                                 vantor::detail::SearchPathName(vantor::detail::ActiveSearchPath()));
-    const std::vector<SearchPath> paths = vantor::detail::SupportedSearchPaths();
-    for (SearchPath path : paths) {
+    for (SearchPath path : vantor::detail::SupportedSearchPaths()) {
         for (const std::string& id : ids) {
             benchmark::RegisterBenchmark(
-                ("NeedleSearch_ForEach/" + std::string(vantor::detail::SearchPathName(path)) + "/" + id).c_str(),
-                FindAll, path, &block, id);
+                ("FindRecords/" + std::string(vantor::detail::SearchPathName(path)) + "/" + id).c_str(), FindAll,
+                path, &block, id);
         }
     }
-    for (SearchPath path : {SearchPath::Portable, SearchPath::Sse2}) {
-        if (std::find(paths.begin(), paths.end(), path) == paths.end()) continue;
-        benchmark::RegisterBenchmark(
-            ("TabsAndCrs/" + std::string(path == SearchPath::Portable ? "portable" : "simd")).c_str(),
-            ClassifyAll, path, &block);
-    }
-    for (SearchPath path : paths) {
+    using Way = vantor::detail::ReadPlan::Way;
+    for (const Way way : {Way::Read, Way::Mapped}) {
         for (const std::string& id : ids) {
             benchmark::RegisterBenchmark(
-                ("ProcessLogFile/" + std::string(vantor::detail::SearchPathName(path)) + "/" + id).c_str(), ReadWhole,
-                path, log, id)
+                ("ProcessLogFile/" + std::string(way == Way::Read ? "read" : "mapped") + "/" + id).c_str(), ReadWhole,
+                way, log, id)
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime();
         }

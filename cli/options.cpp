@@ -132,6 +132,8 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
         ->check(WholeNumber(1, 256, "a whole number from 1 to 256"))
         ->type_name("N");
     app.add_flag("--progress", options.progress, "Name each log on stderr as it is read");
+    app.add_flag("--follow", options.follow,
+                 "Go on while the game writes its logs: the whole tally again each time it changes, until Ctrl+C");
     auto* folderOption =
         app.add_option("LOG_DIR", options.logDir, "Folder holding ActionLog*.txt (default: the game's)");
     app.set_version_flag("--version", kVersionLine, "Print the version and exit");

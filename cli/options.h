@@ -25,6 +25,7 @@ struct TallyOptions {
     std::string from, to;     // the first and last log of the range; empty: the folder's
     std::size_t last = 0;     // only the last N logs; 0: no limit
     bool progress = false;    // a line per log on stderr, wherever it goes
+    bool follow = false;      // the tally again each time the logs change it (FollowTally)
 };
 
 // What the command line asked for: options to run with, or an exit status

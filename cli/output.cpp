@@ -134,7 +134,8 @@ void WriteRows(const std::vector<TallyRow>& rows, std::span<const std::string> l
             }
             const Json document = options.byLog ? Json{{"logs", logs}, {"items", std::move(items)}} : std::move(items);
             // A Linux file name need not be UTF-8.
-            out << document.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+            // Followed, one document a line.
+            out << document.dump(options.follow ? -1 : 2, ' ', false, Json::error_handler_t::replace) << '\n';
             break;
         }
     }

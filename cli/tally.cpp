@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "analysis/tally.h"
+#include "cli/follow.h"
 #include "cli/progress.h"
 #include "store/cls_hash.h"
 #include "store/run_error.h"
@@ -17,6 +18,7 @@ int RunTally(int argc, const char* const* argv, const Streams& streams) {
     }
     TallyOptions options = std::get<TallyOptions>(parsed.outcome);
     if (streams.outIsConsole) options.bytes = false;
+    if (options.follow) return FollowTally(options, streams.out, streams.err);
 
     LogLines lines(streams.err);
     StatusLine status(streams.err, streams.progressDelay);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "analysis/log_reader.h"
-#include "analysis/needle_search.h"
+#include "analysis/record_search.h"
 #include "analysis/tally.h"
 #include "store/cls_hash.h"
 #include "tests/support/scan_outcome.h"
@@ -30,56 +30,54 @@ using testing::Pickup;
 using testing::TempDir;
 using Names = std::vector<std::string>;
 
-// Adds each record to a store, as the window's store takes them.
-struct StoreSink : RecordSink {
-    clsHash& store;
-    explicit StoreSink(clsHash& items) : store(items) {}
-    void Take(std::string_view name, std::int32_t quantity) override { store.AddToValue(name, quantity); }
-};
-
 // One log read into a store: the records skipped, then the store's slots.
-std::string ReadOutcome(const fs::path& log, const std::string& player = "Alia") {
-    clsHash store;
-    StoreSink sink(store);
+std::string ReadOutcome(const fs::path& log, const ReadLimits& limits = {}) {
+    struct : RecordSink {
+        clsHash store;
+        void Take(std::string_view name, std::int32_t quantity) override { store.AddToValue(name, quantity); }
+    } sink;
     SkippedRecords skipped;
     std::string text;
     try {
-        ProcessLogFile(log, {player, "[Pickup]"}, sink, skipped);
+        ProcessLogFile(log, {"Alia", "[Pickup]"}, sink, skipped, limits);
     } catch (const RunError& error) {
         text = error.what() + std::string(" ");
     }
     for (const RunError& record : skipped.kept) text += testing::Described(record) + " ";
-    return text + testing::Slots(store);
+    return text + testing::Slots(sink.store);
 }
 
-// Hand-made logs; the randomised test holds ProcessLogFile to the literal reading
-// on everything else.
-TEST(LogReader, TakesThePlayersRecordsCleanedAndSplit) {
-    const std::string alia = "t\tAlia\tm\t[Pickup]\tc\t", error = "ActionLog1.txt:3: ", before = Pickup("A(1)") + "\r\n";
-    const std::pair<std::string, std::string> cases[] = {
-        {Pickup("A(1)", "Bo") + testing::Record("Alia", "[pickup]", "B(1)") + Pickup("Ore C.(1)") +
-             "\r\n\ra\tAlia\tb\t[Pickup]\tc\r\n" + alia + "A(1)\r" + alia + "Lf\nA(2)\textra\r\n" + alia + "A(3)",
-         "A=4;Lf\nA=2;"},
-        {Pickup("Ice\x81\xA8" "Fire(1)") + Pickup("Ro\x81se(2)") + Pickup("Orb(\x81R)(2)") + Pickup("Coin(Y)(3)"),
-         "Ice Fire=1;Rose=2;OrbR=2;CoinY=3;"},
-        {Pickup("(5)") + Pickup("A( 12)") + Pickup("A(2.5)") + Pickup("A(3.5)") + Pickup("B(0.5)"), "=5;A=18;B=0;"},
-        // A record that cannot be counted is skipped, naming the file, the
-        // 1-based line and the entry (control bytes escaped, log text in
-        // UTF-8); the records around it count.
-        {before + Pickup("Bar(1)(2)") + Pickup("A(4)"),
-         error + "type mismatch: quantity '1)(2' is not a number [Bar(1)(2)] A=5;"},
-        {before + Pickup("\x81"), error + "invalid argument: item entry is empty [\x81] A=1;"},
-        {before + Pickup("C:\\Wid\nget\x7F\x01\xE9" "3)"),
+// Hand-made logs, a row for each rule that the randomised test, which holds
+// ProcessLogFile to the literal reading, would meet by luck only. A record that
+// cannot be counted is skipped, naming the file, the 1-based line and the
+// entry (control bytes escaped, log text in UTF-8); the records around it
+// count. A line may be as long as the limit (without its line end), whether
+// a line end or the end of the log ends it.
+TEST(LogReader, EntriesAndLinesAtTheirLimits) {
+    const std::string error = "ActionLog1.txt:3: ", before = Pickup("A(1)") + "\r\n";
+    const std::string line = Pickup("W(1)"), unended = "\r\n" + line.substr(0, line.size() - 2);
+    const std::size_t limit = line.size() - 2;
+    const std::string tooLong = ": file error: line longer than " + std::to_string(limit - 1) + " bytes ";
+    const struct {
+        const char* rule;
+        std::string log;
+        std::string want;
+        std::size_t limit = kMaxLineBytes;
+    } cases[] = {
+        {"the last byte goes, whatever it is", Pickup("W(12") + Pickup("V(3]"), "W=1;V=3;"},
+        {"a quantity left empty", before + Pickup("W(3"), error + "type mismatch: quantity '' is not a number [W(3] A=1;"},
+        {"empty once cleaned", before + Pickup("\x81"), error + "invalid argument: item entry is empty [\x81] A=1;"},
+        {"no '('", before + Pickup("C:\\Wid\nget\x7F\x01\xE9" "3)"),
          error + "invalid argument: item entry 'C:\\Wid\\nget\\x7F\\x01\xC3\xA9" "3)' has no '(' before its end "
                  "[C:\\Wid\nget\x7F\x01\xE9" "3)] A=1;"},
-        {before + Pickup("A(99999999999)"),
-         error + "overflow: quantity '99999999999' is outside the 32-bit range [A(99999999999)] A=1;"},
-        {before + Pickup("A(2147483647)") + Pickup("A(-3)"),
+        {"a total past 32 bits", before + Pickup("A(2147483647)") + Pickup("A(-3)"),
          error + "overflow: total of 'A' would be 2147483648, outside the 32-bit range [A(2147483647)] A=-2;"},
+        {"a line of the limit", line + line, "W=2;", limit}, {"past the limit", line, "ActionLog1.txt:1" + tooLong, limit - 1},
+        {"an unended line of the limit", unended, "W=1;", limit},
+        {"an unended line past the limit", unended, "ActionLog1.txt:2" + tooLong, limit - 1},
     };
     TempDir dir;
-    for (const auto& [log, want] : cases) EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", log)), want) << log;
-    EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", Pickup("A(1)", "") + Pickup("B(2)")), ""), "A=1;");
+    for (const auto& c : cases) EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", c.log), {c.limit}), c.want) << c.rule;
 }
 
 // The game writes today's log while it is analysed: a last line without a
@@ -94,17 +92,16 @@ TEST(LogReader, LastLineWithoutLineEndCountsOnlyWhenTheLogIsFinished) {
         return fs::last_write_time(log, fs::last_write_time(log) + std::chrono::seconds(2)), 0;
     };
     const auto noLease = [&](const fs::path& log) { return grows(log), EINVAL; };
-    struct Case {
+    const struct {
         std::string tail;  // after one whole record
         bool heldForWriting;
         std::function<int(const fs::path&)> writers;  // runs where the reader checks
         std::string want;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {cut + "2)", false, {}, "Widget=15;"}, {cut, true, {}, "Widget=3;"}, {Pickup("Widget(3)"), true, {}, "Widget=6;"},
         {cut, false, grows, "Widget=3;"}, {cut + "2)", false, touched, "Widget=3;"}, {cut, false, noLease, "Widget=3;"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         TempDir dir;
         const fs::path log = dir.Write("ActionLog1.txt", Pickup("Widget(3)") + c.tail);
         std::optional<std::ofstream> game;
@@ -117,13 +114,14 @@ TEST(LogReader, LastLineWithoutLineEndCountsOnlyWhenTheLogIsFinished) {
 // Random logs built from pieces that put line ends, tabs and the player ID
 // everywhere a block or mapping boundary could cut them, each read as the
 // reader fuzzer's inputs are (ReadDifference): on a random search path,
-// short logs in small blocks, long ones mapped a page at a time or read
-// whole, now and then repeated into long lines, finished or being written.
+// short logs in small blocks, long ones mapped a page at a time, read whole
+// or both by turns, now and then repeated into long lines, finished or being
+// written.
 // Round r uses the seed TestSeed(7) + r; a failure names it.
 TEST(LogReaderRandom, MatchesTheLiteralReading) {
     const std::vector<std::string> players = {"Alia", "Al", "", "li", "A\nlia", "Alia_of_Ys", "Alia_of_Ys_and_Tor"};
     const std::vector<std::string> pieces = {
-        "\t", "\t\t", "\r", "\r\n", "\n", "\tAlia\t", "\tAl\t", "[Pickup]", "[pickup]", "\t[Pickup]\t",
+        "\t", "\t\t", "\r", "\r\n", "\n", "\tAlia\t", "\tAl\t", "[Pickup]", "[pickup]", "[Pickup)", "\t[Pickup]\t",
         "Widget(3)", "Ice\x81\xA8" "Fire(2)", "Orb(R)(1)", "Ore C.(4)", "(5)", "x", "Alia", " 7)", "(2.5)",
         "t0\tAlia\tm\t[Pickup]\tc\tGem(1)\r\n", "t0\t\tm\t[Pickup]\tc\tDust(9)\r", "Bar(1)(2)",
         "\rt\tAl\tm\t[Pickup]\tc\tOrb(Y)(2)\tmore\r", "\nt\tli\tm\t[Pickup]\tc\tRing(4)\r\n",
@@ -138,11 +136,12 @@ TEST(LogReaderRandom, MatchesTheLiteralReading) {
     TempDir dir;
     for (std::uint32_t seed = firstSeed; seed - firstSeed < 3000; ++seed) {
         std::mt19937 rng(seed);
-        const bool longLog = seed % 4 == 0, mapped = rng() % 2 == 1;
+        const bool longLog = seed % 4 == 0;
+        const auto way = rng() % 3;  // measured, read, mapped
         const std::string& player = players[rng() % players.size()];
-        // The header: block size, search path with mapping and writer, ID and tag lengths, copies.
-        std::string input = {static_cast<char>(longLog && !mapped ? 0xC0 : rng() % 0xC0),
-                             static_cast<char>(rng() % paths + paths * (mapped + 2 * (rng() % 2))),
+        // The header: block size, search path with way and writer, ID and tag lengths, copies.
+        std::string input = {static_cast<char>(longLog && way == 1 ? 0xC0 : rng() % 0xC0),
+                             static_cast<char>(rng() % paths + paths * (way + 3 * (rng() % 2))),
                              static_cast<char>(player.size()), 8,
                              static_cast<char>(rng() % 16 ? 0 : 0xE0 + rng() % 8)};
         input += player + "[Pickup]";

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "analysis/log_reader.h"
-#include "analysis/needle_search.h"
+#include "analysis/record_search.h"
 #include "store/run_error.h"
 #include "tests/support/process_state.h"
 #include "tests/support/store_model.h"
@@ -23,10 +23,13 @@ struct ReadResult : RecordSink {
         text += " '" + std::string(name) + "' " + std::to_string(quantity) + ",";
     }
     void Skip(const RunError& error, std::uint64_t line, std::string_view item) {
-        skipped.append(" ").append(KindName(error.kind())).append(" at line ").append(std::to_string(line));
-        skipped.append(" in '").append(item).append("'");
+        skipped += " " + std::string(KindName(error.kind())) + " at line " + std::to_string(line) + " in '" + std::string(item) + "'";
     }
-    std::string Text() const { return text + (skipped.empty() ? "" : ", skipped" + skipped); }
+    std::uint64_t end = 0;
+    bool tookUnended = false;
+    std::string Text() const {
+        return text + (skipped.empty() ? "" : ", skipped" + skipped) + ", end " + std::to_string(end) + (tookUnended ? "+" : "");
+    }
 };
 
 // Every `from` replaced by `to`, left to right.
@@ -50,6 +53,10 @@ void ReferenceRead(std::string_view log, std::string_view playerId, std::string_
             if (i + 1 < log.size() && log[i + 1] == '\n') ++i;
         }
     }
+    // Where the reading stops: past the last line end, and the line after it
+    // taken as a record when the log is finished.
+    const std::size_t lastCr = log.rfind('\r');
+    result.end = lastCr == std::string_view::npos ? 0 : lastCr + 1 + (log.substr(lastCr + 1, 1) == "\n");
     if (beingWritten) lines.back().clear();  // ended by the end of the file: maybe half written
     for (std::size_t number = 1; number <= lines.size(); ++number) {
         const std::string& line = lines[number - 1];
@@ -62,6 +69,7 @@ void ReferenceRead(std::string_view log, std::string_view playerId, std::string_
             fields[3] != actionTag) {
             continue;
         }
+        if (number == lines.size() && !line.empty()) result.tookUnended = true;
         const std::string entry =
             Replace(Replace(Replace(Replace(fields[5], "\x81\xA8", " "), "\x81", ""), "(R)", "R"), "(Y)", "Y");
         const std::size_t open = entry.empty() ? std::string::npos : entry.substr(0, entry.size() - 1).find('(');
@@ -81,12 +89,17 @@ std::string ReadDifference(const std::filesystem::path& file, std::string_view i
     if (input.size() < 5) return {};
     const auto header = [&](std::size_t i) { return static_cast<unsigned char>(input[i]); };
     // Below 0xC0, blocks of 1 to 64 bytes; from 0xC0, the default.
-    const std::size_t blockSize = header(0) < 0xC0 ? header(0) % 64 + 1 : kDefaultBlockSize;
-    // The search path, then whether a log larger than a block is mapped a
-    // page at a time, then whether another program holds it for writing.
+    detail::ReadPlan plan;
+    if (header(0) < 0xC0) plan.blockBytes = header(0) % 64 + 1;
+    // The search path; whether a log larger than a page is read, mapped a
+    // page at a time, or both, the way measured anew; whether another
+    // program holds it for writing.
     const detail::SearchPath path = paths[header(1) % paths.size()];
-    const std::size_t mapSize = header(1) / paths.size() % 2 == 1 ? 4096 : 0;
-    const bool beingWritten = header(1) / paths.size() / 2 % 2 == 1;
+    const auto way = static_cast<detail::ReadPlan::Way>(header(1) / paths.size() % 3);
+    const char* const wayNames[] = {", measured", ", read", ", mapped"};
+    plan.way = way;
+    plan.spanBytes = 4096;
+    const bool beingWritten = header(1) / paths.size() / 3 % 2 == 1;
     std::string_view rest = input.substr(5);
     const std::string_view playerId = rest.substr(0, header(2) % 32);
     rest.remove_prefix(playerId.size());
@@ -101,12 +114,14 @@ std::string ReadDifference(const std::filesystem::path& file, std::string_view i
     ReadResult want;
     {
         const ScopedSearchPath searchPath(path);
+        const ScopedReadPlan readPlan(plan);
         // EINVAL: a system that cannot tell who holds the log, which is unchanged.
         const ScopedFileFaults writers({{}, {}, {}, [&](const auto&) { return beingWritten ? EAGAIN : EINVAL; }});
         SkippedRecords skipped;
         try {
-            ProcessLogFile(file, {std::string(playerId), std::string(actionTag)}, got, skipped,
-                           {blockSize, kMaxLineBytes, mapSize});
+            const LogEnd end = ProcessLogFile(file, {std::string(playerId), std::string(actionTag)}, got, skipped);
+            got.end = end.complete;
+            got.tookUnended = end.tookUnended;
         } catch (const RunError& error) {
             got.text += " then " + std::string(error.what());
         }
@@ -115,7 +130,7 @@ std::string ReadDifference(const std::filesystem::path& file, std::string_view i
     ReferenceRead(log, playerId, actionTag, beingWritten, want);
     if (got.Text() == want.Text()) return {};
     return EscapeControlBytes("ID '" + std::string(playerId) + "', tag '" + std::string(actionTag) + "', block " +
-                              std::to_string(blockSize) + ", map " + std::to_string(mapSize) + ", " +
+                              std::to_string(plan.blockBytes) + wayNames[static_cast<int>(way)] + ", " +
                               detail::SearchPathName(path) + (beingWritten ? ", being written" : "") + ": ProcessLogFile " +
                               got.Text() + "; literal reading " + want.Text());
 }

@@ -1,0 +1,51 @@
+#pragma once
+
+// Following a folder of logs while the game writes them.
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "analysis/tally.h"
+
+namespace vantor {
+
+// Keeps the tally of a folder up to date as the game writes its logs, always
+// equal to a fresh TallyFolder of the folder as it is at each Update.
+class LogFollower {
+public:
+    LogFollower(std::string folder, Query query, ScanOptions options = {});
+    ~LogFollower();
+    LogFollower(const LogFollower&) = delete;
+    LogFollower& operator=(const LogFollower&) = delete;
+
+    // Brings the tally up to date and returns it. The first call, and any
+    // change but the last log growing (a new log, an earlier one changed,
+    // shortened or removed), is a full analysis; when only the last log
+    // grew, just its new complete lines are read, into the same store.
+    // Throws RunError as TallyFolder does (the folder is gone). Stopped by
+    // the observer, a full analysis gives what TallyFolder gives, and an
+    // incremental one the tally as it was, both marked stopped; the next
+    // Update is then a full analysis.
+    const TallyOutcome& Update(ScanObserver* observer = nullptr);
+
+    // Whether the last Update read only the new lines of the last log.
+    bool LastUpdateWasIncremental() const;
+
+    // Waits until the folder may have changed since the last Update, for
+    // at most `timeout`, or until Wake is called; true when it may have
+    // changed. Costs next to nothing while nothing changes: file-system
+    // notifications where the system has them, else a look at the logs'
+    // sizes and times once a second.
+    bool WaitForChange(std::chrono::milliseconds timeout);
+
+    // Ends a WaitForChange of another thread now, or the next one should
+    // none be waiting. Safe in a signal handler.
+    void Wake();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace vantor
