@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "analysis/follow.h"
 #include "analysis/path_text.h"
 #include "store/cls_hash.h"
 #include "store/run_error.h"
@@ -165,25 +166,72 @@ void Form1::StartAnalysis() {
     const std::string folder = mView.Text(Control::txtLogDir);
     const ScanOptions options{0, mExactNames};
 
-    mScanning = true;
     mStop = false;
+    mProgressWanted = true;
+    const unsigned generation = ++mGeneration;
+    if (mFollowing) {
+        mWorker = std::thread([this, folder, query, options, generation] { Follow(folder, query, options, generation); });
+        return;
+    }
+    mScanning = true;
     mView.SetEnabled(Control::Command1, false);
     mView.SetEnabled(Control::btnBrowse, false);
-    mWorker = std::thread([this, folder, query, options] {
+    mWorker = std::thread([this, folder, query, options, generation] {
         auto finished = std::make_shared<Finished>();
         try {
             finished->outcome = std::make_shared<const TallyOutcome>(TallyFolder(folder, query, *mItems, this, options));
         } catch (const RunError& error) {
             finished->error = error;
         }
-        mView.Post([this, finished] { OnFinished(*finished); });
+        mView.Post([this, finished, generation] {
+            if (generation == mGeneration) OnFinished(*finished);
+        });
     });
+}
+
+// On the analysis's thread: the tally, then again each time the logs change
+// it, until StopAnalysis.
+void Form1::Follow(const std::string& folder, const Query& query, const ScanOptions& options, unsigned generation) {
+    try {
+        auto follower = std::make_shared<LogFollower>(folder, query, options);
+        {
+            const std::lock_guard lock(mFollowerLock);
+            mFollower = follower;
+        }
+        for (bool changed = true; !mStop; changed = follower->WaitForChange(std::chrono::minutes(1))) {
+            if (!changed) continue;
+            auto outcome = std::make_shared<const TallyOutcome>(follower->Update(this));
+            if (outcome->stopped) break;
+            mView.Post([this, outcome, generation] {
+                if (generation == mGeneration) OnUpdate(outcome);
+            });
+        }
+    } catch (const RunError& error) {
+        mView.Post([this, error, generation] {
+            if (generation != mGeneration) return;
+            mFollowing = false;
+            OnFinished({nullptr, error});
+        });
+    }
+    const std::lock_guard lock(mFollowerLock);
+    mFollower.reset();
 }
 
 void Form1::StopAnalysis() {
     if (!mWorker.joinable()) return;
     mStop = true;
+    {
+        const std::lock_guard lock(mFollowerLock);
+        if (mFollower) mFollower->Wake();
+    }
     mWorker.join();
+    // Whatever it posted since is left unshown: a new analysis comes, or none.
+    ++mGeneration;
+    if (mScanning) {
+        mScanning = false;
+        mView.SetEnabled(Control::Command1, true);
+        mView.SetEnabled(Control::btnBrowse, true);
+    }
 }
 
 bool Form1::BeforeLog(std::string_view name, std::size_t, std::size_t) {
@@ -196,7 +244,7 @@ bool Form1::BeforeLog(std::string_view name, std::size_t, std::size_t) {
     if (!mProgressPosted.exchange(true)) {
         mView.Post([this] {
             mProgressPosted = false;
-            if (!mScanning) return;
+            if (!mProgressWanted) return;
             const std::lock_guard lock(mProgressLock);
             mView.SetText(Control::Label3, "Processing " + mProgressName);
         });
@@ -207,6 +255,7 @@ bool Form1::BeforeLog(std::string_view name, std::size_t, std::size_t) {
 void Form1::OnFinished(const Finished& finished) {
     if (mWorker.joinable()) mWorker.join();
     mScanning = false;
+    mProgressWanted = false;
     mView.SetEnabled(Control::Command1, true);
     mView.SetEnabled(Control::btnBrowse, true);
     if (mCloseRequested) {
@@ -223,6 +272,7 @@ void Form1::OnFinished(const Finished& finished) {
 }
 
 void Form1::OnUpdate(std::shared_ptr<const TallyOutcome> outcome) {
+    mProgressWanted = false;
     ShowRows(*outcome);
     mOutcome = std::move(outcome);
     mView.SetText(Control::Label3, Summary(*mOutcome));
@@ -349,10 +399,17 @@ void Form1::Menu_Click(Command command) {
             break;
         case Command::ExactNames:
             mExactNames = !mExactNames;
-            if (mOutcome && !mScanning) StartAnalysis();  // the list shows the other tally at once
+            // The list shows the other tally at once.
+            if ((mOutcome || mFollowing) && !mScanning) StartAnalysis();
             break;
         case Command::Follow:
             mFollowing = !mFollowing;
+            if (mFollowing) {
+                StartAnalysis();  // with the inputs of now, as Go! takes them
+            } else {
+                StopAnalysis();
+                if (mOutcome) mView.SetText(Control::Label3, Summary(*mOutcome));
+            }
             break;
         case Command::About: mView.ShowMessage(kAboutTitle, AboutText(), MessageKind::Information); break;
     }

@@ -17,6 +17,7 @@
 namespace vantor {
 
 class clsHash;
+class LogFollower;
 class RunError;
 
 // The program's one window, whatever the toolkit: log folder, player ID and
@@ -72,6 +73,7 @@ private:
     bool BeforeLog(std::string_view name, std::size_t index, std::size_t count) override;
 
     void StartAnalysis();
+    void Follow(const std::string& folder, const Query& query, const ScanOptions& options, unsigned generation);
     void StopAnalysis();
     void OnFinished(const Finished& finished);
     void OnUpdate(std::shared_ptr<const TallyOutcome> outcome);
@@ -104,6 +106,11 @@ private:
     std::mutex mProgressLock;
     std::string mProgressName;          // the log being read
     std::atomic<bool> mProgressPosted{false};
+    std::atomic<bool> mProgressWanted{false};  // no outcome shown yet: the status line names the log
+    // Work posted by an analysis that has been stopped since is not shown.
+    unsigned mGeneration = 0;
+    std::mutex mFollowerLock;
+    std::shared_ptr<LogFollower> mFollower;  // while following, to be woken when stopped
 };
 
 // The text of the message box for a run-time error: its kind, the file, the

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -200,6 +201,31 @@ TEST_F(Form1Test, ExactNamesListEachFullNameAndSayItIsNotTheGamesTally) {
     view.listIndex = 4;
     form.List1_Click();
     EXPECT_EQ(Text(Control::Text1), "2");
+}
+
+// Following: the list grows at its end as the game writes, the selected
+// item stays selected with its new total, and a record that cannot be
+// counted is counted on the status line, not shown in a box during play.
+TEST_F(Form1Test, FollowingKeepsTheListTheSelectionAndTheTotalUpToDate) {
+    form.Menu_Click(Command::Follow);
+    EXPECT_TRUE(form.MenuChecked(Command::Follow));
+    view.RunUntil([&] { return view.list.size() == 2; });
+    view.listIndex = 0;
+    form.List1_Click();
+    EXPECT_EQ(Text(Control::Text1), "7");
+    std::ofstream(dir.path() / "ActionLog0102.txt", std::ios::binary | std::ios::app)
+        << Pickup("Widget(10)") + Pickup("Bar(1)(2)") + Pickup("Lamp(1)");
+    view.RunUntil([&] { return view.list.size() == 3; });
+    EXPECT_EQ(view.list, (Texts{"Widget", "\u20ACuro Coin", "Lamp"}));
+    EXPECT_EQ(view.listFills, 2) << "emptied at the start, filled once, then only appended to";
+    EXPECT_EQ(view.listIndex, 0);
+    EXPECT_EQ(Text(Control::Text1), "17");
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_TRUE(Text(Control::Label3).starts_with("Alia, Picked Up: 3 items in 2 logs, 1 record skipped, updated "))
+        << Text(Control::Label3);
+    form.Menu_Click(Command::Follow);
+    EXPECT_FALSE(form.MenuChecked(Command::Follow));
+    EXPECT_EQ(Text(Control::Label3), "Alia, Picked Up: 3 items in 2 logs, 1 record skipped");
 }
 
 }  // namespace
