@@ -15,11 +15,15 @@ const std::array<Action, 4> kActions = {{
     {"Bought from Player Shop", "[MR_Buy]", "shop"},
 }};
 
-std::vector<TallyRow> RowsInRange(const TallyOutcome& outcome, std::size_t first, std::size_t last) {
+std::vector<TallyRow> RowsInRange(const TallyOutcome& outcome, std::size_t first, std::size_t last,
+                                  std::vector<std::size_t>* indexes) {
     const auto inRange = [&](std::uint32_t log) { return log >= first && log <= last; };
     std::vector<TallyRow> rows;
-    for (const TallyRow& row : outcome.rows) {
+    if (indexes != nullptr) indexes->clear();
+    for (std::size_t index = 0; index < outcome.rows.size(); ++index) {
+        const TallyRow& row = outcome.rows[index];
         if (std::none_of(row.ownLogs.begin(), row.ownLogs.end(), inRange)) continue;
+        if (indexes != nullptr) indexes->push_back(index);
         TallyRow part = row;
         part.parts.clear();
         part.total = 0;

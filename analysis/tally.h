@@ -110,8 +110,10 @@ TallyOutcome TallyFolder(const std::string& folder, const Query& query, clsHash&
 // The rows of the logs `first` to `last` (indexes into outcome.logs, both
 // included): a row is among them when a record of one of those logs went to
 // its own slot; its total is then the sum of its parts from those logs,
-// and its parts are those. Rows keep their order.
-std::vector<TallyRow> RowsInRange(const TallyOutcome& outcome, std::size_t first, std::size_t last);
+// and its parts are those. Rows keep their order; `indexes`, when given,
+// gets each one's index in outcome.rows.
+std::vector<TallyRow> RowsInRange(const TallyOutcome& outcome, std::size_t first, std::size_t last,
+                                  std::vector<std::size_t>* indexes = nullptr);
 
 // Where the game writes its logs for this user (UTF-8, with a trailing
 // separator): "My Documents/Halvern/ZENTHARA/LOG/" in the profile folder

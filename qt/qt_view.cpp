@@ -13,24 +13,52 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QToolTip>
 
+#include "qt/by_log_window.h"
+#include "qt/qt_text.h"
+#include "ui/font_fit.h"
+
+using vantor::Command;
 using vantor::Control;
-using vantor::ControlKind;
 using vantor::ControlEntry;
+using vantor::ControlKind;
+using vantor::FromQString;
+using vantor::ToQString;
 
 namespace {
 
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+// The status line keeps its place and size whatever it says: a text too
+// long for it ends in "...", and its tip shows the whole of it.
+class StatusLine : public QLabel {
+public:
+    using QLabel::QLabel;
 
-std::string ToUtf8(const QString& text) { return text.toStdString(); }
+    const QString& Whole() const { return mWhole; }
+    void SetWhole(const QString& text) {
+        mWhole = text;
+        setToolTip(text);
+        Elide();
+    }
+
+protected:
+    void changeEvent(QEvent* event) override {
+        QLabel::changeEvent(event);
+        if (event->type() == QEvent::FontChange) Elide();
+    }
+
+private:
+    void Elide() { setText(fontMetrics().elidedText(mWhole, Qt::ElideRight, contentsRect().width())); }
+
+    QString mWhole;
+};
 
 // Twips at 96 dpi; Qt scales pixels for the screen.
 QRect Geometry(const ControlEntry& entry) {
@@ -50,45 +78,38 @@ int Overflow(const QWidget& form, const QFont& font) {
     for (const ControlEntry& entry : vantor::kControls) {
         if (entry.kind != ControlKind::Label && entry.kind != ControlKind::Option) continue;
         const int room = Geometry(entry).width() - (entry.kind == ControlKind::Option ? indicator : 0);
-        overflow = std::max(overflow, metrics.horizontalAdvance(FromUtf8(entry.caption)) - room);
+        overflow = std::max(overflow, metrics.horizontalAdvance(ToQString(entry.caption)) - room);
     }
     return overflow;
 }
 
-// The controls keep their sizes, which suit a small 8-point font. Keep the
-// platform's font where the captions fit in it, else the first smaller or
-// narrower one in which they do (the closest, should none fit).
+QFont ToQFont(const QWidget& form, const vantor::FontChoice& choice) {
+    QFont font = choice.face.empty() ? form.font() : QFont(ToQString(choice.face));
+    font.setPointSizeF(choice.points);
+    return font;
+}
+
+// The platform's font if the captions fit in it, else a smaller or narrower
+// one that is installed.
 QFont ReadableFont(const QWidget& form) {
-    QList<QFont> candidates{form.font()};
-    QFont smaller = form.font();
-    smaller.setPointSize(8);
-    candidates << smaller;
+    const double own = form.font().pointSizeF();
+    std::vector<vantor::FontChoice> candidates{{"", own > 0 ? own : 9.0}, {"", 8.0}};
     for (const char* family : {"Segoe UI", "Tahoma", "DejaVu Sans Condensed", "Liberation Sans Narrow",
                                "Nimbus Sans Narrow", "Arial Narrow"}) {
         for (const double points : {9.0, 8.0, 7.5}) {
-            QFont font(QString::fromLatin1(family));
-            font.setPointSizeF(points);
-            candidates << font;
+            const vantor::FontChoice choice{family, points};
+            // Only a font that is there: a stand-in's measures need not match what is drawn.
+            if (QFontInfo(ToQFont(form, choice)).family().startsWith(ToQString(choice.face))) candidates.push_back(choice);
         }
     }
-    QFont best = smaller;
-    int bestOverflow = Overflow(form, smaller);
-    for (const QFont& font : candidates) {
-        // Only a font that is there: a stand-in's measures need not match what is drawn.
-        if (!QFontInfo(font).family().startsWith(font.family())) continue;
-        const int overflow = Overflow(form, font);
-        if (overflow <= 0) return font;
-        if (overflow < bestOverflow) {
-            best = font;
-            bestOverflow = overflow;
-        }
-    }
-    return best;
+    return ToQFont(form, vantor::FitFont(candidates, [&form](const vantor::FontChoice& choice) {
+                       return Overflow(form, ToQFont(form, choice));
+                   }));
 }
 
 // "description\0pattern" pairs to Qt's "description (pattern);;...".
 QString QtFilter(const std::string& filter) {
-    const QStringList parts = FromUtf8(filter).split(QChar(u'\0'), Qt::SkipEmptyParts);
+    const QStringList parts = ToQString(filter).split(QChar(u'\0'), Qt::SkipEmptyParts);
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
@@ -96,32 +117,51 @@ QString QtFilter(const std::string& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
+QStringList ToQStrings(const std::vector<std::string>& texts) {
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(texts.size()));
+    for (const std::string& text : texts) list << ToQString(text);
+    return list;
+}
+
 }  // namespace
 
 QtView::QtView(const vantor::StartArguments& arguments, QWidget* parent) : QWidget(parent) {
     CreateControls();
+    CreateMenu();
     mForm.Form_Load(arguments);
 }
 
-QtView::~QtView() = default;
+// The By log window goes before Form1, whose ByLogForm it shows.
+QtView::~QtView() { delete mByLog; }
 
 void QtView::CreateControls() {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(FromUtf8(vantor::kFormCaption));
+    setWindowTitle(ToQString(vantor::kFormCaption));
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/vantor-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/icons/vantor-32.png"), QSize(32, 32));
     setWindowIcon(icon);
-    resize(vantor::TwipsToPixels(vantor::kFormWidth, 96), vantor::TwipsToPixels(vantor::kFormHeight, 96));
+    // The controls are placed for this size: maximised, they would sit in a corner.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(vantor::TwipsToPixels(vantor::kFormWidth, 96), vantor::TwipsToPixels(vantor::kFormHeight, 96));
 
     mOptions = new QButtonGroup(this);
     QWidget* previous = nullptr;
     for (const ControlEntry& entry : vantor::kControls) {  // in tab order
-        const QString caption = FromUtf8(entry.caption);
+        const QString caption = ToQString(entry.caption);
         QWidget* widget = nullptr;
         switch (entry.kind) {
-            case ControlKind::Label: widget = new QLabel(caption, this); break;
-            case ControlKind::TextBox: widget = new QLineEdit(caption, this); break;
+            case ControlKind::Label:
+                widget = entry.id == Control::Label3 ? new StatusLine(this) : new QLabel(caption, this);
+                break;
+            case ControlKind::TextBox: {
+                auto* box = new QLineEdit(caption, this);
+                box->setReadOnly(entry.id == Control::Text1);  // the total is an answer: copied, not typed
+                widget = box;
+                break;
+            }
             case ControlKind::Button: {
                 auto* button = new QPushButton(caption, this);
                 button->setAutoDefault(false);  // no default button: Enter presses nothing
@@ -142,7 +182,7 @@ void QtView::CreateControls() {
                 break;
             }
         }
-        widget->setObjectName(FromUtf8(entry.name) +
+        widget->setObjectName(ToQString(entry.name) +
                               (entry.index >= 0 ? QStringLiteral("_") + QString::number(entry.index) : QString()));
         widget->setGeometry(Geometry(entry));
         if (entry.kind != ControlKind::Label) {
@@ -158,41 +198,82 @@ void QtView::CreateControls() {
     connect(static_cast<QPushButton*>(ControlWidget(Control::btnBrowse)), &QPushButton::clicked, this,
             [this] { mForm.btnBrowse_Click(); });
     connect(List(), &QListWidget::currentRowChanged, this, [this] { mForm.List1_Click(); });
-    // Ctrl+C while the list has the focus, and the first entry of its menu.
-    auto* copy = new QAction(QStringLiteral("Copy"), List());
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetShortcut);
-    List()->addAction(copy);
-    connect(copy, &QAction::triggered, this, [this] { mForm.List1_Copy(); });
     List()->viewport()->installEventFilter(this);
-    auto* about = new QAction(FromUtf8(vantor::kAboutTitle) + QStringLiteral("..."), List());
-    List()->setContextMenuPolicy(Qt::ActionsContextMenu);
-    List()->addAction(about);
-    connect(about, &QAction::triggered, this,
-            [this] { QMessageBox::about(this, FromUtf8(vantor::kAboutTitle), FromUtf8(vantor::AboutText())); });
     // Mouse or keyboard: whichever option becomes selected sets the tag.
     connect(mOptions, &QButtonGroup::idToggled, this, [this](int index, bool checked) {
         if (checked) mForm.Option1_Click(index);
     });
 }
 
+void QtView::CreateMenu() {
+    mMenu = new QMenu(this);
+    for (std::size_t i = 0; i < vantor::kCommands.size(); ++i) {
+        const vantor::CommandEntry& entry = vantor::kCommands[i];
+        if (entry.separatorBefore) mMenu->addSeparator();
+        QAction* action = mMenu->addAction(ToQString(entry.caption));
+        action->setCheckable(entry.checkable);
+        if (entry.ctrlKey != 0) {
+            action->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, static_cast<Qt::Key>(entry.ctrlKey))));
+            // Copy is the list's own (the text boxes copy their text); the
+            // others work wherever the focus is.
+            const bool copy = entry.id == Command::Copy;
+            action->setShortcutContext(copy ? Qt::WidgetShortcut : Qt::WindowShortcut);
+            (copy ? static_cast<QWidget*>(List()) : this)->addAction(action);
+        }
+        connect(action, &QAction::triggered, this, [this, id = entry.id] { mForm.Menu_Click(id); });
+        mCommands[i] = action;
+    }
+    // Greyed and checked as Form1 says while the menu shows; enabled again
+    // after, so that a shortcut always reaches Form1.
+    connect(mMenu, &QMenu::aboutToShow, this, [this] {
+        for (std::size_t i = 0; i < vantor::kCommands.size(); ++i) {
+            mCommands[i]->setEnabled(mForm.MenuEnabled(vantor::kCommands[i].id));
+            mCommands[i]->setChecked(mForm.MenuChecked(vantor::kCommands[i].id));
+        }
+    });
+    connect(mMenu, &QMenu::aboutToHide, this, [this] {
+        for (QAction* action : mCommands) action->setEnabled(true);
+    });
+    List()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(List(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { mMenu->popup(List()->viewport()->mapToGlobal(at)); });
+}
+
 QWidget* QtView::ControlWidget(Control control) const { return mControls[static_cast<std::size_t>(control)]; }
+
+QAction* QtView::CommandAction(Command command) const {
+    const auto entry = std::find_if(vantor::kCommands.begin(), vantor::kCommands.end(),
+                                    [command](const vantor::CommandEntry& e) { return e.id == command; });
+    return mCommands[static_cast<std::size_t>(entry - vantor::kCommands.begin())];
+}
 
 QListWidget* QtView::List() const { return static_cast<QListWidget*>(ControlWidget(Control::List1)); }
 
+QWidget* QtView::DialogParent() {
+    if (mByLog != nullptr && mByLog->isActiveWindow()) return mByLog;
+    return this;
+}
+
 std::string QtView::Text(Control control) {
     QWidget* widget = ControlWidget(control);
-    if (auto* box = qobject_cast<QLineEdit*>(widget)) return ToUtf8(box->text());
-    if (auto* label = qobject_cast<QLabel*>(widget)) return ToUtf8(label->text());
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return ToUtf8(button->text());
+    if (auto* status = dynamic_cast<StatusLine*>(widget)) return FromQString(status->Whole());
+    if (auto* box = qobject_cast<QLineEdit*>(widget)) return FromQString(box->text());
+    if (auto* label = qobject_cast<QLabel*>(widget)) return FromQString(label->text());
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return FromQString(button->text());
     return {};
 }
 
 void QtView::SetText(Control control, std::string_view text) {
     QWidget* widget = ControlWidget(control);
-    if (auto* box = qobject_cast<QLineEdit*>(widget)) box->setText(FromUtf8(text));
-    if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(FromUtf8(text));
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(FromUtf8(text));
+    if (auto* status = dynamic_cast<StatusLine*>(widget)) {
+        status->SetWhole(ToQString(text));
+    } else if (auto* box = qobject_cast<QLineEdit*>(widget)) {
+        box->setText(ToQString(text));
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setText(ToQString(text));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(ToQString(text));
+    }
 }
 
 void QtView::SetEnabled(Control control, bool enabled) { ControlWidget(control)->setEnabled(enabled); }
@@ -204,20 +285,40 @@ void QtView::SetChecked(Control option) {
     static_cast<QRadioButton*>(ControlWidget(option))->setChecked(true);
 }
 
-void QtView::ClearList() { List()->clear(); }
+void QtView::SetListItems(const std::vector<std::string>& items) {
+    List()->clear();
+    List()->addItems(ToQStrings(items));
+}
 
-void QtView::AddListItem(std::string_view text) { List()->addItem(FromUtf8(text)); }
+void QtView::AppendListItems(const std::vector<std::string>& items) { List()->addItems(ToQStrings(items)); }
 
 int QtView::ListIndex() { return List()->currentRow(); }
 
-void QtView::SetClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(FromUtf8(text)); }
+void QtView::SetListIndex(int index) {
+    const QSignalBlocker quiet(List());  // not a click
+    List()->setCurrentRow(index);
+}
 
-void QtView::ShowMessage(std::string_view title, std::string_view text) {
-    QMessageBox::critical(this, FromUtf8(title), FromUtf8(text));
+void QtView::SetClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(ToQString(text)); }
+
+void QtView::ShowMessage(std::string_view title, std::string_view text, vantor::MessageKind kind) {
+    const QMessageBox::Icon icon = kind == vantor::MessageKind::Error     ? QMessageBox::Critical
+                                   : kind == vantor::MessageKind::Warning ? QMessageBox::Warning
+                                                                          : QMessageBox::Information;
+    QMessageBox box(icon, ToQString(title), ToQString(text), QMessageBox::Ok, DialogParent());
+    box.setTextFormat(Qt::PlainText);  // item names are the logs' text, never markup
+    // Part of it can be selected and copied; Ctrl+C copies all of it, as
+    // Qt's box does only on Windows.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* copy = new QAction(&box);
+    copy->setShortcut(QKeySequence::Copy);
+    box.addAction(copy);
+    connect(copy, &QAction::triggered, &box, [&box] { QGuiApplication::clipboard()->setText(box.text()); });
+    box.exec();
 }
 
 std::string QtView::ShowFileDialog(const vantor::FileDialogRequest& request) {
-    QFileDialog dialog(this, FromUtf8(request.title), FromUtf8(request.initialDir), QtFilter(request.filter));
+    QFileDialog dialog(DialogParent(), ToQString(request.title), ToQString(request.initialDir), QtFilter(request.filter));
     if (request.open) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -225,22 +326,41 @@ std::string QtView::ShowFileDialog(const vantor::FileDialogRequest& request) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
     }
-    dialog.setDefaultSuffix(FromUtf8(request.defaultExt));
-    dialog.selectFile(FromUtf8(request.initialFileName));
+    dialog.setDefaultSuffix(ToQString(request.defaultExt));
+    dialog.selectFile(ToQString(request.initialFileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return ToUtf8(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
+    return FromQString(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
 }
 
-std::string QtView::UpperCase(std::string_view text) { return ToUtf8(FromUtf8(text).toUpper()); }
+std::string QtView::UpperCase(std::string_view text) { return FromQString(ToQString(text).toUpper()); }
 
-void QtView::PassEvents() { QApplication::processEvents(); }
+// Queued to this widget: it runs when the window handles its events, and
+// is dropped with the widget.
+void QtView::Post(std::function<void()> work) { QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection); }
 
 void QtView::CloseWindow() { close(); }
+
+void QtView::ShowByLog(vantor::ByLogForm& form) {
+    if (mByLog == nullptr) mByLog = new ByLogWindow(form, this);
+    mByLog->Open();
+}
+
+// QSettings in the platform's place for the organisation and application
+// that main() names.
+std::optional<std::string> QtView::LoadSetting(std::string_view name) {
+    const QVariant value = QSettings().value(ToQString(name));
+    if (!value.isValid()) return std::nullopt;
+    return FromQString(value.toString());
+}
+
+void QtView::SaveSetting(std::string_view name, std::string_view value) {
+    QSettings().setValue(ToQString(name), ToQString(value));
+}
 
 bool QtView::eventFilter(QObject* watched, QEvent* event) {
     if (watched != List()->viewport() || event->type() != QEvent::ToolTip) return QWidget::eventFilter(watched, event);
     const auto* help = static_cast<QHelpEvent*>(event);
-    const QString tip = FromUtf8(mForm.ItemTip(List()->indexAt(help->pos()).row()));
+    const QString tip = ToQString(mForm.ItemTip(List()->indexAt(help->pos()).row()));
     if (tip.isEmpty()) {
         QToolTip::hideText();
     } else {
@@ -255,5 +375,6 @@ void QtView::closeEvent(QCloseEvent* event) {
         return;
     }
     mForm.Form_Unload();
+    if (mByLog != nullptr) mByLog->close();
     event->accept();
 }

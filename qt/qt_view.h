@@ -8,12 +8,16 @@
 #include "ui/form_view.h"
 #include "ui/start_arguments.h"
 
+class ByLogWindow;
+class QAction;
 class QButtonGroup;
 class QListWidget;
+class QMenu;
 
 // The window in Qt Widgets: creates the controls of the control table (each
-// named by its objectName, options as "Option1_0" to "Option1_3"), converts
-// texts between UTF-8 and QString, and hands every event to Form1.
+// named by its objectName, options as "Option1_0" to "Option1_3") and the
+// menu of the command table, converts texts between UTF-8 and QString, and
+// hands every event to Form1. Fixed in size, as the table lays it out.
 class QtView : public QWidget, public vantor::FormView {
     Q_OBJECT
 
@@ -22,6 +26,13 @@ public:
     ~QtView() override;
 
     QWidget* ControlWidget(vantor::Control control) const;
+    // The item list's context menu, one action per command in table order.
+    QMenu* Menu() const { return mMenu; }
+    QAction* CommandAction(vantor::Command command) const;
+    // Whether an analysis started by Go! is still running.
+    bool Scanning() const { return mForm.Scanning(); }
+    // The By log window once it has been opened, else nullptr.
+    ByLogWindow* ByLog() const { return mByLog; }
 
     // FormView
     std::string Text(vantor::Control control) override;
@@ -29,15 +40,19 @@ public:
     void SetEnabled(vantor::Control control, bool enabled) override;
     void SetFocus(vantor::Control control) override;
     void SetChecked(vantor::Control option) override;
-    void ClearList() override;
-    void AddListItem(std::string_view text) override;
+    void SetListItems(const std::vector<std::string>& items) override;
+    void AppendListItems(const std::vector<std::string>& items) override;
     int ListIndex() override;
+    void SetListIndex(int index) override;
     void SetClipboardText(std::string_view text) override;
-    void ShowMessage(std::string_view title, std::string_view text) override;
+    void ShowMessage(std::string_view title, std::string_view text, vantor::MessageKind kind) override;
     std::string ShowFileDialog(const vantor::FileDialogRequest& request) override;
     std::string UpperCase(std::string_view text) override;
-    void PassEvents() override;
+    void Post(std::function<void()> work) override;
     void CloseWindow() override;
+    void ShowByLog(vantor::ByLogForm& form) override;
+    std::optional<std::string> LoadSetting(std::string_view name) override;
+    void SaveSetting(std::string_view name, std::string_view value) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -46,9 +61,16 @@ protected:
 
 private:
     void CreateControls();
+    void CreateMenu();
     QListWidget* List() const;
+    // Dialogs belong to whichever of the program's windows is in front.
+    QWidget* DialogParent();
 
     std::array<QWidget*, vantor::kControls.size()> mControls{};
     QButtonGroup* mOptions = nullptr;
+    QMenu* mMenu = nullptr;
+    std::array<QAction*, vantor::kCommands.size()> mCommands{};
     vantor::Form1 mForm{*this};
+    // Shows mForm's ByLogForm, so it goes first (see the destructor).
+    ByLogWindow* mByLog = nullptr;
 };

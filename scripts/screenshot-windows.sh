@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Runs the Windows window (vantor-log-analyzer.exe) under Wine on Xvfb for a
-# player whose game folder (in the Wine user's profile) holds the example
-# logs, with Alia given on the command line: presses Go!, clicks the first
-# item, checks the caption and the client size, and saves
-# docs/screenshot-windows.png.
+# Runs the Windows window (vantor-log-analyzer.exe) under Wine on Xvfb, as a
+# player has it: a prefix without Wine's own fonts, nothing remembered, and
+# the game's folder (in the Wine user's profile) holding the example logs and
+# a fourth log with a record that cannot be counted. Starts it with
+# --player Alia, checks the caption and the client size, presses Go! and
+# saves the window with the warning about the skipped record over it; then
+# closes the warning, opens the By log window (Ctrl+B), selects its first row
+# and saves it with its chart.
 #
-#   bash scripts/screenshot-windows.sh                  at 96 dpi
-#   bash scripts/screenshot-windows.sh --dpi 144 FILE   at another DPI, saved to FILE
+#   bash scripts/screenshot-windows.sh                  at 96 dpi: docs/screenshot-windows.png
+#                                                       and docs/screenshot-windows-by-log.png
+#   bash scripts/screenshot-windows.sh --dpi 144 FILE   at another DPI: FILE and FILE's name with -by-log
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,16 +21,20 @@ case "${1:-}" in
     --dpi) dpi=$2; out=${3:?usage: $0 [--dpi N FILE]} ;;
     *) echo "usage: $0 [--dpi N FILE]" >&2; exit 2 ;;
 esac
+by_log_out="${out%.png}-by-log.png"
 
-bash scripts/setup.sh wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick
+bash scripts/setup.sh wine wine64 xvfb xdotool x11-utils imagemagick
 bash scripts/test-windows.sh --build-only
 build=build/windows-cross
 
 # A prefix of its own: the tests' prefix uses Wine's null driver, this one X11.
 export WINEPREFIX="$PWD/$build/wine-prefix-screenshot" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=C.UTF-8
-export DISPLAY=:74
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -dpi "$dpi" -nolisten tcp > /dev/null 2>&1 &
+# The first display nobody else uses (other builds may take pictures too).
+display=74
+while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+export DISPLAY=":$display"
+Xvfb "$DISPLAY" -screen 0 1280x900x24 -dpi "$dpi" -nolisten tcp > /dev/null 2>&1 &
 xvfb=$!
 app=""
 cleanup() {
@@ -42,7 +50,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wine wineboot --init 2>&1 | grep -v 'syswow64' || true
     wineserver -w
 fi
-ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"  # see test-windows.sh
+# As a player's prefix: none of Wine's fonts linked in (an older run of this
+# script linked them), nothing remembered from the last run.
+find "$WINEPREFIX/drive_c/windows/Fonts" -lname '/usr/share/wine/fonts/*' -delete
+wine reg delete 'HKCU\Software\Vantor Log Analyzer' /f > /dev/null 2>&1 || true
 # The DPI that Wine reports to programs.
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f > /dev/null
 wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels /t REG_DWORD \
@@ -51,17 +62,25 @@ wineserver -w
 # The game's log folder in the Wine user's profile, where the window starts.
 profile=$(wine cmd /c 'echo %USERPROFILE%' 2> /dev/null | tr -d '\r')
 logs="$(winepath -u "$profile")/My Documents/Halvern/ZENTHARA/LOG"
+rm -rf "$logs"
 mkdir -p "$logs"
 cp examples/logs/* "$logs/"
+printf '%b' '2026-01-04 10:00:00\tAlia\tForest01\t[Pickup]\t120,44\tRed Potion(2)\r\n' \
+    '2026-01-04 10:00:09\tAlia\tForest01\t[Pickup]\t121,44\tBlue Widget(x2)\r\n' \
+    '2026-01-04 10:01:30\tAlia\tMine02\t[Pickup]\t130,50\tIron Ore C.(6)\r\n' > "$logs/ActionLog0104.txt"
 
 wine "$build/win32/vantor-log-analyzer.exe" --player Alia > /dev/null 2>&1 &
 app=$!
-window=""
-for _ in $(seq 100); do
-    window=$(xdotool search --name '^Vantor Log Analyzer$' 2> /dev/null | head -n 1) && [ -n "$window" ] && break
-    sleep 0.2
-done
-[ -n "$window" ] || { echo "the window did not appear" >&2; exit 1; }
+find_window() {
+    local found=""
+    for _ in $(seq 100); do
+        found=$(xdotool search --name "$1" 2> /dev/null | head -n 1) && [ -n "$found" ] && break
+        sleep 0.2
+    done
+    [ -n "$found" ] || { echo "no window named $1 appeared" >&2; exit 1; }
+    echo "$found"
+}
+window=$(find_window '^Vantor Log Analyzer$')
 sleep 1
 
 # Without a window manager Wine's X window is the client area alone.
@@ -80,10 +99,41 @@ click() {
     sleep 0.3
 }
 click 3100 600                               # Go!
-sleep 1
-click 3200 1540                              # the first item
+box=""
+for _ in $(seq 50); do
+    box=$(xdotool search --name '^Vantor Log Analyzer$' 2> /dev/null | grep -vx "$window" | head -n 1) && [ -n "$box" ] && break
+    sleep 0.2
+done
+[ -n "$box" ] || { echo "no warning about the skipped record" >&2; exit 1; }
 xdotool mousemove --window "$window" $(at 7000 3900)  # off the list: no item's tip in the picture
+# Without a window manager the warning sits in the middle of the screen:
+# the picture shows it over the window's lower right, clear of the options,
+# on a plain desktop.
 sleep 1
+eval "$(xdotool getwindowgeometry --shell "$box")"
+box_width=$WIDTH box_height=$HEIGHT
+xdotool windowmove "$box" $((1280 - WIDTH)) $((900 - HEIGHT))  # off the window, which X keeps no picture of under it
+sleep 1
+box_left=$(( 2400 * dpi / 1440 )) box_top=$(( 2000 * dpi / 1440 ))
+box_width=$((box_width + 2)) box_height=$((box_height + 2))  # and a frame
+canvas="$((box_left + box_width > width ? box_left + box_width : width))x$((box_top + box_height > height ? box_top + box_height : height))"
 mkdir -p "$(dirname "$out")"
-import -window "$window" "$out"
+tmp=$(mktemp -d)
+import -window "$window" "$tmp/window.png"
+import -window "$box" "$tmp/box.png"
+convert -size "$canvas" xc:'#3a6ea5' "$tmp/window.png" -geometry +0+0 -composite \
+    \( "$tmp/box.png" -bordercolor '#404040' -border 1 \) -geometry "+$box_left+$box_top" -composite "$out"
+rm -rf "$tmp"
 echo "saved $out"
+xdotool key --window "$box" Return           # closes the warning
+sleep 1
+
+xdotool key --window "$window" ctrl+b
+by_log=$(find_window '^By Log: ')
+sleep 1
+# The first row of the table: under the range's row and the header.
+xdotool mousemove --window "$by_log" $(( 60 * dpi / 96 )) $(( 70 * dpi / 96 )) click 1
+xdotool mousemove --window "$by_log" 2 2
+sleep 1
+import -window "$by_log" "$by_log_out"
+echo "saved $by_log_out"

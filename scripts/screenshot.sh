@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs the window under Xvfb at 96 dpi for a player whose game folder holds
-# the example logs (a home folder made for it), with Alia given on the command
-# line: presses Go!, clicks the first item, checks the caption and the client
-# size, and saves docs/screenshot.png.
+# the example logs plus one record that cannot be counted (a home folder made
+# for it), with Alia given on the command line: presses Go!, answers the
+# message about the skipped record, clicks the first item, checks the caption
+# and the client size, and saves docs/screenshot.png; then opens the By log
+# window with Ctrl+B, clicks its first row and saves docs/screenshot-by-log.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,27 +16,36 @@ cmake --preset release >/dev/null
 cmake --build --preset release --target vantor-log-analyzer
 
 export DISPLAY=:73
-Xvfb "$DISPLAY" -screen 0 800x600x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$DISPLAY" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true' EXIT
 sleep 1
-# A player's home folder, made for the picture and removed after (a scratch
-# folder if that name is taken).
+# A player's home folder, made for the pictures and removed after (a scratch
+# folder if that name is taken). Its settings go there too.
 home=/home/alia
 [ -e "$home" ] && home=$(mktemp -d)
-mkdir -p "$home/My Documents/Halvern/ZENTHARA/LOG"
-cp examples/logs/* "$home/My Documents/Halvern/ZENTHARA/LOG/"
+logs="$home/My Documents/Halvern/ZENTHARA/LOG"
+mkdir -p "$logs"
+cp examples/logs/* "$logs/"
+printf '2026-01-03 07:07:00\tAlia\tForest01\t[Pickup]\t124,46\tArrow Bundle(x)\r\n' >>"$logs/ActionLog0103.txt"
 trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$home"' EXIT
 HOME=$home build/release/qt/vantor-log-analyzer --player Alia 2>/dev/null &
 app=$!
 trap 'kill "$app" "$xvfb" 2>/dev/null || true; rm -rf "$home"' EXIT
 
-window=""
-for _ in $(seq 50); do
-    window=$(xdotool search --name '^Vantor Log Analyzer$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
-    sleep 0.1
-done
-[ -n "$window" ] || { echo "the window did not appear" >&2; exit 1; }
+# find_window NAME [NOT]: the first window whose name matches NAME, other than NOT.
+find_window() {
+    local id
+    for _ in $(seq 50); do
+        for id in $(xdotool search --name "$1" 2>/dev/null); do
+            [ "$id" != "${2:-}" ] && { echo "$id"; return; }
+        done
+        sleep 0.1
+    done
+    echo "no window named $1 appeared" >&2
+    return 1
+}
+window=$(find_window '^Vantor Log Analyzer$')
 
 info=$(xwininfo -id "$window")
 echo "$info" | grep -E 'xwininfo|Width|Height'
@@ -42,10 +53,19 @@ echo "$info" | grep -q '"Vantor Log Analyzer"' || { echo "wrong caption" >&2; ex
 echo "$info" | grep -q 'Width: 523' && echo "$info" | grep -q 'Height: 288' ||
     { echo "client area is not 523 x 288" >&2; exit 1; }
 
-click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.3; }
-click 210 40                                   # Go!
+click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
+click "$window" 210 40                          # Go!
+box=$(find_window '^Vantor Log Analyzer$' "$window")  # the skipped record
+xdotool windowfocus --sync "$box" key Return
 sleep 0.5
-click 240 105                                  # the first item
+click "$window" 240 105                         # the first item
 mkdir -p docs
 xwd -id "$window" -silent | convert xwd:- docs/screenshot.png
 echo "saved docs/screenshot.png"
+
+xdotool windowfocus --sync "$window" key ctrl+b
+by_log=$(find_window '^By Log: Alia, Picked Up$')
+sleep 0.5
+click "$by_log" 60 62                           # the first row
+xwd -id "$by_log" -silent | convert xwd:- docs/screenshot-by-log.png
+echo "saved docs/screenshot-by-log.png"

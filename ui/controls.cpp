@@ -25,6 +25,15 @@ const std::array<ControlEntry, 16> kControls = {{
     {Control::Option1_3, "Option1", 3, Option, kActions[3].caption, 240, 2640, 2055, 255, 15},
 }};
 
+const std::array<CommandEntry, 6> kCommands = {{
+    {Command::Copy, "Copy", 'C', false, false},
+    {Command::ByLog, "By Log...", 'B', false, false},
+    {Command::SkippedRecords, "Skipped Records...", 0, false, false},
+    {Command::ExactNames, "Exact Names (Not the Game's Tally)", 0, true, true},
+    {Command::Follow, "Follow the Logs", 'L', true, false},
+    {Command::About, "About Vantor Log Analyzer...", 0, false, true},
+}};
+
 std::string AboutText() { return std::string(kFormCaption) + "\nVersion " VANTOR_VERSION; }
 
 const ControlEntry& EntryOf(Control control) { return kControls[static_cast<std::size_t>(control)]; }

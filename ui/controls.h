@@ -64,6 +64,19 @@ std::string AboutText();
 // pixel at 96 dpi).
 constexpr int TwipsToPixels(int twips, int dpi) { return twips * dpi / 1440; }
 
+// The commands of the window's menu (the item list's context menu), in
+// menu order: the caption, the letter that Ctrl selects it with (0: none),
+// whether it shows a check mark, and whether a separator comes before it.
+enum class Command { Copy, ByLog, SkippedRecords, ExactNames, Follow, About };
+struct CommandEntry {
+    Command id;
+    std::string_view caption;
+    char ctrlKey;
+    bool checkable;
+    bool separatorBefore;
+};
+extern const std::array<CommandEntry, 6> kCommands;
+
 // The option control of index `index` (0 to 3).
 constexpr Control OptionControl(int index) {
     return static_cast<Control>(static_cast<int>(Control::Option1_0) + index);

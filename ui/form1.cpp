@@ -1,13 +1,13 @@
 #include "ui/form1.h"
 
-#include <cstdlib>
 #include <algorithm>
-#include <optional>
+#include <ctime>
 
+#include "analysis/follow.h"
 #include "analysis/path_text.h"
-#include "store/windows1252.h"
 #include "store/cls_hash.h"
 #include "store/run_error.h"
+#include "store/windows1252.h"
 #include "ui/comm_dlgs.h"
 
 namespace vantor {
@@ -22,58 +22,121 @@ constexpr bool kFileNamesIgnoreCase = true;
 constexpr bool kFileNamesIgnoreCase = false;
 #endif
 
+// Settings remembered between starts.
+constexpr std::string_view kFolderSetting = "folder";
+constexpr std::string_view kPlayerSetting = "player";
+
+// A listed row whose total took records of other names carries this mark;
+// its tip names them.
+constexpr std::string_view kOthersMark = " *";
+
+// Skipped records shown in the message; the rest are counted.
+constexpr std::size_t kProblemsShown = 10;
+
 std::string Counted(std::size_t count, std::string_view one, std::string_view many) {
     return std::to_string(count) + ' ' + std::string(count == 1 ? one : many);
 }
 
-// What the status line says once an analysis is over.
-std::string Outcome(const TallyOutcome& outcome) {
-    const std::size_t logs = outcome.logsRead;
-    std::string status;
-    if (outcome.logs.empty()) return "No ActionLog*.txt in this folder";
-    if (outcome.rows.empty()) {
-        status = "No matching record in " + Counted(logs, "log", "logs");
-    } else {
-        status = Counted(logs, "log", "logs") + " read, " + Counted(outcome.rows.size(), "item", "items") + " listed";
-    }
-    if (outcome.problemCount > 0) status += ", " + Counted(outcome.problemCount, "problem", "problems");
-    return status;
+// Appended, not added up: GCC 12 at -O3 takes "'" + text + "'" for an
+// overlapping copy (-Wrestrict).
+std::string Quoted(std::string_view text) {
+    std::string quoted(1, '\'');
+    quoted.append(text).push_back('\'');
+    return quoted;
 }
 
-// The message for what could not be counted: the first ten, and how many more.
+// The records skipped and the logs that could not be read to their end.
+std::pair<std::size_t, std::size_t> ProblemCounts(const TallyOutcome& outcome) {
+    const auto logs = static_cast<std::size_t>(std::count_if(
+        outcome.problems.begin(), outcome.problems.end(), [](const RunError& problem) { return problem.line() == 0; }));
+    return {outcome.problemCount - logs, logs};
+}
+
+// One problem in plain words: where, which entry, what is wrong with it.
+std::string DescribeProblem(const RunError& problem) {
+    std::string text = EscapeControlBytes(problem.file());
+    if (problem.line() == 0) return text + " could not be read to its end: " + EscapeControlBytes(problem.detail());
+    text += ", line " + std::to_string(problem.line()) + ": " +
+            Quoted(EscapeControlBytes(Windows1252ToUtf8(problem.item()))) + "\n    " + EscapeControlBytes(problem.detail());
+    return text;
+}
+
+// The message listing what could not be counted: the first ten, and how
+// many more.
 std::string ProblemsText(const TallyOutcome& outcome) {
+    const auto [records, logs] = ProblemCounts(outcome);
     std::string text;
-    const std::size_t shown = std::min<std::size_t>(outcome.problems.size(), 10);
-    for (std::size_t i = 0; i < shown; ++i) text += DescribeRunError(outcome.problems[i]) + "\n\n";
-    if (outcome.problemCount > shown) text += "and " + std::to_string(outcome.problemCount - shown) + " more";
+    if (records > 0) text += Counted(records, "record", "records") + " could not be counted and " +
+                             (records == 1 ? "was" : "were") + " skipped";
+    if (logs > 0) text += (text.empty() ? "" : "; ") + Counted(logs, "log", "logs") + " could not be read to the end";
+    text += ". The totals leave them out.\n\n";
+    const std::size_t shown = std::min(outcome.problems.size(), kProblemsShown);
+    for (std::size_t i = 0; i < shown; ++i) text += DescribeProblem(outcome.problems[i]) + '\n';
+    if (outcome.problemCount > shown) text += "... and " + std::to_string(outcome.problemCount - shown) + " more.\n";
+    return text + "\nCtrl+C copies this message.";
+}
+
+std::string ListText(const TallyRow& row) {
+    return Windows1252ToUtf8(row.item) + (row.others.empty() ? "" : std::string(kOthersMark));
+}
+
+std::string ClockTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
     return text;
 }
 
 }  // namespace
 
+// What an analysis left for the window's thread.
+struct Form1::Finished {
+    std::shared_ptr<const TallyOutcome> outcome;
+    std::optional<RunError> error;
+};
+
 Form1::Form1(FormView& view) : mView(view) {}
 
-Form1::~Form1() = default;
-
-std::string Form1::DefaultLogDir() { return DefaultLogFolder(); }
+Form1::~Form1() { StopAnalysis(); }
 
 void Form1::Form_Load(const StartArguments& arguments) {
-    mView.SetText(Control::txtLogDir, arguments.folder ? WithTrailingSeparator(*arguments.folder) : DefaultLogDir());
-    if (arguments.player) mView.SetText(Control::txtPID, *arguments.player);
+    std::string folder = DefaultLogFolder();
+    if (const auto remembered = mView.LoadSetting(kFolderSetting)) folder = *remembered;
+    if (arguments.folder) folder = WithTrailingSeparator(*arguments.folder);
+    mView.SetText(Control::txtLogDir, folder);
+    const std::optional<std::string> player = arguments.player ? arguments.player : mView.LoadSetting(kPlayerSetting);
+    if (player) mView.SetText(Control::txtPID, *player);
     mItems = std::make_unique<clsHash>();
     mActionTag = kActions[0].tag;
     // Shown selected from the start; its tag is set above.
     mView.SetChecked(Control::Option1_0);
+    if (arguments.follow) Menu_Click(Command::Follow);
 }
 
 bool Form1::Form_QueryUnload() {
     if (!mScanning) return true;
     // The analysis still uses the store: stop it after the current log, then close.
     mCloseRequested = true;
+    mStop = true;
     return false;
 }
 
-void Form1::Form_Unload() { mItems.reset(); }
+void Form1::Form_Unload() {
+    StopAnalysis();
+    SaveSettings();
+    mItems.reset();
+}
+
+void Form1::SaveSettings() {
+    mView.SaveSetting(kFolderSetting, mView.Text(Control::txtLogDir));
+    mView.SaveSetting(kPlayerSetting, mView.Text(Control::txtPID));
+}
 
 void Form1::Option1_Click(int Index) {
     if (Index >= 0 && Index < static_cast<int>(kActions.size())) mActionTag = kActions[Index].tag;
@@ -81,68 +144,232 @@ void Form1::Option1_Click(int Index) {
 
 void Form1::Command1_Click() {
     if (!mItems || mScanning) return;
-    mView.ClearList();
-    mRows.clear();
-    mItems->Clear();
+    StartAnalysis();
+}
+
+void Form1::StartAnalysis() {
+    StopAnalysis();
+    mView.SetListItems({});
+    mOutcome.reset();
+    mProblemsShown = 0;
     mView.SetText(Control::Text1, "");
+    SaveSettings();
 
     // The inputs hold for the whole analysis; what is changed meanwhile
     // applies to the next Go!. A tab never occurs inside a field, so an ID
     // the logs' code page cannot write matches no record.
-    const Query query{Utf8ToWindows1252(mView.Text(Control::txtPID)).value_or("\t"), mActionTag};
+    mPlayerShown = mView.Text(Control::txtPID);
+    const Query query{Utf8ToWindows1252(mPlayerShown).value_or("\t"), mActionTag};
+    const auto action = std::find_if(kActions.begin(), kActions.end(), [&](const Action& a) { return a.tag == mActionTag; });
+    mWhose = mPlayerShown + ", " + std::string(action != kActions.end() ? action->caption : std::string_view(mActionTag)) +
+             (mExactNames ? ", exact names" : "");
+    const std::string folder = mView.Text(Control::txtLogDir);
+    const ScanOptions options{0, mExactNames};
+
+    mStop = false;
+    mProgressWanted = true;
+    const unsigned generation = ++mGeneration;
+    if (mFollowing) {
+        mWorker = std::thread([this, folder, query, options, generation] { Follow(folder, query, options, generation); });
+        return;
+    }
     mScanning = true;
     mView.SetEnabled(Control::Command1, false);
     mView.SetEnabled(Control::btnBrowse, false);
+    mWorker = std::thread([this, folder, query, options, generation] {
+        auto finished = std::make_shared<Finished>();
+        try {
+            finished->outcome = std::make_shared<const TallyOutcome>(TallyFolder(folder, query, *mItems, this, options));
+        } catch (const RunError& error) {
+            finished->error = error;
+        }
+        mView.Post([this, finished, generation] {
+            if (generation == mGeneration) OnFinished(*finished);
+        });
+    });
+}
 
-    std::string status;
-    std::optional<RunError> failure;
-    TallyOutcome outcome;
+// On the analysis's thread: the tally, then again each time the logs change
+// it, until StopAnalysis.
+void Form1::Follow(const std::string& folder, const Query& query, const ScanOptions& options, unsigned generation) {
     try {
-        outcome = TallyFolder(mView.Text(Control::txtLogDir), query, *mItems, this);
-        status = Outcome(outcome);
+        auto follower = std::make_shared<LogFollower>(folder, query, options);
+        {
+            const std::lock_guard lock(mFollowerLock);
+            mFollower = follower;
+        }
+        for (bool changed = true; !mStop; changed = follower->WaitForChange(std::chrono::minutes(1))) {
+            if (!changed) continue;
+            auto outcome = std::make_shared<const TallyOutcome>(follower->Update(this));
+            if (outcome->stopped) break;
+            mView.Post([this, outcome, generation] {
+                if (generation == mGeneration) OnUpdate(outcome);
+            });
+        }
     } catch (const RunError& error) {
-        failure = error;
-        status = "No logs read";
+        mView.Post([this, error, generation] {
+            if (generation != mGeneration) return;
+            mFollowing = false;
+            OnFinished({nullptr, error});
+        });
     }
+    const std::lock_guard lock(mFollowerLock);
+    mFollower.reset();
+}
 
+void Form1::StopAnalysis() {
+    if (!mWorker.joinable()) return;
+    mStop = true;
+    {
+        const std::lock_guard lock(mFollowerLock);
+        if (mFollower) mFollower->Wake();
+    }
+    mWorker.join();
+    // Whatever it posted since is left unshown: a new analysis comes, or none.
+    ++mGeneration;
+    if (mScanning) {
+        mScanning = false;
+        mView.SetEnabled(Control::Command1, true);
+        mView.SetEnabled(Control::btnBrowse, true);
+    }
+}
+
+bool Form1::BeforeLog(std::string_view name, std::size_t, std::size_t) {
+    {
+        const std::lock_guard lock(mProgressLock);
+        mProgressName = name;
+    }
+    // One status update on its way at a time, showing the latest log: the
+    // window is not flooded when logs are small and many.
+    if (!mProgressPosted.exchange(true)) {
+        mView.Post([this] {
+            mProgressPosted = false;
+            if (!mProgressWanted) return;
+            const std::lock_guard lock(mProgressLock);
+            mView.SetText(Control::Label3, "Processing " + mProgressName);
+        });
+    }
+    return !mStop;
+}
+
+void Form1::OnFinished(const Finished& finished) {
+    if (mWorker.joinable()) mWorker.join();
     mScanning = false;
+    mProgressWanted = false;
     mView.SetEnabled(Control::Command1, true);
     mView.SetEnabled(Control::btnBrowse, true);
     if (mCloseRequested) {
         mView.CloseWindow();
         return;
     }
-    mRows = std::move(outcome.rows);
-    for (const TallyRow& row : mRows) mView.AddListItem(Windows1252ToUtf8(row.item));
-    mView.SetText(Control::Label3, status);
     mView.SetFocus(Control::Command1);
-    if (failure) mView.ShowMessage(kFormCaption, DescribeRunError(*failure));
-    if (outcome.problemCount > 0) mView.ShowMessage(kFormCaption, ProblemsText(outcome));
+    if (finished.error) {
+        mView.SetText(Control::Label3, "No logs read");
+        mView.ShowMessage(kFormCaption, DescribeRunError(*finished.error), MessageKind::Error);
+        return;
+    }
+    OnUpdate(finished.outcome);
+}
+
+void Form1::OnUpdate(std::shared_ptr<const TallyOutcome> outcome) {
+    mProgressWanted = false;
+    ShowRows(*outcome);
+    mOutcome = std::move(outcome);
+    mView.SetText(Control::Label3, Summary(*mOutcome));
+    if (mByLog) mByLog->SetOutcome(mOutcome, mWhose);
+    // Shown once after Go!; while following, the status line counts them and
+    // the menu shows them, rather than a box popping up during play.
+    if (mOutcome->problemCount > mProblemsShown && !mFollowing) {
+        mView.ShowMessage(kFormCaption, ProblemsText(*mOutcome), MessageKind::Warning);
+    }
+    mProblemsShown = mOutcome->problemCount;
+}
+
+// The list shows the new rows. Rows already listed stay as they are, with
+// the selection and the scroll position, when the new ones only add to
+// them; otherwise the list is filled again and the selected item selected
+// again.
+void Form1::ShowRows(const TallyOutcome& outcome) {
+    const std::vector<TallyRow>* old = mOutcome ? &mOutcome->rows : nullptr;
+    const auto sameText = [](const TallyRow& a, const TallyRow& b) {
+        return a.item == b.item && a.others.empty() == b.others.empty();
+    };
+    const bool extends = old != nullptr && old->size() <= outcome.rows.size() &&
+                         std::equal(old->begin(), old->end(), outcome.rows.begin(), sameText);
+    std::vector<std::string> texts;
+    for (std::size_t row = extends ? old->size() : 0; row < outcome.rows.size(); ++row) {
+        texts.push_back(ListText(outcome.rows[row]));
+    }
+    int selected = mView.ListIndex();
+    if (extends) {
+        if (!texts.empty()) mView.AppendListItems(texts);
+    } else {
+        mView.SetListItems(texts);
+        const TallyRow* was = Row(selected);
+        selected = was != nullptr && static_cast<std::size_t>(selected) < outcome.rows.size() &&
+                           outcome.rows[static_cast<std::size_t>(selected)].item == was->item
+                       ? selected
+                       : -1;
+        if (selected >= 0) mView.SetListIndex(selected);
+    }
+    if (selected >= 0) mView.SetText(Control::Text1, std::to_string(outcome.rows[static_cast<std::size_t>(selected)].total));
+}
+
+// Short enough for the status line at the window's small font: whose list
+// it is first, then what it holds.
+std::string Form1::Summary(const TallyOutcome& outcome) const {
+    const std::string logs = Counted(outcome.logsRead, "log", "logs");
+    if (outcome.logs.empty()) return "No ActionLog*.txt in this folder";
+    std::string status;
+    if (!outcome.rows.empty()) {
+        status = mWhose + ": " + Counted(outcome.rows.size(), "item", "items") + " in " + logs;
+    } else if (!outcome.similarPlayers.empty()) {
+        status = "No record of " + Quoted(mPlayerShown) + "; the logs have ";
+        for (std::size_t i = 0; i < outcome.similarPlayers.size(); ++i) {
+            status += (i > 0 ? ", " : "") + Quoted(Windows1252ToUtf8(outcome.similarPlayers[i]));
+        }
+    } else if (mPlayerShown.empty()) {
+        status = "The Player ID is empty: no such record in " + logs;
+    } else {
+        status = mWhose + ": nothing in " + logs;
+    }
+    const auto [records, unread] = ProblemCounts(outcome);
+    if (records > 0) status += ", " + Counted(records, "record", "records") + " skipped";
+    if (unread > 0) status += ", " + Counted(unread, "log", "logs") + " unreadable";
+    if (mFollowing) status += ", updated " + ClockTime();
+    return status;
+}
+
+const TallyRow* Form1::Row(int row) const {
+    if (!mOutcome || row < 0 || static_cast<std::size_t>(row) >= mOutcome->rows.size()) return nullptr;
+    return &mOutcome->rows[static_cast<std::size_t>(row)];
 }
 
 void Form1::List1_Click() {
-    if (const auto item = Item(mView.ListIndex())) mView.SetText(Control::Text1, item->second);
-}
-
-std::optional<std::pair<std::string, std::string>> Form1::Item(int row) const {
-    if (row < 0 || static_cast<std::size_t>(row) >= mRows.size()) return std::nullopt;
-    const TallyRow& shown = mRows[static_cast<std::size_t>(row)];
-    return std::pair{Windows1252ToUtf8(shown.item), std::to_string(shown.total)};
+    if (const TallyRow* row = Row(mView.ListIndex())) mView.SetText(Control::Text1, std::to_string(row->total));
 }
 
 void Form1::List1_Copy() {
-    if (mRows.empty()) return;
+    if (!mOutcome || mOutcome->rows.empty()) return;
     std::string text;
-    for (int row = 0; row < static_cast<int>(mRows.size()); ++row) {
-        const auto [name, total] = *Item(row);
-        text += name + '\t' + total + "\r\n";  // as spreadsheets copy rows, on any system
+    for (const TallyRow& row : mOutcome->rows) {
+        text += Windows1252ToUtf8(row.item) + '\t' + std::to_string(row.total) + "\r\n";  // as spreadsheets copy rows
     }
     mView.SetClipboardText(text);
 }
 
 std::string Form1::ItemTip(int row) const {
-    const auto item = Item(row);
-    return item ? item->first + ": " + item->second : std::string();
+    const TallyRow* shown = Row(row);
+    if (shown == nullptr) return {};
+    std::string tip = Windows1252ToUtf8(shown->item) + ": " + std::to_string(shown->total);
+    if (shown->others.empty()) return tip;
+    tip += " (includes ";
+    for (std::size_t i = 0; i < shown->others.size() && i < 3; ++i) {
+        tip += (i > 0 ? ", " : "") + Quoted(Windows1252ToUtf8(shown->others[i].name)) + " x" +
+               std::to_string(shown->others[i].quantity);
+    }
+    if (shown->others.size() > 3) tip += " and " + std::to_string(shown->others.size() - 3) + " more";
+    return tip + ")";
 }
 
 void Form1::btnBrowse_Click() {
@@ -157,10 +384,47 @@ void Form1::btnBrowse_Click() {
     mView.SetText(Control::txtLogDir, chosen.substr(0, static_cast<std::size_t>(position)));
 }
 
-bool Form1::BeforeLog(std::string_view name, std::size_t, std::size_t) {
-    mView.SetText(Control::Label3, "Processing " + std::string(name));
-    mView.PassEvents();
-    return !mCloseRequested;
+void Form1::Menu_Click(Command command) {
+    switch (command) {
+        case Command::Copy: List1_Copy(); break;
+        case Command::ByLog:
+            if (!mByLog) mByLog = std::make_unique<ByLogForm>(mView);
+            mByLog->SetOutcome(mOutcome, mWhose);
+            mView.ShowByLog(*mByLog);
+            break;
+        case Command::SkippedRecords:
+            if (mOutcome && mOutcome->problemCount > 0) {
+                mView.ShowMessage(kFormCaption, ProblemsText(*mOutcome), MessageKind::Warning);
+            }
+            break;
+        case Command::ExactNames:
+            mExactNames = !mExactNames;
+            // The list shows the other tally at once.
+            if ((mOutcome || mFollowing) && !mScanning) StartAnalysis();
+            break;
+        case Command::Follow:
+            mFollowing = !mFollowing;
+            if (mFollowing) {
+                StartAnalysis();  // with the inputs of now, as Go! takes them
+            } else {
+                StopAnalysis();
+                if (mOutcome) mView.SetText(Control::Label3, Summary(*mOutcome));
+            }
+            break;
+        case Command::About: mView.ShowMessage(kAboutTitle, AboutText(), MessageKind::Information); break;
+    }
+}
+
+bool Form1::MenuEnabled(Command command) const {
+    switch (command) {
+        case Command::Copy: return mOutcome && !mOutcome->rows.empty();
+        case Command::SkippedRecords: return mOutcome && mOutcome->problemCount > 0;
+        default: return true;
+    }
+}
+
+bool Form1::MenuChecked(Command command) const {
+    return (command == Command::ExactNames && mExactNames) || (command == Command::Follow && mFollowing);
 }
 
 std::string DescribeRunError(const RunError& error) {

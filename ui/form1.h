@@ -1,24 +1,33 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "analysis/tally.h"
+#include "ui/by_log.h"
 #include "ui/form_view.h"
 #include "ui/start_arguments.h"
 
 namespace vantor {
 
 class clsHash;
+class LogFollower;
 class RunError;
 
 // The program's one window, whatever the toolkit: log folder, player ID and
 // action in, item list and the clicked item's total out. A view creates the
-// controls of kControls, calls the handlers on the matching events, and
-// carries out what Form1 asks of it through FormView.
+// controls of kControls and the menu of kCommands, calls the handlers on the
+// matching events, and carries out what Form1 asks of it through FormView.
+//
+// An analysis runs on a thread of its own, so that the window answers at
+// once whatever the folder holds; what it finds reaches the window's thread
+// through FormView::Post.
 class Form1 : private ScanObserver {
 public:
     explicit Form1(FormView& view);
@@ -26,13 +35,8 @@ public:
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
-    // The default log folder: the user's profile (Windows) or home folder
-    // followed by My Documents, Halvern, ZENTHARA, LOG and a trailing
-    // separator. UTF-8.
-    static std::string DefaultLogDir();
-
-    // Fills in the defaults, then what the command line gave; the view calls
-    // it once its controls exist.
+    // Fills in the defaults, what was remembered from the last run, then what
+    // the command line gave; the view calls it once its controls exist.
     void Form_Load(const StartArguments& arguments = {});
     // The window is asked to close. Returns whether it may close now; during
     // an analysis it closes (CloseWindow) once the current log is read.
@@ -49,25 +53,64 @@ public:
     // empty list leaves the clipboard alone.
     void List1_Copy();
 
-    // The tip for the list's row `row`: the name as listed and its total;
-    // empty when there is no such row.
+    // The menu.
+    void Menu_Click(Command command);
+    bool MenuEnabled(Command command) const;
+    bool MenuChecked(Command command) const;
+
+    // The tip for the list's row `row`: the name as listed and its total,
+    // and the other names its total took; empty when there is no such row.
     std::string ItemTip(int row) const;
 
+    // Whether an analysis started by Go! is still running.
+    bool Scanning() const { return mScanning; }
+
 private:
-    // Before each log: names it on the status line and lets the window
-    // handle its events; stops when the window is being closed.
+    struct Finished;
+
+    // Before each log, on the analysis's thread: shows its name on the
+    // status line, and stops when the window is being closed.
     bool BeforeLog(std::string_view name, std::size_t index, std::size_t count) override;
+
+    void StartAnalysis();
+    void Follow(const std::string& folder, const Query& query, const ScanOptions& options, unsigned generation);
+    void StopAnalysis();
+    void OnFinished(const Finished& finished);
+    void OnUpdate(std::shared_ptr<const TallyOutcome> outcome);
+    void ShowRows(const TallyOutcome& outcome);
+    std::string Summary(const TallyOutcome& outcome) const;
+    void SaveSettings();
 
     // The listed name and the total of the list's row `row`; nothing for a
     // row the list does not have.
-    std::optional<std::pair<std::string, std::string>> Item(int row) const;
+    const TallyRow* Row(int row) const;
 
     FormView& mView;
     std::unique_ptr<clsHash> mItems;
     std::string mActionTag;
-    std::vector<TallyRow> mRows;  // what the list shows, row by row
+    bool mExactNames = false;
+    bool mFollowing = false;
+
+    // What the list shows, and whose it is ("Alia, Picked Up").
+    std::shared_ptr<const TallyOutcome> mOutcome;
+    std::string mWhose;
+    std::string mPlayerShown;     // the player ID of the analysis as typed
+    std::size_t mProblemsShown = 0;  // the problems of this analysis already reported
+    std::unique_ptr<ByLogForm> mByLog;
+
+    // The running analysis.
+    std::thread mWorker;
+    std::atomic<bool> mStop{false};
     bool mScanning = false;
     bool mCloseRequested = false;
+    std::mutex mProgressLock;
+    std::string mProgressName;          // the log being read
+    std::atomic<bool> mProgressPosted{false};
+    std::atomic<bool> mProgressWanted{false};  // no outcome shown yet: the status line names the log
+    // Work posted by an analysis that has been stopped since is not shown.
+    unsigned mGeneration = 0;
+    std::mutex mFollowerLock;
+    std::shared_ptr<LogFollower> mFollower;  // while following, to be woken when stopped
 };
 
 // The text of the message box for a run-time error: its kind, the file, the

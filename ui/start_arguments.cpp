@@ -8,6 +8,8 @@ std::optional<StartArguments> ParseStartArguments(const std::vector<std::string>
         const std::string& argument = arguments[i];
         if (argument == "--player" && i + 1 < arguments.size() && !parsed.player) {
             parsed.player = arguments[++i];
+        } else if (argument == "--follow") {
+            parsed.follow = true;
         } else if (argument.starts_with('-') || parsed.folder) {
             // A folder named like an option is still reachable as ./-name.
             return std::nullopt;

@@ -5,12 +5,12 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
-#include <initializer_list>
 #include <vector>
 
 #include "analysis/path_text.h"
+#include "ui/font_fit.h"
+#include "win32/by_log_window.h"
 #include "win32/resource.h"
 
 namespace vantor::win32 {
@@ -20,93 +20,23 @@ namespace {
 constexpr wchar_t kClassName[] = L"VantorLogAnalyzer";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // Control IDs start here, clear of IDOK (1) and IDCANCEL (2), which the
-// dialog manager sends for Enter and Escape.
+// dialog manager sends for Enter and Escape, and of the commands' IDs.
 constexpr int kFirstControlId = 100;
+// Tells the window that work was posted to it.
+constexpr UINT kPostedMessage = WM_APP + 1;
 // The longest path Windows takes (32,767 UTF-16 units, with long paths
 // enabled) and its NUL: the dialog then returns any path the file system
 // can hold, however many units its characters take.
 constexpr std::size_t kFileBufferSize = 32768;
 
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-// The per-monitor DPI functions of Windows 10 1607 and later, looked up at
-// run time so that the program still starts where they are missing.
-struct DpiApi {
-    decltype(&::GetDpiForWindow) getDpiForWindow;
-    decltype(&::AdjustWindowRectExForDpi) adjustWindowRectExForDpi;
-    decltype(&::SystemParametersInfoForDpi) systemParametersInfoForDpi;
-    decltype(&::GetSystemMetricsForDpi) getSystemMetricsForDpi;
-};
-
-template <typename Function>
-Function Lookup(HMODULE module, const char* name) {
-    // Through void (*)() so that GCC accepts the cast between function types.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
-const DpiApi& Dpi() {
-    static const DpiApi api = [] {
-        const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-        return DpiApi{
-            Lookup<decltype(&::GetDpiForWindow)>(user32, "GetDpiForWindow"),
-            Lookup<decltype(&::AdjustWindowRectExForDpi)>(user32, "AdjustWindowRectExForDpi"),
-            Lookup<decltype(&::SystemParametersInfoForDpi)>(user32, "SystemParametersInfoForDpi"),
-            Lookup<decltype(&::GetSystemMetricsForDpi)>(user32, "GetSystemMetricsForDpi"),
-        };
-    }();
-    return api;
-}
-
-UINT SystemDpi() {
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return static_cast<UINT>(dpi);
-}
-
-UINT WindowDpi(HWND window) { return Dpi().getDpiForWindow ? Dpi().getDpiForWindow(window) : SystemDpi(); }
-
-int Metric(int index, UINT dpi) {
-    return Dpi().getSystemMetricsForDpi ? Dpi().getSystemMetricsForDpi(index, dpi)
-                                        : MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(SystemDpi()));
-}
-
-// The window rectangle, at the origin, around a client area of kFormWidth by kFormHeight.
-RECT WindowRectForClient(UINT dpi) {
-    RECT rect{0, 0, TwipsToPixels(kFormWidth, static_cast<int>(dpi)), TwipsToPixels(kFormHeight, static_cast<int>(dpi))};
-    if (Dpi().adjustWindowRectExForDpi) {
-        Dpi().adjustWindowRectExForDpi(&rect, kWindowStyle, FALSE, 0, dpi);
-    } else {
-        AdjustWindowRectEx(&rect, kWindowStyle, FALSE, 0);
-    }
-    return rect;
-}
-
-LOGFONTW MessageFont(UINT dpi) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (Dpi().systemParametersInfoForDpi) {
-        Dpi().systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
-    } else {
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-        metrics.lfMessageFont.lfHeight =
-            MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
-    }
-    return metrics.lfMessageFont;
-}
-
 // How many pixels the widest fixed caption overflows its control in `font`
 // (zero or less: they all fit), the text's height counted against a label's.
 int Overflow(HDC dc, HFONT font, UINT dpi) {
-    const HGDIOBJ previous = SelectObject(dc, font);
+    const Selection selected(dc, font);
     const int scale = static_cast<int>(dpi);
     // An option's text starts past its round indicator and a small gap; a
     // button's inside its edges.
-    const int indicator = Metric(SM_CXMENUCHECK, dpi) + MulDiv(4, scale, USER_DEFAULT_SCREEN_DPI);
+    const int indicator = Metric(SM_CXMENUCHECK, dpi) + Scaled(4, dpi);
     const int edges = 2 * Metric(SM_CXEDGE, dpi);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
@@ -121,38 +51,45 @@ int Overflow(HDC dc, HFONT font, UINT dpi) {
         GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
         overflow = std::max(overflow, static_cast<int>(extent.cx) - room);
     }
-    SelectObject(dc, previous);
     return overflow;
 }
 
 // The controls keep their sizes, which suit a small 8-point font: the
 // system's message font where the captions fit in it, else the first of some
-// common dialog fonts in which they do (the closest, should none fit).
+// common dialog fonts in which they do; where none does (a system without
+// them, which substitutes wider faces), the closest made smaller until they do.
 Font ReadableFont(HWND window, UINT dpi) {
-    const LOGFONTW message = MessageFont(dpi);
-    std::vector<LOGFONTW> candidates{message};
-    for (const auto& [face, points] : std::initializer_list<std::pair<const wchar_t*, int>>{
-             {L"Segoe UI", 9}, {L"Tahoma", 8}, {L"Microsoft Sans Serif", 8}, {L"MS Sans Serif", 8}}) {
-        LOGFONTW font = message;
-        font.lfHeight = -MulDiv(points, static_cast<int>(dpi), 72);
-        font.lfWidth = 0;
-        lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
-        candidates.push_back(font);
+    const std::vector<FontChoice> candidates{{"", MessageFontPoints(dpi)},
+                                             {"Segoe UI", 9},
+                                             {"Tahoma", 8},
+                                             {"Microsoft Sans Serif", 8},
+                                             {"MS Sans Serif", 8}};
+    const WindowDc dc(window);
+    const FontChoice chosen = FitFont(candidates, [&](const FontChoice& choice) {
+        const Font font = CreateChosenFont(choice, dpi);
+        return Overflow(dc.get(), font.get(), dpi);
+    });
+    return CreateChosenFont(chosen, dpi);
+}
+
+// The commands of kCommands; About only where `about`.
+void AppendCommands(HMENU menu, bool about) {
+    for (const CommandEntry& entry : kCommands) {
+        if (entry.id == Command::About && !about) continue;
+        if (entry.separatorBefore) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        std::wstring caption = Utf8ToWide(entry.caption);
+        if (entry.ctrlKey != 0) caption += std::wstring(L"\tCtrl+") + static_cast<wchar_t>(entry.ctrlKey);
+        AppendMenuW(menu, MF_STRING, Win32View::CommandId(entry.id), caption.c_str());
     }
-    const HDC dc = GetDC(window);
-    Font best;
-    int bestOverflow = INT_MAX;
-    for (const LOGFONTW& candidate : candidates) {
-        Font font(CreateFontIndirectW(&candidate));
-        const int overflow = Overflow(dc, font.get(), dpi);
-        if (overflow < bestOverflow) {
-            best = std::move(font);
-            bestOverflow = overflow;
-        }
-        if (bestOverflow <= 0) break;
+}
+
+// Checks and greys the commands of `menu` as Form1 has them now.
+void UpdateCommands(HMENU menu, const Form1& form) {
+    for (const CommandEntry& entry : kCommands) {
+        const UINT id = Win32View::CommandId(entry.id);
+        EnableMenuItem(menu, id, MF_BYCOMMAND | (form.MenuEnabled(entry.id) ? MF_ENABLED : MF_GRAYED));
+        CheckMenuItem(menu, id, MF_BYCOMMAND | (form.MenuChecked(entry.id) ? MF_CHECKED : MF_UNCHECKED));
     }
-    ReleaseDC(window, dc);
-    return best;
 }
 
 void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
@@ -172,21 +109,11 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
 
 }  // namespace
 
-Font& Font::operator=(Font&& other) noexcept {
-    if (this != &other) {
-        if (mFont != nullptr) DeleteObject(mFont);
-        mFont = std::exchange(other.mFont, nullptr);
-    }
-    return *this;
-}
-
-Font::~Font() {
-    if (mFont != nullptr) DeleteObject(mFont);
-}
-
-Win32View::Win32View(HINSTANCE instance, StartArguments arguments)
-    : mInstance(instance), mArguments(std::move(arguments)) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};  // tab: tooltips
+Win32View::Win32View(HINSTANCE instance, StartArguments arguments, Settings settings)
+    : mInstance(instance), mArguments(std::move(arguments)), mSettings(std::move(settings)) {
+    // Tab: tooltips; list view: the By log window's table; up-down: its count of logs.
+    INITCOMMONCONTROLSEX controls{sizeof controls,
+                                  ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
     RegisterWindowClass(instance, WindowProc);
     CreateWindowExW(0, kClassName, Utf8ToWide(kFormCaption).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -195,9 +122,16 @@ Win32View::Win32View(HINSTANCE instance, StartArguments arguments)
 
 Win32View::~Win32View() {
     if (mWindow != nullptr) DestroyWindow(mWindow);
+    if (mAccelerators != nullptr) DestroyAcceleratorTable(mAccelerators);
 }
 
 int Win32View::ControlId(Control control) { return kFirstControlId + static_cast<int>(control); }
+
+// Multiples of 16, below 0xF000: the system menu keeps the low four bits
+// and the commands from 0xF000 up for itself.
+UINT Win32View::CommandId(Command command) { return 0x10 * (static_cast<UINT>(command) + 1); }
+
+HWND Win32View::ByLogWindowHandle() const { return mByLog ? mByLog->Window() : nullptr; }
 
 int Win32View::Run() {
     MSG message{};
@@ -209,9 +143,14 @@ int Win32View::Run() {
     return static_cast<int>(message.wParam);
 }
 
-// Tab, Shift+Tab and the arrow keys move between the controls as in a dialog.
+// Ctrl+B and Ctrl+L anywhere in the window; Tab, Shift+Tab and the arrow
+// keys move between the controls of either window as in a dialog.
 void Win32View::Dispatch(MSG& message) {
-    if (mWindow != nullptr && IsDialogMessageW(mWindow, &message)) return;
+    if (mWindow != nullptr && (message.hwnd == mWindow || IsChild(mWindow, message.hwnd))) {
+        if (TranslateAcceleratorW(mWindow, mAccelerators, &message) || IsDialogMessageW(mWindow, &message)) return;
+    } else if (mByLog && mByLog->PreTranslate(message)) {
+        return;
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
 }
@@ -238,10 +177,16 @@ LRESULT Win32View::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE: return OnCreate() ? 0 : -1;
         case WM_ACTIVATE: OnActivate(LOWORD(wParam) != WA_INACTIVE); return 0;
-        case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
+        case WM_COMMAND:
+            if (lParam == 0 && OnMenuCommand(LOWORD(wParam))) return 0;  // a menu's or a Ctrl key's
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
         case WM_CONTEXTMENU:
             if (reinterpret_cast<HWND>(wParam) != Handle(Control::List1)) break;
             OnListMenu(lParam);
+            return 0;
+        case WM_INITMENUPOPUP:
+            if (HIWORD(lParam) != 0) OnInitMenu(reinterpret_cast<HMENU>(wParam));  // the system menu
             return 0;
         case WM_VKEYTOITEM:  // a key on the list; -2: handled, -1: the list's own
             if (LOWORD(wParam) != 'C' || GetKeyState(VK_CONTROL) >= 0) return -1;
@@ -255,9 +200,10 @@ LRESULT Win32View::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         }
         case WM_SYSCOMMAND:
-            if (OnSysCommand(wParam)) return 0;
+            if (OnMenuCommand(static_cast<UINT>(wParam & 0xFFF0))) return 0;
             break;
         case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
+        case kPostedMessage: OnPosted(); return 0;
         case WM_CLOSE: OnClose(); return 0;
         case WM_DESTROY: OnDestroy(); return 0;
         default: break;
@@ -266,18 +212,35 @@ LRESULT Win32View::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool Win32View::OnCreate() {
+    {
+        const std::lock_guard lock(mPostLock);
+        mPostTo = mWindow;
+    }
     mDpi = WindowDpi(mWindow);
     CreateControls();
     CreateTip();
+    CreateAccelerators();
     LayOut();
-    const RECT frame = WindowRectForClient(mDpi);
+    const RECT frame = FrameAround(TwipsToPixels(kFormWidth, static_cast<int>(mDpi)),
+                                   TwipsToPixels(kFormHeight, static_cast<int>(mDpi)), kWindowStyle, mDpi);
     SetWindowPos(mWindow, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     const HMENU system = GetSystemMenu(mWindow, FALSE);
     AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(system, MF_STRING, kAboutCommand, (Utf8ToWide(kAboutTitle) + L"...").c_str());
+    AppendCommands(system, true);
     mForm.Form_Load(mArguments);
     return true;
+}
+
+// The commands with a Ctrl key, but Copy: Ctrl+C copies from whichever
+// control has the focus (the list handles it itself).
+void Win32View::CreateAccelerators() {
+    std::vector<ACCEL> keys;
+    for (const CommandEntry& entry : kCommands) {
+        if (entry.ctrlKey == 0 || entry.id == Command::Copy) continue;
+        keys.push_back({FVIRTKEY | FCONTROL, static_cast<WORD>(entry.ctrlKey), static_cast<WORD>(CommandId(entry.id))});
+    }
+    mAccelerators = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
 }
 
 // In tab order, so that Tab and the arrow keys follow the table. The option
@@ -295,12 +258,14 @@ void Win32View::CreateControls() {
         const wchar_t* windowClass = WC_STATICW;
         switch (entry.kind) {
             case ControlKind::Label:
-                // One line; a status longer than the label ends in "...".
-                style |= SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS;
+                // One line; a status longer than the label ends in "...", and
+                // its tip shows it whole (SS_NOTIFY: the tip sees the mouse).
+                style |= SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS | SS_NOTIFY;
                 break;
             case ControlKind::TextBox:
                 windowClass = WC_EDITW;
-                style |= WS_TABSTOP | ES_AUTOHSCROLL;
+                // The total is the analysis's: read, selected and copied, not typed.
+                style |= WS_TABSTOP | ES_AUTOHSCROLL | (entry.id == Control::Text1 ? ES_READONLY : 0);
                 extended = WS_EX_CLIENTEDGE;
                 break;
             case ControlKind::Button:
@@ -328,19 +293,24 @@ void Win32View::CreateControls() {
     }
 }
 
-// One tool, the whole list, whose text is asked for each time it shows; the
-// list's own mouse moves tell when the row under the mouse changes.
+// Two tools, the whole list and the status line, whose texts are asked for
+// each time the tip shows; the list's own mouse moves tell when the row
+// under the mouse changes.
 void Win32View::CreateTip() {
     const HWND list = Handle(Control::List1);
     mTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mWindow, nullptr, mInstance, nullptr);
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = mWindow;
-    tool.uId = reinterpret_cast<UINT_PTR>(list);
-    tool.lpszText = LPSTR_TEXTCALLBACKW;
-    SendMessageW(mTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    for (const Control control : {Control::List1, Control::Label3}) {
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = mWindow;
+        tool.uId = reinterpret_cast<UINT_PTR>(Handle(control));
+        tool.lpszText = LPSTR_TEXTCALLBACKW;
+        SendMessageW(mTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    // Long statuses and names: lines as wide as a third of the screen.
+    SendMessageW(mTip, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) / 3);
     SetWindowSubclass(list, ListProc, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -365,6 +335,11 @@ void Win32View::OnListMouseMove(LPARAM point) {
 }
 
 LPARAM Win32View::OnTipText(NMTTDISPINFOW& tip) {
+    if (reinterpret_cast<HWND>(tip.hdr.idFrom) == Handle(Control::Label3)) {
+        mTipText = WindowText(Handle(Control::Label3));
+        tip.lpszText = mTipText.data();
+        return 0;
+    }
     POINT point{};
     GetCursorPos(&point);
     ScreenToClient(Handle(Control::List1), &point);
@@ -399,10 +374,6 @@ void Win32View::OnActivate(bool active) {
 }
 
 void Win32View::OnCommand(int id, int code) {
-    if (id == kCopyCommand) {
-        mForm.List1_Copy();
-        return;
-    }
     const int index = id - kFirstControlId;
     if (index < 0 || index >= static_cast<int>(kControls.size())) return;  // IDOK, IDCANCEL: no such button
     const ControlEntry& entry = kControls[static_cast<std::size_t>(index)];
@@ -424,17 +395,24 @@ void Win32View::OnListMenu(LPARAM point) {
         ClientToScreen(Handle(Control::List1), &at);
     }
     const HMENU menu = CreatePopupMenu();
-    const bool listed = SendMessageW(Handle(Control::List1), LB_GETCOUNT, 0, 0) > 0;
-    AppendMenuW(menu, MF_STRING | (listed ? 0 : MF_GRAYED), kCopyCommand, L"Copy\tCtrl+C");
+    AppendCommands(menu, false);
+    UpdateCommands(menu, mForm);
     TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, mWindow, nullptr);  // sends WM_COMMAND
     DestroyMenu(menu);
 }
 
-// The system menu's own commands are left to Windows.
-bool Win32View::OnSysCommand(WPARAM command) {
-    if ((command & 0xFFF0) != kAboutCommand) return false;
-    ShowMessageBox(Utf8ToWide(kAboutTitle), Utf8ToWide(AboutText()), MB_OK | MB_ICONINFORMATION);
-    return true;
+// The system menu as it opens shows Form1's checks and greying.
+void Win32View::OnInitMenu(HMENU menu) { UpdateCommands(menu, mForm); }
+
+// A command of the menus or of a Ctrl key; false for any other ID (the
+// system menu's own commands are left to Windows).
+bool Win32View::OnMenuCommand(UINT id) {
+    for (const CommandEntry& entry : kCommands) {
+        if (CommandId(entry.id) != id) continue;
+        if (mForm.MenuEnabled(entry.id)) mForm.Menu_Click(entry.id);
+        return true;
+    }
+    return false;
 }
 
 // Moved to a monitor of another DPI (or its scale changed): the same layout
@@ -450,9 +428,38 @@ void Win32View::OnClose() {
     if (mForm.Form_QueryUnload()) CloseWindow();
 }
 
+// Work posted before the window goes is dropped with it.
 void Win32View::OnDestroy() {
     mForm.Form_Unload();
+    {
+        const std::lock_guard lock(mPostLock);
+        mPostTo = nullptr;
+        mPosted.clear();
+    }
     PostQuitMessage(0);
+}
+
+// All the work posted so far, in order; what it posts in turn waits for the
+// next message, so that the window's own messages come in between.
+void Win32View::OnPosted() {
+    std::deque<std::function<void()>> work;
+    {
+        const std::lock_guard lock(mPostLock);
+        work.swap(mPosted);
+    }
+    for (auto& item : work) {
+        if (mWindow == nullptr) return;  // closed by earlier work
+        item();
+    }
+}
+
+// One message on its way for any number of works: the queue may grow
+// faster than the window takes it without flooding its message queue.
+void Win32View::Post(std::function<void()> work) {
+    const std::lock_guard lock(mPostLock);
+    if (mPostTo == nullptr) return;
+    mPosted.push_back(std::move(work));
+    if (mPosted.size() == 1) PostMessageW(mPostTo, kPostedMessage, 0, 0);
 }
 
 std::string Win32View::Text(Control control) { return WideToUtf8(WindowText(Handle(control))); }
@@ -469,11 +476,29 @@ void Win32View::SetChecked(Control option) {
     CheckRadioButton(mWindow, ControlId(Control::Option1_0), ControlId(Control::Option1_3), ControlId(option));
 }
 
-void Win32View::ClearList() { SendMessageW(Handle(Control::List1), LB_RESETCONTENT, 0, 0); }
-
-void Win32View::AddListItem(std::string_view text) {
-    SendMessageW(Handle(Control::List1), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToWide(text).c_str()));
+// With redrawing off the list is painted once, at the end, rather than
+// after each entry, and its memory is had in one piece.
+void Win32View::AddListItems(const std::vector<std::string>& items) {
+    const HWND list = Handle(Control::List1);
+    std::vector<std::wstring> texts;
+    texts.reserve(items.size());
+    std::size_t units = 0;
+    for (const std::string& item : items) units += (texts.emplace_back(Utf8ToWide(item)).size() + 1) * sizeof(wchar_t);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LB_INITSTORAGE, texts.size(), static_cast<LPARAM>(units));
+    for (const std::wstring& text : texts) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
+
+void Win32View::SetListItems(const std::vector<std::string>& items) {
+    SendMessageW(Handle(Control::List1), LB_RESETCONTENT, 0, 0);
+    AddListItems(items);
+}
+
+void Win32View::AppendListItems(const std::vector<std::string>& items) { AddListItems(items); }
+
+void Win32View::SetListIndex(int index) { SendMessageW(Handle(Control::List1), LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
 int Win32View::ListIndex() {
     return static_cast<int>(SendMessageW(Handle(Control::List1), LB_GETCURSEL, 0, 0));  // LB_ERR is -1
@@ -496,16 +521,24 @@ void Win32View::SetClipboardText(std::string_view text) {
     CloseClipboard();
 }
 
-void Win32View::ShowMessageBox(std::wstring_view title, std::wstring_view text, UINT type) {
-    if (messageBox) {
-        messageBox(mWindow, title, text, type);
-        return;
-    }
-    MessageBoxW(mWindow, std::wstring(text).c_str(), std::wstring(title).c_str(), type);
+HWND Win32View::DialogOwner() const {
+    const HWND byLog = ByLogWindowHandle();
+    return byLog != nullptr && GetActiveWindow() == byLog ? byLog : mWindow;
 }
 
-void Win32View::ShowMessage(std::string_view title, std::string_view text) {
-    ShowMessageBox(Utf8ToWide(title), Utf8ToWide(text), MB_OK | MB_ICONERROR);
+void Win32View::ShowMessageBox(std::wstring_view title, std::wstring_view text, UINT type) {
+    if (messageBox) {
+        messageBox(DialogOwner(), title, text, type);
+        return;
+    }
+    MessageBoxW(DialogOwner(), std::wstring(text).c_str(), std::wstring(title).c_str(), type);
+}
+
+void Win32View::ShowMessage(std::string_view title, std::string_view text, MessageKind kind) {
+    const UINT icon = kind == MessageKind::Error     ? MB_ICONERROR
+                      : kind == MessageKind::Warning ? MB_ICONWARNING
+                                                     : MB_ICONINFORMATION;
+    ShowMessageBox(Utf8ToWide(title), Utf8ToWide(text), MB_OK | icon);
 }
 
 std::string Win32View::ShowFileDialog(const FileDialogRequest& request) {
@@ -520,7 +553,7 @@ std::string Win32View::ShowFileDialog(const FileDialogRequest& request) {
 
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = mWindow;
+    dialog.hwndOwner = DialogOwner();
     dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file.data();
@@ -547,19 +580,17 @@ std::string Win32View::UpperCase(std::string_view text) {
     return WideToUtf8(wide);
 }
 
-void Win32View::PassEvents() {
-    MSG message{};
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));  // for the message loop to see
-            return;
-        }
-        Dispatch(message);
-    }
-}
-
 void Win32View::CloseWindow() {
     if (mWindow != nullptr) DestroyWindow(mWindow);
 }
+
+void Win32View::ShowByLog(ByLogForm& form) {
+    if (!mByLog) mByLog = std::make_unique<ByLogWindow>(mInstance, mWindow);
+    mByLog->Show(form);
+}
+
+std::optional<std::string> Win32View::LoadSetting(std::string_view name) { return mSettings.Load(name); }
+
+void Win32View::SaveSetting(std::string_view name, std::string_view value) { mSettings.Save(name, value); }
 
 }  // namespace vantor::win32

@@ -5,57 +5,53 @@
 #include <commdlg.h>
 
 #include <array>
+#include <deque>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "ui/controls.h"
 #include "ui/form1.h"
 #include "ui/form_view.h"
 #include "ui/start_arguments.h"
+#include "win32/settings.h"
+#include "win32/win32_support.h"
 
 namespace vantor::win32 {
 
-// A GDI font, deleted with its owner.
-class Font {
-public:
-    Font() = default;
-    explicit Font(HFONT font) : mFont(font) {}
-    Font(Font&& other) noexcept : mFont(std::exchange(other.mFont, nullptr)) {}
-    Font& operator=(Font&& other) noexcept;
-    Font(const Font&) = delete;
-    Font& operator=(const Font&) = delete;
-    ~Font();
-
-    HFONT get() const { return mFont; }
-
-private:
-    HFONT mFont = nullptr;
-};
+class ByLogWindow;
 
 // The window in plain Win32: creates the controls of kControls (control IDs
-// from ControlId), converts texts between UTF-8 and UTF-16, and hands every
-// event to Form1. Positions and the font follow the window's DPI.
+// from ControlId) and the menus of kCommands, converts texts between UTF-8
+// and UTF-16, and hands every event to Form1. Positions and the font follow
+// the window's DPI.
 class Win32View final : public FormView {
 public:
     // Creates the window, hidden, and loads Form1 with the command line's
-    // arguments. Show it with ShowWindow.
-    explicit Win32View(HINSTANCE instance, StartArguments arguments = {});
+    // arguments and what `settings` remembers. Show it with ShowWindow.
+    explicit Win32View(HINSTANCE instance, StartArguments arguments = {},
+                       Settings settings = Settings::ForThisProgram());
     ~Win32View() override;
     Win32View(const Win32View&) = delete;
     Win32View& operator=(const Win32View&) = delete;
 
     // The top-level window; null once it is destroyed.
     HWND Window() const { return mWindow; }
+    // The By log window while it is open, else null.
+    HWND ByLogWindowHandle() const;
+    const Form1& Form() const { return mForm; }
     static int ControlId(Control control);
-    // The system menu's "About Vantor Log Analyzer..." command.
-    static constexpr UINT kAboutCommand = 0x0010;
-    // The list's context menu's "Copy" command (WM_COMMAND).
-    static constexpr int kCopyCommand = 0x0020;
+    // A command's ID in the system menu (WM_SYSCOMMAND) and the list's
+    // context menu (WM_COMMAND).
+    static UINT CommandId(Command command);
 
     // Runs the message loop until the window is closed; the exit code.
     int Run();
+    // What the message loop does with one message: the menu's Ctrl keys,
+    // the dialog keys of whichever window it is for, then its window procedure.
+    void Dispatch(MSG& message);
 
     // Test seams, in place of the modal calls: when set, MessageBoxW's
     // arguments go to `messageBox` instead, and the next file dialog is
@@ -70,15 +66,19 @@ public:
     void SetEnabled(Control control, bool enabled) override;
     void SetFocus(Control control) override;
     void SetChecked(Control option) override;
-    void ClearList() override;
-    void AddListItem(std::string_view text) override;
+    void SetListItems(const std::vector<std::string>& items) override;
+    void AppendListItems(const std::vector<std::string>& items) override;
     int ListIndex() override;
+    void SetListIndex(int index) override;
     void SetClipboardText(std::string_view text) override;
-    void ShowMessage(std::string_view title, std::string_view text) override;
+    void ShowMessage(std::string_view title, std::string_view text, MessageKind kind) override;
     std::string ShowFileDialog(const FileDialogRequest& request) override;
     std::string UpperCase(std::string_view text) override;
-    void PassEvents() override;
+    void Post(std::function<void()> work) override;
     void CloseWindow() override;
+    void ShowByLog(ByLogForm& form) override;
+    std::optional<std::string> LoadSetting(std::string_view name) override;
+    void SaveSetting(std::string_view name, std::string_view value) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -88,33 +88,49 @@ private:
     void OnActivate(bool active);
     void OnCommand(int id, int code);
     void OnListMenu(LPARAM point);
+    void OnInitMenu(HMENU menu);
     void OnListMouseMove(LPARAM point);
     LPARAM OnTipText(NMTTDISPINFOW& tip);
-    bool OnSysCommand(WPARAM command);
+    bool OnMenuCommand(UINT id);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void OnPosted();
     void OnClose();
     void OnDestroy();
 
-    void Dispatch(MSG& message);
     void CreateControls();
+    void CreateAccelerators();
     void LayOut();
     void CreateTip();
+    void AddListItems(const std::vector<std::string>& items);
     static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR view);
     int ListRowAt(POINT point) const;
+    // The window a dialog or message box is to be owned by: the By log
+    // window when it is the active one.
+    HWND DialogOwner() const;
     void ShowMessageBox(std::wstring_view title, std::wstring_view text, UINT type);
     HWND Handle(Control control) const { return mControls[static_cast<std::size_t>(control)]; }
 
     HINSTANCE mInstance;
     StartArguments mArguments;
+    Settings mSettings;
     HWND mWindow = nullptr;
     std::array<HWND, kControls.size()> mControls{};
     HWND mLastFocus = nullptr;  // given back when the window is activated again
     UINT mDpi = USER_DEFAULT_SCREEN_DPI;
     Font mFont;
-    HWND mTip = nullptr;     // the list's tooltip
+    HACCEL mAccelerators = nullptr;
+    HWND mTip = nullptr;     // the list's and the status line's tooltip
     int mTipRow = -1;        // the row it was last shown for
     std::wstring mTipText;   // what it shows, kept while it asks
+
+    // Work posted from any thread, run on the window's thread when the
+    // window gets kPostedMessage; `mPostTo` is null once the window is gone.
+    std::mutex mPostLock;
+    std::deque<std::function<void()>> mPosted;
+    HWND mPostTo = nullptr;
+
     Form1 mForm{*this};
+    std::unique_ptr<ByLogWindow> mByLog;  // before the form it shows goes
 };
 
 }  // namespace vantor::win32

@@ -1,45 +1,69 @@
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QClipboard>
-#include <QHelpEvent>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QTest>
-#include <QToolTip>
+#include <QtTest>
+#include <QtWidgets>
 
+#include "qt/by_log_window.h"
+#include "qt/qt_text.h"
 #include "qt/qt_view.h"
 #include "tests/support/log_builder.h"
 #include "tests/support/temp_dir.h"
 
+// Failures show texts, not UTF-16 code units.
+void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
+
 namespace {
 
+using vantor::Command;
 using vantor::Control;
+using vantor::testing::Pickup;
 
-TEST(QtView, BuildsTheControlTable) {
+// Presses Go! and handles the window's events until the analysis is over.
+void Go(QtView& form) {
+    QTest::mouseClick(form.ControlWidget(Control::Command1), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Scanning(); }, 60000));
+}
+
+// The menu as the player sees it on opening it: "caption[ctrl key][ checked][ greyed]|" each.
+QString MenuState(QtView& form) {
+    emit form.Menu()->aboutToShow();
+    QString state;
+    for (const QAction* action : form.Menu()->actions()) {
+        state += action->text() + action->shortcut().toString() + QLatin1String(action->isChecked() ? " checked" : "") +
+                 QLatin1String(action->isEnabled() ? "|" : " greyed|");
+    }
+    emit form.Menu()->aboutToHide();
+    return state;
+}
+
+TEST(QtView, BuildsTheControlTableInAFixedWindow) {
     QtView form;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Vantor Log Analyzer"));
-    EXPECT_EQ(form.size(), QSize(523, 288));
     EXPECT_EQ(form.windowIcon().availableSizes(), (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
     for (const vantor::ControlEntry& entry : vantor::kControls) {
         const QWidget* widget = form.ControlWidget(entry.id);
-        const QString name = QString::fromUtf8(entry.name.data(), static_cast<qsizetype>(entry.name.size()));
-        EXPECT_EQ(widget->objectName(), entry.index < 0 ? name : name + u'_' + QString::number(entry.index));
-        EXPECT_EQ(widget->geometry(), QRect(entry.left / 15, entry.top / 15, entry.width / 15, entry.height / 15)) << entry.name;
-        if (entry.kind == vantor::ControlKind::TextBox) continue;  // txtLogDir holds the log folder
-        EXPECT_EQ(form.Text(entry.id), entry.caption) << entry.name;
+        if (entry.kind == vantor::ControlKind::Label || entry.kind == vantor::ControlKind::Option) {
+            QStyleOptionButton option;  // the caption whole, where the style draws it
+            option.initFrom(widget);
+            const QRect room = entry.kind == vantor::ControlKind::Label
+                                   ? widget->contentsRect()
+                                   : widget->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, widget);
+            const QSize caption = widget->fontMetrics().boundingRect(vantor::ToQString(entry.caption)).size();
+            EXPECT_EQ(caption.boundedTo(room.size()), caption) << entry.name;
+        }
+        if (entry.kind != vantor::ControlKind::TextBox) { EXPECT_EQ(form.Text(entry.id), entry.caption) << entry.name; }
     }
     EXPECT_TRUE(static_cast<QAbstractButton*>(form.ControlWidget(Control::Option1_0))->isChecked());
-    QStringList listMenu;
-    for (const QAction* action : form.ControlWidget(Control::List1)->actions()) listMenu << action->text();
-    EXPECT_EQ(listMenu.join(u'|'), QStringLiteral("Copy|About Vantor Log Analyzer..."));
+    EXPECT_EQ(MenuState(form), QStringLiteral("CopyCtrl+C greyed|By Log...Ctrl+B|Skipped Records... greyed||Exact Names (Not the "
+                                              "Game's Tally)|Follow the LogsCtrl+L||About Vantor Log Analyzer...|"));
+    QTest::keyClicks(form.ControlWidget(Control::Text1), QStringLiteral("7"));
+    EXPECT_EQ(form.Text(Control::Text1), "") << "the quantity is typed into";
+    EXPECT_EQ(form.maximumSize(), QSize(523, 288)) << "fixed, not maximised with the controls in a corner";
 }
 
 // Clicks and keys reach Form1, and what it asks for reaches the widgets.
 TEST(QtView, GoListClicksOptionsAndCloseGoThroughTheWidgets) {
     vantor::testing::TempDir dir;
-    using vantor::testing::Pickup;
     dir.Write("ActionLog0101.txt", Pickup("Widget(3)") + Pickup("\x80uro Coin(5)") +
                                        vantor::testing::Record("Alia", "[Sell]", "Rose(2)") + Pickup("Cup(1)", "Caf\xE9"));
     QtView form;
@@ -50,11 +74,12 @@ TEST(QtView, GoListClicksOptionsAndCloseGoThroughTheWidgets) {
     const auto go = [&](int option, const QString& player) {
         QTest::mouseClick(form.ControlWidget(vantor::OptionControl(option)), Qt::LeftButton, {}, QPoint(6, 8));  // on the indicator
         static_cast<QLineEdit*>(form.ControlWidget(Control::txtPID))->setText(player);
-        QTest::mouseClick(form.ControlWidget(Control::Command1), Qt::LeftButton);
+        Go(form);
         QStringList items;
         for (int row = 0; row < list->count(); ++row) items << list->item(row)->text();
         return items.join(u'|');
     };
+    EXPECT_TRUE(MenuState(form).startsWith(QStringLiteral("CopyCtrl+C greyed")));  // and after it, enabled again
     EXPECT_EQ(go(0, QStringLiteral("Alia")), QStringLiteral("Widget|\u20ACuro Coin"));
     EXPECT_TRUE(form.ControlWidget(Control::Command1)->hasFocus());
     const QPoint second = list->visualItemRect(list->item(1)).center();
@@ -70,11 +95,102 @@ TEST(QtView, GoListClicksOptionsAndCloseGoThroughTheWidgets) {
     EXPECT_EQ(go(1, QStringLiteral("Alia")), QStringLiteral("Rose"));
     EXPECT_EQ(go(0, QStringLiteral("Caf\u00E9")), QStringLiteral("Cup"));
 
-    // Closed during a scan: the window closes once the current log is read.
-    QMetaObject::invokeMethod(&form, &QWidget::close, Qt::QueuedConnection);  // handled at the first event pass
-    EXPECT_EQ(go(0, QStringLiteral("Alia")), QString());
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(form.Text(Control::Label3), "Processing ActionLog0101.txt");
+    // Closed during a scan: the window closes once the current log is read,
+    // and the next one starts with the same folder and player.
+    QTest::mouseClick(form.ControlWidget(Control::Command1), Qt::LeftButton);
+    form.close();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }, 60000));
+    EXPECT_EQ(list->count(), 0);
+    QtView next;
+    EXPECT_EQ(next.Text(Control::txtLogDir) + "|" + next.Text(Control::txtPID), dir.text() + "|Caf\u00E9");
+}
+
+// The model's header and cells, a line each, as "cell|cell|...".
+QString Table(const QAbstractItemModel& model) {
+    QString table;
+    for (int row = -1; row < model.rowCount(); ++row) {
+        for (int column = 0; column < model.columnCount(); ++column) {
+            table += (row < 0 ? model.headerData(column, Qt::Horizontal) : model.index(row, column).data()).toString() + u'|';
+        }
+        table += u'\n';
+    }
+    return table;
+}
+
+// How many runs of adjacent pixel columns hold `colour`: the bars drawn.
+int Runs(const QImage& image, QColor colour) {
+    int runs = 0;
+    for (int x = 0, before = 0; x < image.width(); ++x) {
+        int here = 0;
+        for (int y = 0; y < image.height(); ++y) here |= image.pixelColor(x, y) == colour;
+        runs += here > before;
+        before = here;
+    }
+    return runs;
+}
+
+TEST(QtView, SkippedRecordsTheStatusLineAndTheByLogWindow) {
+    vantor::testing::TempDir dir;
+    const std::string player = "Alia of the Far North Road";  // a status line too long for the label
+    dir.Write("ActionLog0101.txt", Pickup("Widget(4)", player) + Pickup("Rope(5)", player));
+    dir.Write("ActionLog0102.txt", Pickup("Widget(2)", player));
+    dir.Write("ActionLog0103.txt", Pickup("Widget(3)", player) + Pickup("Gem(1)", player) + Pickup("Rope(x)", player));
+    QtView form({player, dir.text(), false});
+    QStringList boxes;  // what Ctrl+C copies of each message box, then OK
+    QTimer answer;
+    answer.callOnTimeout([&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box != nullptr && QApplication::focusWidget() != nullptr) {  // shown, and its button has the focus
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+            boxes << QGuiApplication::clipboard()->text();
+            box->accept();
+        }
+    });
+    answer.start(10);
+    form.show();
+    Go(form);
+    form.CommandAction(Command::SkippedRecords)->trigger();  // the same again
+    EXPECT_EQ(boxes.size(), 2);
+    EXPECT_TRUE(boxes.value(1).contains(QStringLiteral("ActionLog0103.txt, line 3: 'Rope(x)'"))) << boxes.value(1).toStdString();
+    const auto* status = static_cast<QLabel*>(form.ControlWidget(Control::Label3));
+    EXPECT_EQ(status->toolTip(), QStringLiteral("Alia of the Far North Road, Picked Up: 3 items in 3 logs, 1 record skipped"));
+    EXPECT_EQ(vantor::ToQString(form.Text(Control::Label3)), status->toolTip());
+    EXPECT_TRUE(status->text().endsWith(u'\u2026') && status->sizeHint().width() <= status->width()) << status->text().toStdString();
+
+    form.activateWindow();  // as the window manager does once the message box is gone
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &form; }));
+    QTest::keyClick(form.ControlWidget(Control::txtPID), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_TRUE(MenuState(form).contains(QStringLiteral("Follow the LogsCtrl+L checked")));
+    QTest::keyClick(form.ControlWidget(Control::txtPID), Qt::Key_B, Qt::ControlModifier);
+    ByLogWindow* byLog = form.ByLog();
+    ASSERT_NE(byLog, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == byLog; }));
+    EXPECT_EQ(byLog->windowTitle(), QStringLiteral("By Log: Alia of the Far North Road, Picked Up"));
+    auto* table = byLog->findChild<QTableView*>(QStringLiteral("table"));
+    const QAbstractItemModel& model = *table->model();
+    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|ActionLog0101.txt|ActionLog0102.txt|ActionLog0103.txt|\n"
+                                           "Widget|9|4|2|3|\nRope|5|5|0|0|\nGem|1|0|0|1|\n"));
+    EXPECT_EQ(model.index(0, 1).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
+
+    QWidget* chart = byLog->findChild<QWidget*>(QStringLiteral("chart"));
+    const QColor bar = chart->palette().color(QPalette::Highlight);
+
+    byLog->findChild<QComboBox*>(QStringLiteral("from"))->setCurrentIndex(1);
+    QHeaderView* header = table->horizontalHeader();
+    for (int click = 0; click < 2; ++click) {  // the form's order: largest first, then the other way round
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(1) + 4, 4));
+    }
+    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|ActionLog0102.txt|ActionLog0103.txt|\nGem|1|0|1|\nWidget|5|2|3|\n"));
+    EXPECT_EQ(std::pair(header->sortIndicatorSection(), header->sortIndicatorOrder()), std::pair(1, Qt::AscendingOrder));
+    QTest::keyClicks(byLog->findChild<QLineEdit*>(QStringLiteral("filter")), QStringLiteral("wid"));
+    byLog->findChild<QSpinBox*>(QStringLiteral("last"))->setValue(3);
+    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|ActionLog0101.txt|ActionLog0102.txt|ActionLog0103.txt|\nWidget|9|4|2|3|\n"));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(model.index(0, 0)).center());
+    EXPECT_EQ(Runs(chart->grab().toImage(), bar), 3);
+    QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("Item\tTotal\tActionLog0101.txt\tActionLog0102.txt\tActionLog0103.txt\r\nWidget\t9\t4\t2\t3\r\n"));
 }
 
 }  // namespace

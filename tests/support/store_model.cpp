@@ -185,7 +185,13 @@ std::string StoreDifference(std::string_view ops) {
             case 4: same("AddToValue", [&](auto& s) { return s.AddToValue(k, amount), std::string(); }); break;
             case 5: same("GetKeyByNumber", [&](auto& s) { return s.GetKeyByNumber(n); }); break;
             case 6: same("GetValueByNumber", [&](auto& s) { return std::to_string(s.GetValueByNumber(n)); }); break;
-            default: {  // a key across the end of the text: missed, then found once its rest is added
+            default: {
+                if (below(2)) {  // a full slot ending in new bytes, then 2 or 3 of them: no 4-byte gram starts there
+                    k = text(37) + raw(3), same("AddValue of a full slot", add);
+                    k = k.substr(std::min(k.size(), std::size_t{37} + below(2))), same("GetValue at the end", get);
+                    break;
+                }
+                // A key across the end of the text: missed, then found once its rest is added.
                 const std::string rest = text(1 + below(6)), across = k + rest;
                 k = across, same("GetValue across the end", get);
                 k = rest + text(below(8)), same("AddValue after it", add);

@@ -5,6 +5,7 @@
 #include "store/run_error.h"
 #include "tests/support/fake_view.h"
 #include "ui/comm_dlgs.h"
+#include "ui/font_fit.h"
 
 namespace {
 
@@ -36,6 +37,22 @@ TEST(ShowFileDialog, LongInitialFileNameFailsBeforeTheDialog) {
     ASSERT_EQ(view.dialogs.size(), 1u);
     EXPECT_FALSE(view.dialogs[0].open);
     EXPECT_EQ(view.dialogs[0].flags, 0x806u);
+}
+
+// A face whose captions overflow at every listed size shrinks until they
+// fit; a face that fits is taken as it is, before any that comes after it.
+TEST(FitFont, TakesTheFirstThatFitsElseShrinksTheClosest) {
+    using vantor::FontChoice;
+    // Overflow grows with the size: 2 pixels a point beyond a face's limit.
+    const auto overflow = [](const FontChoice& font) {
+        const double limit = font.face == "Narrow" ? 8 : font.face == "Wide" ? 5 : 7;
+        return static_cast<int>((font.points - limit) * 2);
+    };
+    const std::vector<FontChoice> fits = {{"Wide", 9}, {"Narrow", 8}, {"Plain", 7}};
+    EXPECT_EQ(vantor::FitFont(fits, overflow), (FontChoice{"Narrow", 8}));
+    const std::vector<FontChoice> none = {{"Wide", 9}, {"Plain", 9}, {"Narrow", 10}};
+    EXPECT_EQ(vantor::FitFont(none, overflow), (FontChoice{"Plain", 7}));
+    EXPECT_EQ(vantor::FitFont({{"Wide", 9}}, overflow, 6), (FontChoice{"Wide", 6})) << "no smaller than asked";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -32,6 +33,11 @@ protected:
         Text(Control::txtPID) = "Alia";
     }
     std::string& Text(Control control) { return view.texts[control]; }
+    // Presses Go! and lets the window handle what the analysis posts until it is over.
+    void Go() {
+        form.Command1_Click();
+        view.RunUntil([&] { return !form.Scanning(); });
+    }
 
     testing::TempDir dir;
     testing::FakeView view;
@@ -39,92 +45,109 @@ protected:
     std::string loadedDir;
 };
 
-// Each Go! (after a click on the option) lists what the folder, the player
-// and the option select, the store starting empty each time, or says what
-// failed; a click on a row shows its total over all logs, found by the
-// entry's bytes, not its shown text. Options -1 and 4 do not exist: the tag stays.
-TEST_F(Form1Test, GoListsWhatTheFolderPlayerAndOptionSelectOrSaysWhatFailed) {
-    testing::TempDir bad, empty;
-    bad.Write("ActionLog0103.txt", Pickup("\xC9p\n\xE9" "e(1)(2)") + Pickup("Cup(2)"));
-    const std::string missing = dir.text() + "missing", file = bad.text() + "ActionLog0103.txt";
-    const struct { std::string folder; int option; std::string player; Texts items; std::string status;
-                   int row; std::string total, message; } cases[] = {
-        {dir.text(), -1, "Alia", {"Widget", "\u20ACuro Coin"}, "2 logs read, 2 items listed", 1, "5", ""},
-        {dir.text(), 3, "Alia", {"Lute"}, "2 logs read, 1 item listed", 0, "1", ""},
-        {dir.text(), 2, "Alia", {"Bread"}, "2 logs read, 1 item listed", 0, "6", ""},
-        {dir.text(), 4, "Alia", {"Bread"}, "2 logs read, 1 item listed", 0, "6", ""},
-        {dir.text(), 0, "Alia", {"Widget", "\u20ACuro Coin"}, "2 logs read, 2 items listed", 0, "7", ""},
-        {dir.text(), 0, "Caf\u00E9", {"Cup"}, "2 logs read, 1 item listed", 0, "1", ""},  // in the logs' code page
-        {dir.text(), 0, "Caf\u0113", {}, "No matching record in 2 logs", 0, "", ""},     // not in Windows-1252
-        {empty.text(), 0, "Alia", {}, "No ActionLog*.txt in this folder", 0, "", ""},
-        {bad.text(), 0, "Alia", {"Cup"}, "1 log read, 1 item listed, 1 problem", 0, "2",
-         "Run-time error: type mismatch\nFile: ActionLog0103.txt\nLine: 1\nItem: \u00C9p\\n\u00E9e(1)(2)\n"
-         "quantity '1)(2' is not a number\n\n"},
-        {missing, 0, "Alia", {}, "No logs read", 0, "", "Run-time error: file error\nlog folder '" + missing + "' does not exist"},
-        {file, 0, "Alia", {}, "No logs read", 0, "", "Run-time error: file error\n'" + file + "' is not a folder"},
-    };
-    for (const auto& c : cases) {
-        view.messages.clear();
-        view.focus = Control::Label1;
-        form.Option1_Click(c.option);
-        Text(Control::txtLogDir) = c.folder;
-        Text(Control::txtPID) = c.player;
-        form.Command1_Click();  // Go! clears the last total
-        EXPECT_EQ(std::tie(view.list, Text(Control::Label3), Text(Control::Text1)), std::tie(c.items, c.status, ""))
-            << c.option << ' ' << c.player;
-        EXPECT_EQ(view.messages, c.message.empty() ? Texts{} : Texts{c.message});
-        EXPECT_EQ(view.focus, Control::Command1);
-        for (const int row : {c.row, -1}) {  // then no row: the total stays
-            view.listIndex = row;
-            form.List1_Click();
-        }
-        EXPECT_EQ(Text(Control::Text1), c.total) << c.option << ' ' << c.player;
+// One Go! after an option click: what the list shows, what the status line
+// says about it, the total a click on a row shows, and any message.
+struct GoCase {
+    const char* name;
+    std::string folder;  // "" for the test's folder, else a name in it or beside it
+    int option;          // -1 and 4 are no option: the tag stays
+    std::string player;
+    Texts items;
+    std::string status;
+    int row;
+    std::string total;
+    std::string message;  // the start of it
+};
+
+class Form1Go : public Form1Test, public ::testing::WithParamInterface<GoCase> {};
+
+TEST_P(Form1Go, ListsWhatTheFolderPlayerAndOptionSelectAndSaysWhoseItIs) {
+    const GoCase& c = GetParam();
+    for (const char* folder : {"bad", "potions", "empty"}) std::filesystem::create_directory(dir.path() / folder);
+    dir.Write("bad/ActionLog0103.txt", Pickup("\xC9p\n\xE9" "e(1)(2)") + Pickup("Cup(2)"));
+    dir.Write("potions/ActionLog1.txt", Pickup("Red Potion(3)") + Pickup("Potion(2)"));
+    form.Option1_Click(c.option);
+    Text(Control::txtLogDir) = dir.text() + c.folder;
+    Text(Control::txtPID) = c.player;
+    Text(Control::Text1) = "42";
+    view.focus = Control::Label1;
+    Go();
+    EXPECT_EQ(view.list, c.items);
+    EXPECT_EQ(Text(Control::Label3), c.status);
+    EXPECT_EQ(Text(Control::Text1), "") << "Go! clears the last total";
+    EXPECT_EQ(view.focus, Control::Command1);
+    ASSERT_EQ(view.messages.size(), c.message.empty() ? 0u : 1u);
+    if (!c.message.empty()) {
+        EXPECT_TRUE(view.messages[0].starts_with(c.message)) << view.messages[0];
     }
+    for (const int row : {c.row, -1}) {  // then no row: the total stays
+        view.listIndex = row;
+        form.List1_Click();
+    }
+    EXPECT_EQ(Text(Control::Text1), c.total);
 }
 
+const std::string kDir = "";
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Form1Go,
+    ::testing::Values(
+        GoCase{"PickedUp", kDir, -1, "Alia", {"Widget", "\u20ACuro Coin"}, "Alia, Picked Up: 2 items in 2 logs", 1, "5", ""},
+        GoCase{"FromPlayerShop", kDir, 3, "Alia", {"Lute"}, "Alia, Bought from Player Shop: 1 item in 2 logs", 0, "1", ""},
+        GoCase{"FromNpc", kDir, 2, "Alia", {"Bread"}, "Alia, Bought from NPC: 1 item in 2 logs", 0, "6", ""},
+        GoCase{"NoOptionFour", kDir, 4, "Alia", {"Widget", "\u20ACuro Coin"}, "Alia, Picked Up: 2 items in 2 logs", 0, "7", ""},
+        GoCase{"PlayerInTheLogsCodePage", kDir, 0, "Caf\u00E9", {"Cup"}, "Caf\u00E9, Picked Up: 1 item in 2 logs", 0, "1", ""},
+        GoCase{"PlayerOutsideTheCodePage", kDir, 0, "Caf\u0113", {}, "Caf\u0113, Picked Up: nothing in 2 logs", 0, "", ""},
+        GoCase{"PlayerInOtherCase", kDir, 0, "alia", {}, "No record of 'alia'; the logs have 'Alia'", 0, "", ""},
+        GoCase{"PlayerWithASpace", kDir, 1, "Alia ", {}, "No record of 'Alia '; the logs have 'Alia'", 0, "", ""},
+        GoCase{"EmptyPlayer", kDir, 0, "", {}, "The Player ID is empty: no such record in 2 logs", 0, "", ""},
+        GoCase{"NoLogs", "empty", 0, "Alia", {}, "No ActionLog*.txt in this folder", 0, "", ""},
+        GoCase{"OtherNamesMarked", "potions", 0, "Alia", {"Red Potion *"}, "Alia, Picked Up: 1 item in 1 log", 0, "5", ""},
+        GoCase{"SkippedRecordShown", "bad", 0, "Alia", {"Cup"}, "Alia, Picked Up: 1 item in 1 log, 1 record skipped", 0, "2",
+               "1 record could not be counted and was skipped. The totals leave them out.\n\n"
+               "ActionLog0103.txt, line 1: '\u00C9p\\n\u00E9e(1)(2)'\n    quantity '1)(2' is not a number\n"},
+        GoCase{"MissingFolder", "missing", 0, "Alia", {}, "No logs read", 0, "", "Run-time error: file error\nlog folder '"},
+        GoCase{"NotAFolder", "ActionLog0101.txt", 0, "Alia", {}, "No logs read", 0, "", "Run-time error: file error\n'"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(Form1Test, InputsChangedDuringAScanApplyToTheNextGoAndClosingWaitsForTheCurrentLog) {
-    std::vector<bool> greyed;
-    view.onPass = [&] {
-        greyed.push_back(view.disabled[Control::Command1] && view.disabled[Control::btnBrowse]);
-        form.Option1_Click(1);
-        Text(Control::txtPID) = "Caf\u00E9";
-        form.Command1_Click();  // Go! pressed again: ignored
-        form.btnBrowse_Click();
-    };
     form.Command1_Click();
-    EXPECT_EQ(greyed, (std::vector<bool>{true, true}));
+    EXPECT_TRUE(view.disabled[Control::Command1] && view.disabled[Control::btnBrowse]);
+    form.Option1_Click(1);
+    Text(Control::txtPID) = "Caf\u00E9";
+    form.Command1_Click();  // Go! pressed again: ignored
+    form.btnBrowse_Click();
+    view.RunUntil([&] { return !form.Scanning(); });
     EXPECT_FALSE(view.disabled[Control::Command1] || view.disabled[Control::btnBrowse]);
     EXPECT_TRUE(view.dialogs.empty());
     EXPECT_EQ(view.list, (Texts{"Widget", "\u20ACuro Coin"}));
+    EXPECT_TRUE(view.statuses[0].starts_with("Processing ActionLog010")) << "the status names a log while it is read";
     // Copy and the tips: names as listed, totals of the entries' bytes.
     const std::string copied = "Widget\t7\r\n\u20ACuro Coin\t5\r\n";
     form.List1_Copy();
     EXPECT_EQ((Texts{view.clipboard, form.ItemTip(1), form.ItemTip(2), form.ItemTip(-1)}),
               (Texts{copied, "\u20ACuro Coin: 5", "", ""}));
-    view.onPass = nullptr;
-    form.Command1_Click();
+    Go();
     EXPECT_TRUE(view.list.empty()) << "Caf\u00E9 sold nothing";
     form.List1_Copy();
     EXPECT_EQ(view.clipboard, copied) << "nothing listed, nothing copied";
 
-    view.passes = 0;
-    view.onPass = [&] { EXPECT_FALSE(form.Form_QueryUnload()); };
     form.Command1_Click();
+    EXPECT_FALSE(form.Form_QueryUnload());
+    view.RunUntil([&] { return !form.Scanning(); });
     EXPECT_TRUE(view.closed);
-    EXPECT_EQ(view.passes, 1) << "no log read after the close";
+    EXPECT_TRUE(view.list.empty()) << "a stopped analysis lists nothing";
     EXPECT_TRUE(form.Form_QueryUnload());
     form.Form_Unload();
     form.Command1_Click();  // after Unload there is no store: nothing happens
-    EXPECT_EQ(view.passes, 1);
+    EXPECT_FALSE(form.Scanning());
 }
 
-TEST_F(Form1Test, StartsInTheGamesLogFolderOrTheCommandLinesAndBrowseTakesTheChosenFilesFolder) {
+TEST_F(Form1Test, StartsInTheRememberedFolderOrTheCommandLinesAndBrowseTakesTheChosenFilesFolder) {
+    EXPECT_EQ(loadedDir, DefaultLogFolder());
 #ifdef _WIN32
-    EXPECT_TRUE(loadedDir.ends_with("\\My Documents\\Halvern\\ZENTHARA\\LOG\\")) << loadedDir;
     // Upper-cased as the platform does (the fake: ASCII only).
     const std::string chosen = "C:\\Logs\\Caf\u00E9\\ActionLog0102.txt", folder = "C:\\LOGS\\CAF\u00E9\\";
 #else
-    EXPECT_EQ(loadedDir, std::string(std::getenv("HOME")) + "/My Documents/Halvern/ZENTHARA/LOG/");
     // Kept as chosen: an upper-cased folder would not exist.
     const std::string chosen = "/home/Alia/Game Logs/ActionLog0102.txt", folder = "/home/Alia/Game Logs/";
 #endif
@@ -140,10 +163,15 @@ TEST_F(Form1Test, StartsInTheGamesLogFolderOrTheCommandLinesAndBrowseTakesTheCho
     form.btnBrowse_Click();
     EXPECT_EQ(Text(Control::txtLogDir), folder);
 
-    // The command line's folder and player, or bad usage (no boxes).
+    // Go! and closing remember the folder and the player; the command line wins.
+    Text(Control::txtLogDir) = dir.text();
+    Go();
+    Text(Control::txtPID) = "Bo";
+    form.Form_Unload();
+    const std::string separator(1, kPathSeparator);
     const struct { Texts arguments; std::optional<Texts> boxes; } starts[] = {
-        {{}, Texts{loadedDir, ""}},
-        {{"--player", "Alia", "logs"}, Texts{"logs" + std::string(1, kPathSeparator), "Alia"}},
+        {{}, Texts{dir.text(), "Bo"}},
+        {{"--player", "Alia", "logs"}, Texts{"logs" + separator, "Alia"}},
         {{"Caf\u00E9/", "--player", ""}, Texts{"Caf\u00E9/", ""}},
         {{"--player"}, {}}, {{"--player", "A", "--player", "B"}, {}}, {{"a", "b"}, {}}, {{"--jobs"}, {}},
     };
@@ -155,6 +183,49 @@ TEST_F(Form1Test, StartsInTheGamesLogFolderOrTheCommandLinesAndBrowseTakesTheCho
         form.Form_Load(*parsed);
         EXPECT_EQ((Texts{Text(Control::txtLogDir), Text(Control::txtPID)}), *start.boxes);
     }
+}
+
+// Exact names: each full name its own row, labelled; the store's rows again
+// when it is turned off.
+TEST_F(Form1Test, ExactNamesListEachFullNameAndSayItIsNotTheGamesTally) {
+    const std::string sword = "Enchanted Longsword of the Northern Watc";
+    dir.Write("ActionLog0103.txt", Pickup("Red Potion(3)") + Pickup("Potion(2)") + Pickup(sword + "h(1)") + Pickup(sword + "h(1)"));
+    Go();
+    EXPECT_EQ(view.list, (Texts{"Widget", "\u20ACuro Coin", "Red Potion *", sword + " *", sword + " *"}));
+    EXPECT_EQ(form.ItemTip(2), "Red Potion: 5 (includes 'Potion' x2)");
+    form.Menu_Click(Command::ExactNames);
+    view.RunUntil([&] { return !form.Scanning(); });
+    EXPECT_TRUE(form.MenuChecked(Command::ExactNames));
+    EXPECT_EQ(view.list, (Texts{"Widget", "\u20ACuro Coin", "Red Potion", "Potion", sword + "h"}));
+    EXPECT_EQ(Text(Control::Label3), "Alia, Picked Up, exact names: 5 items in 3 logs");
+    view.listIndex = 4;
+    form.List1_Click();
+    EXPECT_EQ(Text(Control::Text1), "2");
+}
+
+// Following: the list grows at its end as the game writes, the selected
+// item stays selected with its new total, and a record that cannot be
+// counted is counted on the status line, not shown in a box during play.
+TEST_F(Form1Test, FollowingKeepsTheListTheSelectionAndTheTotalUpToDate) {
+    form.Menu_Click(Command::Follow);
+    EXPECT_TRUE(form.MenuChecked(Command::Follow));
+    view.RunUntil([&] { return view.list.size() == 2; });
+    view.listIndex = 0;
+    form.List1_Click();
+    EXPECT_EQ(Text(Control::Text1), "7");
+    std::ofstream(dir.path() / "ActionLog0102.txt", std::ios::binary | std::ios::app)
+        << Pickup("Widget(10)") + Pickup("Bar(1)(2)") + Pickup("Lamp(1)");
+    view.RunUntil([&] { return view.list.size() == 3; });
+    EXPECT_EQ(view.list, (Texts{"Widget", "\u20ACuro Coin", "Lamp"}));
+    EXPECT_EQ(view.listFills, 2) << "emptied at the start, filled once, then only appended to";
+    EXPECT_EQ(view.listIndex, 0);
+    EXPECT_EQ(Text(Control::Text1), "17");
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_TRUE(Text(Control::Label3).starts_with("Alia, Picked Up: 3 items in 2 logs, 1 record skipped, updated "))
+        << Text(Control::Label3);
+    form.Menu_Click(Command::Follow);
+    EXPECT_FALSE(form.MenuChecked(Command::Follow));
+    EXPECT_EQ(Text(Control::Label3), "Alia, Picked Up: 3 items in 2 logs, 1 record skipped");
 }
 
 }  // namespace

@@ -6,9 +6,13 @@
 #include <windows.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "analysis/path_text.h"
@@ -16,6 +20,7 @@
 #include "tests/support/log_builder.h"
 #include "tests/support/temp_dir.h"
 #include "vantor_version.h"
+#include "win32/by_log_window.h"
 #include "win32/win32_view.h"
 
 namespace vantor::win32 {
@@ -38,18 +43,22 @@ Edges EdgesOf(HWND window) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
-// Runs `action` when the next event pass takes the message posted now from
-// the queue, after the messages posted before it: a look at the window
-// during a scan.
-void AtNextPass(std::function<void()> action) {
-    static std::function<void()> pending;
-    [[maybe_unused]] static const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, [](int code, WPARAM wParam, LPARAM lParam) {
-        const MSG& message = *reinterpret_cast<const MSG*>(lParam);
-        if (message.hwnd == nullptr && message.message == WM_APP && pending) std::exchange(pending, nullptr)();
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }, nullptr, GetCurrentThreadId());
-    pending = std::move(action);
-    PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0);
+using Clock = std::chrono::steady_clock;
+
+// The tests' own registry key: nothing remembered leaks between them or
+// into a player's settings.
+constexpr wchar_t kSettingsKey[] = L"Software\\Vantor Log Analyzer Tests";
+bool ForgetSettings() { return RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey) == ERROR_SUCCESS; }
+
+// The clipboard's text, which leaves it empty.
+std::wstring TakeClipboard(HWND owner) {
+    OpenClipboard(owner);
+    const HANDLE copied = GetClipboardData(CF_UNICODETEXT);
+    std::wstring text = copied ? static_cast<const wchar_t*>(GlobalLock(copied)) : L"(none)";
+    if (copied) GlobalUnlock(copied);
+    EmptyClipboard();
+    CloseClipboard();
+    return text;
 }
 
 class Win32ViewTest : public ::testing::Test {
@@ -58,6 +67,7 @@ protected:
         MSG quit;
         PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // posted when the last test's window went
         ShowWindow(window(), SW_SHOWNORMAL);
+        SetForegroundWindow(window());
         view.messageBox = [this](HWND owner, std::wstring_view title, std::wstring_view text, UINT type) {
             boxes.push_back((owner == window() ? L"" : L"(not owned) ") + std::wstring(title) + L" | " +
                             std::wstring(text) + L" | " + std::to_wstring(type));
@@ -70,9 +80,46 @@ protected:
     void Type(Control control, const std::wstring& text) const { SetWindowTextW(Item(control), text.c_str()); }
     void Click(Control control) const { SendMessageW(Item(control), BM_CLICK, 0, 0); }
 
-    Win32View view{GetModuleHandleW(nullptr)};
-    Texts boxes;  // each message box: title | text | type
+    // Handles the window's messages, as its message loop would, until `done`
+    // holds (at least once); a minute without it fails the test.
+    void PumpUntil(const std::function<bool()>& done) {
+        const auto deadline = Clock::now() + std::chrono::minutes(1);
+        do {
+            MSG message{};
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_QUIT) {
+                    quit = true;
+                    continue;
+                }
+                view.Dispatch(message);
+            }
+            if (done()) return;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        } while (Clock::now() < deadline);
+        FAIL() << "the window waited a minute";
+    }
+    void Pump() { PumpUntil([] { return true; }); }
+    // Ctrl+`key` on `control`, through the message loop.
+    void PressCtrl(HWND control, WPARAM key) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        for (const BYTE ctrl : {0x80, 0}) {
+            keys[VK_CONTROL] = ctrl;
+            SetKeyboardState(keys);
+            if (ctrl != 0) PostMessageW(control, WM_KEYDOWN, key, 0), Pump();
+        }
+    }
+    // Presses Go! and waits for the analysis to end.
+    void Go() {
+        Click(Control::Command1);
+        PumpUntil([this] { return !view.Form().Scanning(); });
+    }
+
+    const bool forgotten = ForgetSettings();
     testing::TempDir dir;
+    Win32View view{GetModuleHandleW(nullptr), {}, Settings::In(dir.path().wstring(), kSettingsKey)};
+    Texts boxes;  // each message box: title | text | type
+    bool quit = false;  // the message loop was told to end
 };
 
 // At 96 dpi, then moved to a monitor of 144 dpi: every control where the
@@ -120,19 +167,19 @@ TEST_F(Win32ViewTest, TheTablesControlsStandInPlaceInAFontTheirCaptionsFitAtEach
 // nothing: Go! would set the status line, "..." ask for a dialog. They come
 // first: once the dialog manager has moved the focus, no push button looks
 // like a default one, and Enter on a default button would press it.
-TEST_F(Win32ViewTest, EnterAndEscapePressNothingTabFollowsTheTableArrowsStayInTheOptions) {
+TEST_F(Win32ViewTest, EnterAndEscapePressNothingTabFollowsTheTableTheMenusAreTheCommands) {
     bool browsed = false;
     view.nextFileDialog = [&](OPENFILENAMEW&) { return browsed = true, FALSE; };
     SetFocus(Item(Control::Command1));
     PostMessageW(Item(Control::Command1), WM_KEYDOWN, VK_RETURN, 0);
     PostMessageW(Item(Control::Command1), WM_KEYDOWN, VK_ESCAPE, 0);
-    view.PassEvents();
+    Pump();
     EXPECT_EQ(Text(Control::Label3), L"");
     EXPECT_FALSE(browsed);
     EXPECT_TRUE(IsWindow(window()));
     SetFocus(Item(Control::txtPID));
     PostMessageW(Item(Control::txtPID), WM_KEYDOWN, VK_TAB, 0);
-    view.PassEvents();
+    Pump();
     EXPECT_EQ(GetFocus(), Item(Control::List1));
 
     const Control order[] = {Control::txtLogDir, Control::btnBrowse, Control::Command1, Control::txtPID,
@@ -143,26 +190,56 @@ TEST_F(Win32ViewTest, EnterAndEscapePressNothingTabFollowsTheTableArrowsStayInTh
     Click(Control::Option1_2);  // Tab now enters the group at the selected option
     EXPECT_EQ(GetNextDlgTabItem(window(), Item(Control::Text1), FALSE), Item(Control::Option1_2));
     EXPECT_EQ(GetNextDlgGroupItem(window(), Item(Control::Option1_3), FALSE), Item(Control::Option1_0));
+
+    // The system menu holds every command and the list's menu all but About,
+    // greyed and checked as Form1 has them; Ctrl+L works from any control.
+    // The commands in a menu: caption, then "-" when greyed and "+" when checked.
+    static const auto items = [](HMENU menu) {
+        Texts shown;
+        for (const CommandEntry& entry : kCommands) {
+            wchar_t caption[80] = {};
+            if (!GetMenuStringW(menu, Win32View::CommandId(entry.id), caption, 80, MF_BYCOMMAND)) continue;
+            const UINT state = GetMenuState(menu, Win32View::CommandId(entry.id), MF_BYCOMMAND);
+            shown.push_back(caption + std::wstring(state & MF_GRAYED ? L"-" : L"") + (state & MF_CHECKED ? L"+" : L""));
+        }
+        return shown;
+    };
+    const HMENU system = GetSystemMenu(window(), FALSE);
+    PressCtrl(Item(Control::txtPID), 'L');
+    SendMessageW(window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(system), MAKELPARAM(0, TRUE));
+    Texts menu{L"Copy\tCtrl+C-", L"By Log...\tCtrl+B", L"Skipped Records...-", L"Exact Names (Not the Game's Tally)",
+               L"Follow the Logs\tCtrl+L+", L"About Vantor Log Analyzer..."};
+    EXPECT_EQ(items(system), menu);
+    // The list's menu, read while it is open, then closed.
+    static Texts listMenu;
+    SetTimer(window(), 1, 10, [](HWND owner, UINT, UINT_PTR id, DWORD) {
+        KillTimer(owner, id);
+        listMenu = items(reinterpret_cast<HMENU>(SendMessageW(FindWindowW(L"#32768", nullptr), MN_GETHMENU, 0, 0)));
+        EndMenu();
+    });
+    SendMessageW(window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Item(Control::List1)), MAKELPARAM(-1, -1));
+    menu.pop_back();
+    EXPECT_EQ(listMenu, menu);
 }
 
+// One record cannot be counted: the rest are listed as vantor-tally lists
+// them, and a warning names the one skipped.
 TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheCurrentLog) {
     using testing::Record;
-    dir.Write("ActionLog-\u65E5\u672C.txt", testing::Pickup("Widget(3)") + testing::Pickup("\x80uro Coin(5)") +
-                                              Record("Alia", "[Sell]", "Rose(2)") + Record("Alia", "[Buy]", "Salt(8)") +
-                                              Record("Alia", "[MR_Buy]", "Orb(R)(6)") + Record("Alia", "[Buy]", "Salt(1)"));
+    dir.Write("ActionLog-\u65E5\u672C.txt", testing::Pickup("Widget(3)") + testing::Pickup("Ink(lots)") +
+                                              testing::Pickup("\x80uro Coin(5)") + Record("Alia", "[Sell]", "Rose(2)") +
+                                              Record("Alia", "[Buy]", "Salt(8)") + Record("Alia", "[MR_Buy]", "Orb(R)(6)") +
+                                              Record("Alia", "[Buy]", "Salt(1)"));
     Type(Control::txtLogDir, (dir.path() / L"").wstring());
     Type(Control::txtPID, L"Alia");
-    std::wstring during;
-    AtNextPass([&] {
-        during = std::to_wstring(IsWindowEnabled(Item(Control::Command1)) + IsWindowEnabled(Item(Control::btnBrowse))) +
-                 L" enabled, " + Text(Control::Label3);
-    });
     // Each option, Picked Up last, against vantor-tally on the same folder:
     // every row (clicked, then reached by the keyboard) and the total it shows.
     const HWND list = Item(Control::List1);
     for (int option = 3; option >= 0; --option) {
         Click(OptionControl(option));
         Click(Control::Command1);
+        EXPECT_FALSE(IsWindowEnabled(Item(Control::Command1)) || IsWindowEnabled(Item(Control::btnBrowse)));
+        PumpUntil([this] { return !view.Form().Scanning(); });
         std::wstring shown;
         for (int row = 0; row < SendMessageW(list, LB_GETCOUNT, 0, 0); ++row) {
             SendMessageW(list, row == 0 ? WM_LBUTTONDOWN : WM_KEYDOWN, row == 0 ? MK_LBUTTON : VK_DOWN, MAKELPARAM(2, 2));
@@ -174,45 +251,43 @@ TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheC
         const std::string action(kActions[option].keyword), folder = dir.text();
         const char* const tally[] = {"vantor-tally", "--player", "Alia", "--action", action.c_str(), folder.c_str()};
         std::ostringstream out, err;
-        EXPECT_EQ(RunTally(6, tally, {out, err}), 0) << err.str();
+        RunTally(6, tally, {out, err});  // 1: the folder holds a record that cannot be counted
         EXPECT_EQ(shown, Utf8ToWide(out.str())) << action;
     }
-    EXPECT_EQ(during, L"0 enabled, Processing ActionLog-\u65E5\u672C.txt");  // and enabled again for the next Go!
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(L"line 2: 'Ink(lots)'"), std::wstring::npos) << boxes[0];
+    EXPECT_EQ(boxes[0].substr(boxes[0].size() - 2), L"48") << "MB_ICONWARNING";
+    // The total is the analysis's: typing leaves it as it is.
+    SendMessageW(Item(Control::Text1), WM_CHAR, L'7', 0);
+    EXPECT_EQ(Text(Control::Text1), L"5");
+    // The status line's tip is its whole text.
+    NMTTDISPINFOW ask{};
+    ask.hdr = {FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr), reinterpret_cast<UINT_PTR>(Item(Control::Label3)),
+               TTN_GETDISPINFOW};
+    SendMessageW(window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&ask));
+    EXPECT_STREQ(ask.lpszText, L"Alia, Picked Up: 2 items in 1 log, 1 record skipped");
+
     // Ctrl+C on the list, then its menu's Copy: the whole list on the clipboard.
     for (const bool key : {true, false}) {
-        OpenClipboard(window()), EmptyClipboard(), CloseClipboard();
-        BYTE keys[256] = {};
-        GetKeyboardState(keys);
-        keys[VK_CONTROL] = key ? 0x80 : 0;
-        SetKeyboardState(keys);
-        SendMessageW(key ? list : window(), key ? WM_KEYDOWN : WM_COMMAND, key ? 'C' : Win32View::kCopyCommand, 0);
-        OpenClipboard(window());
-        const HANDLE copied = GetClipboardData(CF_UNICODETEXT);
-        EXPECT_STREQ(copied ? static_cast<const wchar_t*>(GlobalLock(copied)) : L"(none)", L"Widget\t3\r\n\u20ACuro Coin\t5\r\n");
-        if (copied) GlobalUnlock(copied);
-        CloseClipboard();
+        key ? PressCtrl(list, 'C') : void(SendMessageW(window(), WM_COMMAND, Win32View::CommandId(Command::Copy), 0));
+        EXPECT_EQ(TakeClipboard(window()), L"Widget\t3\r\n\u20ACuro Coin\t5\r\n");
     }
 
-    // Closed during a scan: the window goes once the current log is read.
+    // Closed during an analysis: the window goes once the current log is read.
     const HWND closing = window();
-    bool openAfterClose = false;
-    PostMessageW(closing, WM_CLOSE, 0, 0);  // handled by the first event pass
-    AtNextPass([&] { openAfterClose = IsWindow(closing) != FALSE; });
     Click(Control::Command1);
-    EXPECT_TRUE(openAfterClose) << "the window waits for the current log";
+    SendMessageW(closing, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(closing)) << "the window waits for the current log";
+    PumpUntil([this] { return !view.Form().Scanning(); });
     EXPECT_FALSE(IsWindow(closing));
     EXPECT_EQ(view.Window(), nullptr);
-    MSG quit{};
-    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the message loop is told to end";
+    EXPECT_TRUE(quit) << "the message loop is told to end";
 }
 
 TEST_F(Win32ViewTest, ARunTimeErrorAndAboutAreMessageBoxesOfTheWindow) {
     Type(Control::txtLogDir, L"C:\\\u00E9t\u00E9-\u65E5\u672C\\");  // no such folder
-    Click(Control::Command1);
-    wchar_t item[64] = {};
-    GetMenuStringW(GetSystemMenu(window(), FALSE), Win32View::kAboutCommand, item, 64, MF_BYCOMMAND);
-    EXPECT_STREQ(item, L"About Vantor Log Analyzer...");
-    SendMessageW(window(), WM_SYSCOMMAND, Win32View::kAboutCommand, 0);
+    Go();
+    SendMessageW(window(), WM_SYSCOMMAND, Win32View::CommandId(Command::About), 0);
     EXPECT_EQ(boxes, (Texts{L"Vantor Log Analyzer | Run-time error: file error\nlog folder 'C:\\\u00E9t\u00E9-\u65E5\u672C\\' "
                             L"does not exist | " + std::to_wstring(MB_ICONERROR),
                             L"About Vantor Log Analyzer | Vantor Log Analyzer\nVersion " VANTOR_VERSION L" | " +
@@ -245,6 +320,165 @@ TEST_F(Win32ViewTest, BrowseFillsTheDialogRequestAndTakesTheUpperCasedFolder) {
         Click(Control::btnBrowse);
         EXPECT_EQ(Text(Control::txtLogDir), folder);
     }
+}
+
+
+// What is remembered between starts goes to the registry, or to the INI
+// file beside the program once there is one, and comes back whole.
+TEST(Win32Settings, TheFolderAndThePlayerComeBackFromTheRegistryOrTheIniBesideTheProgram) {
+    const std::wstring folder = L"C:\\Jeux\\\u00E9t\u00E9-\u65E5\u672C\\", player = L" \u00E9lan";
+    for (const bool ini : {false, true}) {
+        ForgetSettings();
+        testing::TempDir program;
+        if (ini) program.Write("vantor-log-analyzer.ini", "");
+        const auto start = [&] { return Win32View(GetModuleHandleW(nullptr), {}, Settings::In(program.path().wstring(), kSettingsKey)); };
+        const auto field = [](const Win32View& view, Control id) { return GetDlgItem(view.Window(), Win32View::ControlId(id)); };
+        {
+            const Win32View first = start();
+            SetWindowTextW(field(first, Control::txtLogDir), folder.c_str());
+            SetWindowTextW(field(first, Control::txtPID), player.c_str());
+        }
+        const Win32View second = start();
+        EXPECT_EQ(TextOf(field(second, Control::txtLogDir)) + L"|" + TextOf(field(second, Control::txtPID)), folder + L"|" + player) << ini;
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) == ERROR_SUCCESS, !ini) << ini;
+        if (key != nullptr) RegCloseKey(key);
+    }
+}
+
+// About 3,000 items: while the logs are read and listed, a message sent to
+// the window from another thread is answered; the figures are printed.
+TEST_F(Win32ViewTest, TheWindowAnswersDuringAnAnalysisAndListsThousandsOfItemsAtOnce) {
+    constexpr int kItems = 3000;
+    std::array<std::string, 10> logs;  // of 20,000 records each
+    for (int line = 0; line < 200000; ++line) {
+        char item[32];
+        std::snprintf(item, sizeof item, "Item %04d(%d)", line % kItems, line % 5 + 1);
+        logs[line % 10] += testing::Pickup(item);
+    }
+    for (int log = 0; log < 10; ++log) dir.Write("ActionLog" + std::to_string(1000 + log) + ".txt", logs[log]);
+    Type(Control::txtLogDir, (dir.path() / L"").wstring());
+    Type(Control::txtPID, L"Alia");
+    std::atomic<bool> done{false};
+    std::atomic<int> unanswered{0};
+    std::chrono::duration<double> slowest{};
+    std::thread asker([&, target = window()] {
+        for (DWORD_PTR result = 0; !done; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
+            const auto before = Clock::now();
+            unanswered += !SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result);
+            slowest = std::max<std::chrono::duration<double>>(slowest, Clock::now() - before);
+        }
+    });
+    const auto go = Clock::now();
+    Click(Control::Command1);
+    PumpUntil([&] { return SendMessageW(Item(Control::List1), LB_GETCOUNT, 0, 0) >= kItems; });
+    const auto listed = Clock::now();
+    done = true;
+    asker.join();
+    EXPECT_EQ(SendMessageW(Item(Control::List1), LB_GETCOUNT, 0, 0), kItems);
+    EXPECT_EQ(unanswered, 0);
+    std::printf("Go! to %d items listed: %.3f s; the slowest answer to a message meanwhile: %.1f ms\n", kItems,
+                std::chrono::duration<double>(listed - go).count(), slowest.count() * 1000);
+}
+
+// Ctrl+B after a Go!: the range and the filter set through the controls
+// decide the table's cells, a header click sorts it, the selected row is
+// charted, Copy and Save as CSV take what is shown, Escape closes.
+TEST_F(Win32ViewTest, ByLogShowsTheRangeAndFilterAsATableAndChartsTheSelectedItem) {
+    dir.Write("ActionLog0001.txt", testing::Pickup("Widget(3)") + testing::Pickup("Rose(2)"));
+    dir.Write("ActionLog0002.txt", testing::Pickup("Widget(4)"));
+    dir.Write("ActionLog0003.txt", testing::Pickup("Rose(5)") + testing::Pickup("Salt(1)"));
+    Type(Control::txtLogDir, (dir.path() / L"").wstring());
+    Type(Control::txtPID, L"Alia");
+    Go();
+    PressCtrl(Item(Control::List1), 'B');
+    const HWND byLog = view.ByLogWindowHandle();
+    ASSERT_NE(byLog, nullptr);
+    EXPECT_EQ(GetWindow(byLog, GW_OWNER), window());
+    EXPECT_EQ(TextOf(byLog), L"By Log: Alia, Picked Up");
+    const auto control = [&](int id) { return GetDlgItem(byLog, id); };
+    const HWND table = control(ByLogWindow::kTable);
+    const HWND header = reinterpret_cast<HWND>(SendMessageW(table, LVM_GETHEADER, 0, 0));
+    // Every cell read back as the list view shows it: "cell|cell|...", a line a row.
+    const auto cells = [&] {
+        const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+        std::wstring shown;
+        for (int row = 0; row < SendMessageW(table, LVM_GETITEMCOUNT, 0, 0); ++row) {
+            for (int column = 0; column < columns; ++column) {
+                wchar_t cell[64] = {};
+                LVITEMW item{};
+                item.iSubItem = column, item.pszText = cell, item.cchTextMax = 64;
+                SendMessageW(table, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+                shown += cell + std::wstring(column + 1 < columns ? L"|" : L"\n");
+            }
+        }
+        return shown;
+    };
+    const auto choose = [&](int combo, int index) {
+        SendMessageW(control(combo), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageW(byLog, WM_COMMAND, MAKEWPARAM(combo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(control(combo)));
+    };
+    EXPECT_EQ(cells(), L"Widget|7|3|4|0\nRose|7|2|0|5\nSalt|1|0|0|1\n");
+    choose(ByLogWindow::kFrom, 1);
+    EXPECT_EQ(cells(), L"Widget|4|4|0\nRose|5|0|5\nSalt|1|0|1\n");
+    EXPECT_EQ(TextOf(control(ByLogWindow::kLast)), L"2");
+    SetWindowTextW(control(ByLogWindow::kFilter), L"o");
+    EXPECT_EQ(cells(), L"Rose|5|0|5\n");
+    SetWindowTextW(control(ByLogWindow::kFilter), L"");
+    choose(ByLogWindow::kTo, 1);
+    EXPECT_EQ(cells(), L"Widget|4|4\n");
+    EXPECT_EQ(TextOf(control(ByLogWindow::kStatus)), L"1 of 1 item, 1 log: ActionLog0002.txt");
+    SetWindowTextW(control(ByLogWindow::kLast), L"3");
+    // A click on the Item header: names from A, the arrow up.
+    RECT first{};
+    SendMessageW(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(first.left + 5, first.top + 3));
+    SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(first.left + 5, first.top + 3));
+    EXPECT_EQ(cells(), L"Rose|7|2|0|5\nSalt|1|0|0|1\nWidget|7|3|4|0\n");
+    HDITEMW format{};
+    format.mask = HDI_FORMAT;
+    SendMessageW(header, HDM_GETITEMW, 0, reinterpret_cast<LPARAM>(&format));
+    EXPECT_EQ(format.fmt & (HDF_SORTUP | HDF_SORTDOWN), HDF_SORTUP);
+
+    // Widget selected: a bar for each log with some (3, 4, 0), counted in
+    // the chart's pixels as runs of columns with the bars' colour.
+    LVITEMW selected{};
+    selected.stateMask = selected.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(table, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&selected));
+    const HWND chart = control(ByLogWindow::kChart);
+    RECT area{};
+    GetClientRect(chart, &area);
+    const WindowDc screen(chart);
+    const MemoryDc dc(screen.get());
+    const Bitmap picture(CreateCompatibleBitmap(screen.get(), area.right, area.bottom));
+    const Selection drawn(dc.get(), picture.get());
+    SendMessageW(chart, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+    int runs = 0;
+    for (int x = 0, was = 0; x < area.right; ++x) {
+        int in = 0;
+        for (int y = 0; y < area.bottom && !in; ++y) in = GetPixel(dc.get(), x, y) == ByLogWindow::kBarColor;
+        runs += in && !was;
+        was = in;
+    }
+    EXPECT_EQ(runs, 2);
+
+    for (const bool key : {true, false}) {  // Ctrl+C in the table, then Copy
+        key ? PressCtrl(table, 'C') : void(SendMessageW(control(ByLogWindow::kCopy), BM_CLICK, 0, 0));
+        EXPECT_EQ(TakeClipboard(window()), L"Item\tTotal\tActionLog0001.txt\tActionLog0002.txt\tActionLog0003.txt\r\n"
+                                           L"Rose\t7\t2\t0\t5\r\nSalt\t1\t0\t0\t1\r\nWidget\t7\t3\t4\t0\r\n") << key;
+    }
+    // Save as CSV asks in a dialog of the By log window.
+    const std::wstring csv = (dir.path() / L"table.csv").wstring();
+    HWND owner = nullptr;
+    view.nextFileDialog = [&](OPENFILENAMEW& request) { return owner = request.hwndOwner, wcscpy(request.lpstrFile, csv.c_str()), TRUE; };
+    SendMessageW(control(ByLogWindow::kSaveCsv), BM_CLICK, 0, 0);
+    EXPECT_EQ(owner, byLog);
+    EXPECT_TRUE(std::filesystem::exists(csv));
+    SetFocus(table);
+    PostMessageW(table, WM_KEYDOWN, VK_ESCAPE, 0);
+    Pump();
+    EXPECT_EQ(view.ByLogWindowHandle(), nullptr);
+    EXPECT_TRUE(IsWindow(window()));
 }
 
 }  // namespace

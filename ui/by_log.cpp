@@ -1,0 +1,249 @@
+#include "ui/by_log.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "analysis/path_text.h"
+#include "store/windows1252.h"
+#include "ui/comm_dlgs.h"
+#include "ui/form_view.h"
+
+namespace vantor {
+
+namespace {
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return lower;
+}
+
+// "ActionLog0102.txt" is "0102" under its bar.
+std::string ShortName(std::string_view log) {
+    const std::string lower = Lower(log);
+    if (lower.starts_with("actionlog")) log.remove_prefix(9);
+    if (lower.ends_with(".txt") && log.size() >= 4) log.remove_suffix(4);
+    return std::string(log.empty() ? "-" : log);
+}
+
+// RFC 4180: every field quoted, quotes doubled.
+std::string CsvField(std::string_view text) {
+    std::string field = "\"";
+    for (const char c : text) field += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return field + '"';
+}
+
+}  // namespace
+
+ByLogForm::ByLogForm(FormView& owner) : owner_(owner) {}
+
+void ByLogForm::SetOutcome(std::shared_ptr<const TallyOutcome> outcome, std::string whose) {
+    const int oldCount = static_cast<int>(LogNames().size());
+    const bool toLast = to_ == oldCount - 1;
+    const bool sameLogs = outcome_ != nullptr && outcome != nullptr &&
+                          std::equal(outcome_->logs.begin(), outcome_->logs.end(), outcome->logs.begin(),
+                                     outcome->logs.begin() + std::min(outcome->logs.size(), outcome_->logs.size()));
+    outcome_ = std::move(outcome);
+    whose_ = std::move(whose);
+    const int count = static_cast<int>(LogNames().size());
+    if (!sameLogs || oldCount == 0) {
+        from_ = 0;
+        to_ = count - 1;
+    } else {
+        from_ = std::min(from_, count - 1);
+        to_ = toLast ? count - 1 : std::min(to_, count - 1);
+    }
+    Rebuild();
+}
+
+void ByLogForm::Attach(ByLogView* view) {
+    view_ = view;
+    if (view_ != nullptr) view_->Refresh();
+}
+
+const std::vector<std::string>& ByLogForm::LogNames() const {
+    static const std::vector<std::string> none;
+    return outcome_ != nullptr ? outcome_->logs : none;
+}
+
+void ByLogForm::From_Change(int index) {
+    if (index < 0 || index >= static_cast<int>(LogNames().size())) return;
+    from_ = index;
+    to_ = std::max(to_, from_);
+    Rebuild();
+}
+
+void ByLogForm::To_Change(int index) {
+    if (index < 0 || index >= static_cast<int>(LogNames().size())) return;
+    to_ = index;
+    from_ = std::min(from_, to_);
+    Rebuild();
+}
+
+void ByLogForm::Last_Change(int count) {
+    const int logs = static_cast<int>(LogNames().size());
+    if (count < 1 || logs == 0) return;
+    to_ = logs - 1;
+    from_ = std::max(0, logs - count);
+    Rebuild();
+}
+
+void ByLogForm::Filter_Change(std::string_view text) {
+    filter_ = text;
+    Rebuild();
+}
+
+void ByLogForm::Header_Click(int column) {
+    if (column < 0 || column >= ColumnCount()) return;
+    // Numbers largest first, names from A; a second click turns the order round.
+    descending_ = column == sortColumn_ ? !descending_ : IsNumber(column);
+    sortColumn_ = column;
+    Rebuild();
+}
+
+void ByLogForm::Row_Click(int row) {
+    if (row < 0 || row >= RowCount()) {
+        selected_.reset();
+    } else {
+        const std::size_t index = shown_[static_cast<std::size_t>(row)];
+        selected_ = {rowIndexes_[index], rows_[index].item};
+    }
+    if (view_ != nullptr) view_->Refresh();
+}
+
+int ByLogForm::ColumnCount() const {
+    if (to_ < from_) return kFirstLogColumn;
+    return kFirstLogColumn + std::min(to_ - from_ + 1, kMostLogColumns);
+}
+
+int ByLogForm::FirstColumnLog() const { return std::max(from_, to_ - kMostLogColumns + 1); }
+
+std::string ByLogForm::Header(int column) const {
+    if (column == kItemColumn) return "Item";
+    if (column == kTotalColumn) return "Total";
+    if (column < 0 || column >= ColumnCount()) return {};
+    return LogNames()[static_cast<std::size_t>(FirstColumnLog() + column - kFirstLogColumn)];
+}
+
+std::int64_t ByLogForm::Value(const TallyRow& row, int column) const {
+    if (column == kTotalColumn) return row.total;
+    const auto log = static_cast<std::uint32_t>(FirstColumnLog() + column - kFirstLogColumn);
+    const auto part = std::lower_bound(row.parts.begin(), row.parts.end(), log,
+                                       [](const LogCredit& credit, std::uint32_t wanted) { return credit.log < wanted; });
+    return part != row.parts.end() && part->log == log ? part->quantity : 0;
+}
+
+std::string ByLogForm::Cell(int row, int column) const {
+    if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return {};
+    const TallyRow& shown = rows_[shown_[static_cast<std::size_t>(row)]];
+    if (column == kItemColumn) return Windows1252ToUtf8(shown.item);
+    return std::to_string(Value(shown, column));
+}
+
+int ByLogForm::SelectedRow() const {
+    if (!selected_) return -1;
+    for (std::size_t row = 0; row < shown_.size(); ++row) {
+        if (rowIndexes_[shown_[row]] == selected_->first) return static_cast<int>(row);
+    }
+    return -1;
+}
+
+std::string ByLogForm::Caption() const { return whose_.empty() ? "By Log" : "By Log: " + whose_; }
+
+std::string ByLogForm::Status() const {
+    if (outcome_ == nullptr || LogNames().empty()) return "No logs";
+    const int logs = to_ - from_ + 1;
+    std::string status = std::to_string(RowCount()) + " of " + std::to_string(rows_.size()) +
+                         (rows_.size() == 1 ? " item, " : " items, ") + std::to_string(logs) +
+                         (logs == 1 ? " log: " : " logs: ") + LogNames()[static_cast<std::size_t>(from_)];
+    if (logs > 1) status += " to " + LogNames()[static_cast<std::size_t>(to_)];
+    if (logs > kMostLogColumns) status += " (columns of the last " + std::to_string(kMostLogColumns) + ")";
+    return status;
+}
+
+ChartPicture ByLogForm::Chart(int width, int height, const TextMetrics& metrics) const {
+    const int row = SelectedRow();
+    if (row < 0) return LayOutChart("Select an item to see it per log", {}, width, height, metrics);
+    const TallyRow& item = rows_[shown_[static_cast<std::size_t>(row)]];
+    std::vector<ChartBar> bars;
+    for (int column = kFirstLogColumn; column < ColumnCount(); ++column) {
+        bars.push_back({ShortName(Header(column)), Value(item, column)});
+    }
+    const std::string title = Windows1252ToUtf8(item.item) + ": " + std::to_string(item.total) + " in " +
+                              std::to_string(to_ - from_ + 1) + (to_ == from_ ? " log" : " logs");
+    return LayOutChart(title, bars, width, height, metrics);
+}
+
+void ByLogForm::Rebuild() {
+    rows_.clear();
+    rowIndexes_.clear();
+    shown_.clear();
+    if (outcome_ != nullptr && to_ >= from_ && from_ >= 0) {
+        rows_ = RowsInRange(*outcome_, static_cast<std::size_t>(from_), static_cast<std::size_t>(to_), &rowIndexes_);
+    }
+    // A selection keeps its row, or failing that the first row of its item.
+    if (selected_ && outcome_ != nullptr) {
+        const auto& all = outcome_->rows;
+        if (selected_->first >= all.size() || all[selected_->first].item != selected_->second) {
+            const auto same = std::find_if(all.begin(), all.end(), [&](const TallyRow& r) { return r.item == selected_->second; });
+            if (same == all.end()) {
+                selected_.reset();
+            } else {
+                selected_->first = static_cast<std::size_t>(same - all.begin());
+            }
+        }
+    }
+    const std::string wanted = Lower(filter_);
+    for (std::size_t index = 0; index < rows_.size(); ++index) {
+        if (wanted.empty() || Lower(Windows1252ToUtf8(rows_[index].item)).find(wanted) != std::string::npos) {
+            shown_.push_back(index);
+        }
+    }
+    if (sortColumn_ >= ColumnCount()) sortColumn_ = -1;
+    if (sortColumn_ >= 0) {
+        const auto less = [&](std::size_t a, std::size_t b) {
+            if (sortColumn_ == kItemColumn) return Lower(Windows1252ToUtf8(rows_[a].item)) < Lower(Windows1252ToUtf8(rows_[b].item));
+            return Value(rows_[a], sortColumn_) < Value(rows_[b], sortColumn_);
+        };
+        std::stable_sort(shown_.begin(), shown_.end(), [&](std::size_t a, std::size_t b) {
+            return descending_ ? less(b, a) : less(a, b);
+        });
+    }
+    if (view_ != nullptr) view_->Refresh();
+}
+
+std::string ByLogForm::Table(char separator, bool quoted) const {
+    const auto field = [&](const std::string& text) { return quoted ? CsvField(text) : text; };
+    std::string table;
+    for (int column = 0; column < ColumnCount(); ++column) {
+        if (column > 0) table += separator;
+        table += field(Header(column));
+    }
+    table += "\r\n";
+    for (int row = 0; row < RowCount(); ++row) {
+        for (int column = 0; column < ColumnCount(); ++column) {
+            const std::string cell = Cell(row, column);
+            if (column > 0) table += separator;
+            table += column == kItemColumn ? field(cell) : cell;
+        }
+        table += "\r\n";
+    }
+    return table;
+}
+
+void ByLogForm::Copy_Click() {
+    if (RowCount() > 0) owner_.SetClipboardText(Table('\t', false));
+}
+
+void ByLogForm::SaveCsv_Click() {
+    const std::string path = CommDlgs::ShowFileDialog(owner_, 2, "Save as CSV", "tally.csv",
+                                                      std::string("CSV Files") + '\0' + "*.csv", "", "csv");
+    if (path.empty()) return;
+    // A byte-order mark, so that spreadsheets read the names as UTF-8.
+    std::ofstream out(Utf8ToPath(path), std::ios::binary | std::ios::trunc);
+    out << "\xEF\xBB\xBF" << Table(',', true);
+    out.close();
+    if (!out) owner_.ShowMessage("Save as CSV", "Could not write '" + path + "'.", MessageKind::Error);
+}
+
+}  // namespace vantor

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/tally.h"
+#include "ui/chart.h"
+
+namespace vantor {
+
+class FormView;
+
+// The By log window as a toolkit draws it.
+class ByLogView {
+public:
+    virtual ~ByLogView() = default;
+    // What ByLogForm offers changed (the logs, the range, the table, the
+    // selection): show it again, asking ByLogForm for each part.
+    virtual void Refresh() = 0;
+};
+
+// The By log window's behaviour, whatever the toolkit: every listed item's
+// total over a range of logs and its part from each log, sortable by any
+// column and filtered by name, and a chart of the selected item per log.
+class ByLogForm {
+public:
+    // Table columns: the item, its total over the range, then one per log.
+    static constexpr int kItemColumn = 0;
+    static constexpr int kTotalColumn = 1;
+    static constexpr int kFirstLogColumn = 2;
+    // A range of more logs shows the columns of its last this many.
+    static constexpr int kMostLogColumns = 1000;
+
+    // `owner` is the main window, for the clipboard and the dialogs.
+    explicit ByLogForm(FormView& owner);
+
+    // The analysis to show (none: an empty table) and whose it is, e.g.
+    // "Alia, Picked Up". A new analysis of the same logs keeps the range,
+    // the filter, the order and the selected item; a range that reached the
+    // last log reaches the new last log.
+    void SetOutcome(std::shared_ptr<const TallyOutcome> outcome, std::string whose);
+    // The toolkit's window while it is open; nullptr once it is closed.
+    void Attach(ByLogView* view);
+
+    // The view's events. Log indexes are into LogNames().
+    void From_Change(int index);
+    void To_Change(int index);
+    void Last_Change(int count);  // the last `count` logs
+    void Filter_Change(std::string_view text);
+    void Header_Click(int column);
+    void Row_Click(int row);  // -1: none
+    // Every shown row and column, tab-separated, onto the clipboard.
+    void Copy_Click();
+    // The same as CSV, UTF-8, into a file the player chooses.
+    void SaveCsv_Click();
+
+    // What the view shows. Texts are UTF-8.
+    std::string Caption() const;
+    const std::vector<std::string>& LogNames() const;
+    int From() const { return from_; }
+    int To() const { return to_; }
+    std::string Filter() const { return filter_; }
+    int RowCount() const { return static_cast<int>(shown_.size()); }
+    int ColumnCount() const;
+    std::string Header(int column) const;
+    std::string Cell(int row, int column) const;
+    bool IsNumber(int column) const { return column != kItemColumn; }
+    int SortColumn() const { return sortColumn_; }  // -1: first met first
+    bool SortDescending() const { return descending_; }
+    int SelectedRow() const;
+    // "12 of 40 items, 7 logs: ActionLog0101.txt to ActionLog0107.txt".
+    std::string Status() const;
+    // The selected item's quantity in each log of the range.
+    ChartPicture Chart(int width, int height, const TextMetrics& metrics) const;
+
+private:
+    void Rebuild();
+    int FirstColumnLog() const;  // the log of column kFirstLogColumn
+    std::int64_t Value(const TallyRow& row, int column) const;
+    std::string Table(char separator, bool quoted) const;
+
+    FormView& owner_;
+    ByLogView* view_ = nullptr;
+    std::shared_ptr<const TallyOutcome> outcome_;
+    std::string whose_;
+    int from_ = 0;
+    int to_ = -1;
+    std::string filter_;
+    int sortColumn_ = -1;
+    bool descending_ = false;
+    // The selected row: its index among the outcome's rows and its item.
+    std::optional<std::pair<std::size_t, std::string>> selected_;
+    std::vector<TallyRow> rows_;            // the range's rows
+    std::vector<std::size_t> rowIndexes_;   // each one's index among the outcome's rows
+    std::vector<std::size_t> shown_;        // into rows_, filtered and in order
+};
+
+}  // namespace vantor

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/by_log.h"
+#include "win32/win32_support.h"
+
+namespace vantor::win32 {
+
+// The By log window in plain Win32: a top-level window owned by the main
+// one, with the range (From, To, the last N logs), a filter, the table (a
+// virtual list view, so that thousands of rows and hundreds of logs cost
+// nothing until shown), the chart of the selected item, a status line, and
+// Copy and Save as CSV. It hands every event to ByLogForm and shows what
+// ByLogForm says, nothing more; it remembers nothing once closed.
+class ByLogWindow final : public ByLogView {
+public:
+    // Control IDs, clear of IDOK and IDCANCEL, which Enter and Escape send.
+    enum ControlId : int {
+        kFromLabel = 200,
+        kFrom,
+        kToLabel,
+        kTo,
+        kLastLabel,
+        kLast,
+        kLastUpDown,
+        kLogsLabel,
+        kFilterLabel,
+        kFilter,
+        kTable,
+        kChart,
+        kStatus,
+        kCopy,
+        kSaveCsv,
+    };
+    // The colour of the chart's bars.
+    static constexpr COLORREF kBarColor = RGB(58, 110, 165);
+
+    ByLogWindow(HINSTANCE instance, HWND owner);
+    ~ByLogWindow() override;
+    ByLogWindow(const ByLogWindow&) = delete;
+    ByLogWindow& operator=(const ByLogWindow&) = delete;
+
+    // Opens the window over `form`, or brings it to the front.
+    void Show(ByLogForm& form);
+    // Null while it is closed.
+    HWND Window() const { return mWindow; }
+    // Its keys, for the message loop: Ctrl+C copies the table (but in an
+    // edit box), Escape closes, Tab moves on. True when it took the message.
+    bool PreTranslate(MSG& message);
+
+    void Refresh() override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void OnCreate();
+    void OnCommand(int id, int code);
+    LRESULT OnNotify(NMHDR& header);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void OnDestroy();
+
+    void CreateControls();
+    void LayOut();
+    void ShowColumns();
+    void ShowSelection();
+    void ShowSortArrow();
+    // The chart of the selected item in a `width` by `height` area of `dc`,
+    // drawn off screen first so that it does not flicker.
+    void PaintChart(HDC dc, int width, int height) const;
+    HWND Item(int id) const { return GetDlgItem(mWindow, id); }
+
+    HINSTANCE mInstance;
+    HWND mOwner;
+    HWND mWindow = nullptr;
+    ByLogForm* mForm = nullptr;
+    UINT mDpi = USER_DEFAULT_SCREEN_DPI;
+    Font mFont;
+    bool mRefreshing = false;  // the controls' notes of what Refresh does to them are not the player's
+    std::vector<std::string> mLogNames;   // as the drop-downs list them
+    std::vector<std::string> mHeaders;    // as the table's columns have them
+};
+
+}  // namespace vantor::win32

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+#include "ui/font_fit.h"
+
+// What both windows need of Windows: handles that free themselves, the
+// display scale, the system's fonts.
+namespace vantor::win32 {
+
+// A GDI object (font, pen, brush, bitmap), deleted with its owner.
+template <typename Handle>
+class GdiObject {
+public:
+    GdiObject() = default;
+    explicit GdiObject(Handle handle) : mHandle(handle) {}
+    GdiObject(GdiObject&& other) noexcept : mHandle(std::exchange(other.mHandle, nullptr)) {}
+    GdiObject& operator=(GdiObject&& other) noexcept {
+        if (this != &other) {
+            if (mHandle != nullptr) DeleteObject(mHandle);
+            mHandle = std::exchange(other.mHandle, nullptr);
+        }
+        return *this;
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    ~GdiObject() {
+        if (mHandle != nullptr) DeleteObject(mHandle);
+    }
+
+    Handle get() const { return mHandle; }
+
+private:
+    Handle mHandle = nullptr;
+};
+
+using Font = GdiObject<HFONT>;
+using Pen = GdiObject<HPEN>;
+using Brush = GdiObject<HBRUSH>;
+using Bitmap = GdiObject<HBITMAP>;
+
+// `object` selected into `dc` for the scope's life.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : mDc(dc), mPrevious(SelectObject(dc, object)) {}
+    ~Selection() { SelectObject(mDc, mPrevious); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC mDc;
+    HGDIOBJ mPrevious;
+};
+
+// A window's device context for the scope's life.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : mWindow(window), mDc(GetDC(window)) {}
+    ~WindowDc() { ReleaseDC(mWindow, mDc); }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return mDc; }
+
+private:
+    HWND mWindow;
+    HDC mDc;
+};
+
+// A memory device context for drawing off screen, deleted with its owner.
+class MemoryDc {
+public:
+    explicit MemoryDc(HDC like) : mDc(CreateCompatibleDC(like)) {}
+    ~MemoryDc() { DeleteDC(mDc); }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    HDC get() const { return mDc; }
+
+private:
+    HDC mDc;
+};
+
+std::wstring WindowText(HWND window);
+
+// The window's dots per inch (the system's where Windows cannot tell it per
+// window), a system metric and a frame at a given DPI.
+UINT WindowDpi(HWND window);
+int Metric(int index, UINT dpi);
+// The window rectangle, at the origin, around a client area of `width` by `height`.
+RECT FrameAround(int width, int height, DWORD style, UINT dpi);
+// `pixels` at 96 dpi, at `dpi`.
+inline int Scaled(int pixels, UINT dpi) { return MulDiv(pixels, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI); }
+
+// The font of message boxes at `dpi`, and its size in points.
+LOGFONTW MessageFont(UINT dpi);
+double MessageFontPoints(UINT dpi);
+// `choice` at `dpi`: its face and size over the message font (an empty face
+// keeps the message font's).
+Font CreateChosenFont(const FontChoice& choice, UINT dpi);
+
+}  // namespace vantor::win32
