@@ -147,12 +147,16 @@ void Form1::Command1_Click() {
     StartAnalysis();
 }
 
-void Form1::StartAnalysis() {
+void Form1::StartAnalysis(bool keepList) {
     StopAnalysis();
-    mView.SetListItems({});
-    mOutcome.reset();
-    mProblemsShown = 0;
-    mView.SetText(Control::Text1, "");
+    // Following what is listed keeps the list until the first tally comes,
+    // which then only adds to it.
+    if (!keepList) {
+        mView.SetListItems({});
+        mOutcome.reset();
+        mProblemsShown = 0;
+        mView.SetText(Control::Text1, "");
+    }
     SaveSettings();
 
     // The inputs hold for the whole analysis; what is changed meanwhile
@@ -405,7 +409,7 @@ void Form1::Menu_Click(Command command) {
         case Command::Follow:
             mFollowing = !mFollowing;
             if (mFollowing) {
-                StartAnalysis();  // with the inputs of now, as Go! takes them
+                StartAnalysis(true);  // with the inputs of now, as Go! takes them
             } else {
                 StopAnalysis();
                 if (mOutcome) mView.SetText(Control::Label3, Summary(*mOutcome));

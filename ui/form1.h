@@ -72,7 +72,7 @@ private:
     // status line, and stops when the window is being closed.
     bool BeforeLog(std::string_view name, std::size_t index, std::size_t count) override;
 
-    void StartAnalysis();
+    void StartAnalysis(bool keepList = false);
     void Follow(const std::string& folder, const Query& query, const ScanOptions& options, unsigned generation);
     void StopAnalysis();
     void OnFinished(const Finished& finished);
