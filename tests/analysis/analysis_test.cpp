@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <functional>
@@ -173,6 +174,31 @@ TEST(LogFolder, ReadsTheLogsInOneOrderAndListsEachSlot) {
     EXPECT_EQ(FolderOutcome(dir.text() + "ActionLog10.txt"), "file error: '" + dir.text() + "ActionLog10.txt' is not a folder");
     EXPECT_EQ(FolderOutcome(dir.text() + "missing/"), "file error: log folder '" + dir.text() + "missing/' does not exist");
 }
+
+#ifndef _WIN32
+// The game runs under Wine or Proton on Linux: without the profile's own
+// game folder, the prefixes' folder with the newest log is the default.
+TEST(LogFolder, DefaultIsTheGameFolderOfThePrefixWithTheNewestLog) {
+    TempDir home;
+    const std::string game = "My Documents/Halvern/ZENTHARA/LOG/";
+    const std::string wine = home.text() + ".wine/drive_c/users/alia/" + game;
+    const std::string proton = home.text() + ".local/share/Steam/steamapps/compatdata/4711/pfx/drive_c/users/steamuser/" + game;
+    for (const std::string& folder : {wine, proton}) fs::create_directories(folder);
+    testing::WriteFile(wine + "ActionLog0101.txt", Pickup("Widget(1)"));
+    testing::WriteFile(proton + "ActionLog0102.txt", Pickup("Widget(1)"));
+    fs::last_write_time(wine + "ActionLog0101.txt", fs::file_time_type::clock::now() - std::chrono::hours(24));
+    const std::string savedHome = std::getenv("HOME"), savedUser = std::getenv("USER") ? std::getenv("USER") : "";
+    setenv("HOME", home.path().c_str(), 1);
+    setenv("USER", "alia", 1);
+    const std::string chosen = DefaultLogFolder();
+    fs::create_directories(home.text() + game);
+    const std::string native = DefaultLogFolder();
+    setenv("HOME", savedHome.c_str(), 1);
+    setenv("USER", savedUser.c_str(), 1);
+    EXPECT_EQ(chosen, proton);
+    EXPECT_EQ(native, home.text() + game) << "the profile's own folder, once it exists";
+}
+#endif
 
 // A folder read the plain way: each log's records added to a store one at a
 // time, a record whose total would leave the 32-bit range skipped; what each
