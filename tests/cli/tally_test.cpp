@@ -152,6 +152,7 @@ TEST(TallyCommand, FormatsActionsCodePageRangesAndExitStatuses) {
                text.ends_with(want.substr(star + 1));
     };
     for (Case c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
         c.args.insert(c.args.begin(), "vantor-tally");
         std::vector<const char*> argv;
         for (const auto& arg : c.args) argv.push_back(arg.c_str());
