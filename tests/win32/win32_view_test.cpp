@@ -205,6 +205,7 @@ TEST_F(Win32ViewTest, EnterAndEscapePressNothingTabFollowsTheTableTheMenusAreThe
         return shown;
     };
     const HMENU system = GetSystemMenu(window(), FALSE);
+    Type(Control::txtLogDir, (dir.path() / L"").wstring());  // a folder to follow
     PressCtrl(Item(Control::txtPID), 'L');
     SendMessageW(window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(system), MAKELPARAM(0, TRUE));
     Texts menu{L"Copy\tCtrl+C-", L"By Log...\tCtrl+B", L"Skipped Records...-", L"Exact Names (Not the Game's Tally)",
