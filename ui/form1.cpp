@@ -1,6 +1,7 @@
 #include "ui/form1.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 
 #include "analysis/follow.h"
@@ -172,6 +173,7 @@ void Form1::StartAnalysis(bool keepList) {
 
     mStop = false;
     mProgressWanted = true;
+    mProgressShownAt = std::chrono::steady_clock::duration::zero();
     const unsigned generation = ++mGeneration;
     if (mFollowing) {
         mWorker = std::thread([this, folder, query, options, generation] { Follow(folder, query, options, generation); });
@@ -239,20 +241,22 @@ void Form1::StopAnalysis() {
 }
 
 bool Form1::BeforeLog(std::string_view name, std::size_t, std::size_t) {
+    // The status line names the log being read, at most every 50 ms and
+    // one update on its way at a time: thousands of small logs would keep
+    // the window busy repainting it. The first log is always shown.
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    if (now - mProgressShownAt.load() < std::chrono::milliseconds(50) || mProgressPosted.exchange(true)) return !mStop;
+    mProgressShownAt = now;
     {
         const std::lock_guard lock(mProgressLock);
         mProgressName = name;
     }
-    // One status update on its way at a time, showing the latest log: the
-    // window is not flooded when logs are small and many.
-    if (!mProgressPosted.exchange(true)) {
-        mView.Post([this] {
-            mProgressPosted = false;
-            if (!mProgressWanted) return;
-            const std::lock_guard lock(mProgressLock);
-            mView.SetText(Control::Label3, "Processing " + mProgressName);
-        });
-    }
+    mView.Post([this] {
+        mProgressPosted = false;
+        if (!mProgressWanted) return;
+        const std::lock_guard lock(mProgressLock);
+        mView.SetText(Control::Label3, "Processing " + mProgressName);
+    });
     return !mStop;
 }
 

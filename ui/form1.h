@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -104,7 +105,8 @@ private:
     bool mScanning = false;
     bool mCloseRequested = false;
     std::mutex mProgressLock;
-    std::string mProgressName;          // the log being read
+    std::string mProgressName;          // the log last shown as being read
+    std::atomic<std::chrono::steady_clock::duration> mProgressShownAt{};
     std::atomic<bool> mProgressPosted{false};
     std::atomic<bool> mProgressWanted{false};  // no outcome shown yet: the status line names the log
     // Work posted by an analysis that has been stopped since is not shown.
