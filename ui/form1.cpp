@@ -342,8 +342,9 @@ std::string Form1::Summary(const TallyOutcome& outcome) const {
         status = mWhose + ": nothing in " + logs;
     }
     const auto [records, unread] = ProblemCounts(outcome);
-    if (records > 0) status += ", " + Counted(records, "record", "records") + " skipped";
-    if (unread > 0) status += ", " + Counted(unread, "log", "logs") + " unreadable";
+    // "skipped" alone: the message and the menu say what was skipped.
+    if (records > 0) status += ", " + std::to_string(records) + " skipped";
+    if (unread > 0) status += ", " + std::to_string(unread) + " unreadable";
     if (mFollowing) status += ", updated " + ClockTime();
     return status;
 }

@@ -154,7 +154,7 @@ TEST(QtView, SkippedRecordsTheStatusLineAndTheByLogWindow) {
     EXPECT_EQ(boxes.size(), 2);
     EXPECT_TRUE(boxes.value(1).contains(QStringLiteral("ActionLog0103.txt, line 3: 'Rope(x)'"))) << boxes.value(1).toStdString();
     const auto* status = static_cast<QLabel*>(form.ControlWidget(Control::Label3));
-    EXPECT_EQ(status->toolTip(), QStringLiteral("Alia of the Far North Road, Picked Up: 3 items in 3 logs, 1 record skipped"));
+    EXPECT_EQ(status->toolTip(), QStringLiteral("Alia of the Far North Road, Picked Up: 3 items in 3 logs, 1 skipped"));
     EXPECT_EQ(vantor::ToQString(form.Text(Control::Label3)), status->toolTip());
     EXPECT_TRUE(status->text().endsWith(u'\u2026') && status->sizeHint().width() <= status->width()) << status->text().toStdString();
 

@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
         GoCase{"EmptyPlayer", kDir, 0, "", {}, "The Player ID is empty: no such record in 2 logs", 0, "", ""},
         GoCase{"NoLogs", "empty", 0, "Alia", {}, "No ActionLog*.txt in this folder", 0, "", ""},
         GoCase{"OtherNamesMarked", "potions", 0, "Alia", {"Red Potion *"}, "Alia, Picked Up: 1 item in 1 log", 0, "5", ""},
-        GoCase{"SkippedRecordShown", "bad", 0, "Alia", {"Cup"}, "Alia, Picked Up: 1 item in 1 log, 1 record skipped", 0, "2",
+        GoCase{"SkippedRecordShown", "bad", 0, "Alia", {"Cup"}, "Alia, Picked Up: 1 item in 1 log, 1 skipped", 0, "2",
                "1 record could not be counted and was skipped. The totals leave them out.\n\n"
                "ActionLog0103.txt, line 1: '\u00C9p\\n\u00E9e(1)(2)'\n    quantity '1)(2' is not a number\n"},
         GoCase{"MissingFolder", "missing", 0, "Alia", {}, "No logs read", 0, "", "Run-time error: file error\nlog folder '"},
@@ -221,11 +221,11 @@ TEST_F(Form1Test, FollowingKeepsTheListTheSelectionAndTheTotalUpToDate) {
     EXPECT_EQ(view.listIndex, 0);
     EXPECT_EQ(Text(Control::Text1), "17");
     EXPECT_TRUE(view.messages.empty());
-    EXPECT_TRUE(Text(Control::Label3).starts_with("Alia, Picked Up: 3 items in 2 logs, 1 record skipped, updated "))
+    EXPECT_TRUE(Text(Control::Label3).starts_with("Alia, Picked Up: 3 items in 2 logs, 1 skipped, updated "))
         << Text(Control::Label3);
     form.Menu_Click(Command::Follow);
     EXPECT_FALSE(form.MenuChecked(Command::Follow));
-    EXPECT_EQ(Text(Control::Label3), "Alia, Picked Up: 3 items in 2 logs, 1 record skipped");
+    EXPECT_EQ(Text(Control::Label3), "Alia, Picked Up: 3 items in 2 logs, 1 skipped");
 }
 
 }  // namespace

@@ -266,7 +266,7 @@ TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheC
     ask.hdr = {FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr), reinterpret_cast<UINT_PTR>(Item(Control::Label3)),
                TTN_GETDISPINFOW};
     SendMessageW(window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&ask));
-    EXPECT_STREQ(ask.lpszText, L"Alia, Picked Up: 2 items in 1 log, 1 record skipped");
+    EXPECT_STREQ(ask.lpszText, L"Alia, Picked Up: 2 items in 1 log, 1 skipped");
 
     // Ctrl+C on the list, then its menu's Copy: the whole list on the clipboard.
     for (const bool key : {true, false}) {
