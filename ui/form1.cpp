@@ -273,7 +273,7 @@ void Form1::OnFinished(const Finished& finished) {
     mView.SetFocus(Control::Command1);
     if (finished.error) {
         mView.SetText(Control::Label3, "No logs read");
-        mView.ShowMessage(kFormCaption, DescribeRunError(*finished.error), MessageKind::Error);
+        mView.ShowMessage(kFormCaption, DescribeFolderError(*finished.error), MessageKind::Error);
         return;
     }
     OnUpdate(finished.outcome);
@@ -436,15 +436,12 @@ bool Form1::MenuChecked(Command command) const {
     return (command == Command::ExactNames && mExactNames) || (command == Command::Follow && mFollowing);
 }
 
-std::string DescribeRunError(const RunError& error) {
-    // Each part on one line of its own, control bytes escaped as vantor-tally writes them.
-    std::string text = "Run-time error: " + std::string(KindName(error.kind())) + '\n';
-    if (!error.file().empty()) text += "File: " + EscapeControlBytes(error.file()) + '\n';
-    if (error.line() > 0) {
-        text += "Line: " + std::to_string(error.line()) + '\n';
-        text += "Item: " + EscapeControlBytes(Windows1252ToUtf8(error.item())) + '\n';
-    }
-    return text + EscapeControlBytes(error.detail());
+std::string DescribeFolderError(const RunError& error) {
+    // "log folder '...' does not exist" as a sentence; paths need no escaping
+    // but control characters do, to stay on their line.
+    std::string text = EscapeControlBytes(error.detail());
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    return text + ".";
 }
 
 }  // namespace vantor

@@ -115,8 +115,8 @@ private:
     std::shared_ptr<LogFollower> mFollower;  // while following, to be woken when stopped
 };
 
-// The text of the message box for a run-time error: its kind, the file, the
-// line, the item entry and what went wrong. UTF-8.
-std::string DescribeRunError(const RunError& error);
+// The message for an analysis that could not start (the folder does not
+// exist, is not a folder, or cannot be listed), as a sentence. UTF-8.
+std::string DescribeFolderError(const RunError& error);
 
 }  // namespace vantor

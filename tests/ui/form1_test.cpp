@@ -105,8 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
         GoCase{"SkippedRecordShown", "bad", 0, "Alia", {"Cup"}, "Alia, Picked Up: 1 item in 1 log, 1 skipped", 0, "2",
                "1 record could not be counted and was skipped. The totals leave them out.\n\n"
                "ActionLog0103.txt, line 1: '\u00C9p\\n\u00E9e(1)(2)'\n    quantity '1)(2' is not a number\n"},
-        GoCase{"MissingFolder", "missing", 0, "Alia", {}, "No logs read", 0, "", "Run-time error: file error\nlog folder '"},
-        GoCase{"NotAFolder", "ActionLog0101.txt", 0, "Alia", {}, "No logs read", 0, "", "Run-time error: file error\n'"}),
+        GoCase{"MissingFolder", "missing", 0, "Alia", {}, "No logs read", 0, "", "Log folder '"},
+        GoCase{"NotAFolder", "ActionLog0101.txt", 0, "Alia", {}, "No logs read", 0, "", "'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Form1Test, InputsChangedDuringAScanApplyToTheNextGoAndClosingWaitsForTheCurrentLog) {

@@ -289,8 +289,8 @@ TEST_F(Win32ViewTest, ARunTimeErrorAndAboutAreMessageBoxesOfTheWindow) {
     Type(Control::txtLogDir, L"C:\\\u00E9t\u00E9-\u65E5\u672C\\");  // no such folder
     Go();
     SendMessageW(window(), WM_SYSCOMMAND, Win32View::CommandId(Command::About), 0);
-    EXPECT_EQ(boxes, (Texts{L"Vantor Log Analyzer | Run-time error: file error\nlog folder 'C:\\\u00E9t\u00E9-\u65E5\u672C\\' "
-                            L"does not exist | " + std::to_wstring(MB_ICONERROR),
+    EXPECT_EQ(boxes, (Texts{L"Vantor Log Analyzer | Log folder 'C:\\\u00E9t\u00E9-\u65E5\u672C\\' "
+                            L"does not exist. | " + std::to_wstring(MB_ICONERROR),
                             L"About Vantor Log Analyzer | Vantor Log Analyzer\nVersion " VANTOR_VERSION L" | " +
                                 std::to_wstring(MB_ICONINFORMATION)}));
 }
