@@ -139,8 +139,9 @@ void QtView::CreateControls() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(ToQString(vantor::kFormCaption));
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/vantor-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/icons/vantor-32.png"), QSize(32, 32));
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {  // the window manager picks one for each place
+        icon.addFile(QStringLiteral(":/icons/vantor-%1.png").arg(size), QSize(size, size));
+    }
     setWindowIcon(icon);
     // The controls are placed for this size: maximised, they would sit in a corner.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
