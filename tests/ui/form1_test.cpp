@@ -93,8 +93,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         GoCase{"PickedUp", kDir, -1, "Alia", {"Widget", "\u20ACuro Coin"}, "Alia, Picked Up: 2 items in 2 logs", 1, "5", ""},
         GoCase{"FromPlayerShop", kDir, 3, "Alia", {"Lute"}, "Alia, Bought from Player Shop: 1 item in 2 logs", 0, "1", ""},
-        GoCase{"FromNpc", kDir, 2, "Alia", {"Bread"}, "Alia, Bought from NPC: 1 item in 2 logs", 0, "6", ""},
-        GoCase{"NoOptionFour", kDir, 4, "Alia", {"Widget", "\u20ACuro Coin"}, "Alia, Picked Up: 2 items in 2 logs", 0, "7", ""},
         GoCase{"PlayerInTheLogsCodePage", kDir, 0, "Caf\u00E9", {"Cup"}, "Caf\u00E9, Picked Up: 1 item in 2 logs", 0, "1", ""},
         GoCase{"PlayerOutsideTheCodePage", kDir, 0, "Caf\u0113", {}, "Caf\u0113, Picked Up: nothing in 2 logs", 0, "", ""},
         GoCase{"PlayerInOtherCase", kDir, 0, "alia", {}, "No record of 'alia'; the logs have 'Alia'", 0, "", ""},
