@@ -54,7 +54,7 @@ SIZE TextSize(HDC dc, std::wstring_view text) {
 }  // namespace
 
 ByLogWindow::ByLogWindow(HINSTANCE instance, HWND owner) : mInstance(instance), mOwner(owner) {
-    RegisterClasses(instance, WindowProc, ChartProc);
+    RegisterClasses(instance, ViewWindowProc<ByLogWindow>, ChartProc);
 }
 
 ByLogWindow::~ByLogWindow() {
@@ -92,24 +92,6 @@ bool ByLogWindow::PreTranslate(MSG& message) {
         }
     }
     return IsDialogMessageW(mWindow, &message) != FALSE;
-}
-
-LRESULT CALLBACK ByLogWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    ByLogWindow* view = nullptr;
-    if (message == WM_NCCREATE) {
-        view = static_cast<ByLogWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        view->mWindow = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-    } else {
-        view = reinterpret_cast<ByLogWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    }
-    if (view == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    const LRESULT result = view->HandleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        view->mWindow = nullptr;
-    }
-    return result;
 }
 
 LRESULT ByLogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

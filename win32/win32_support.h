@@ -100,4 +100,27 @@ double MessageFontPoints(UINT dpi);
 // keeps the message font's).
 Font CreateChosenFont(const FontChoice& choice, UINT dpi);
 
+// The window procedure of a window that belongs to a view object: the view,
+// handed over as CreateWindowExW's last argument, is kept in the window's
+// user data and gets every message in HandleMessage; its mWindow is the
+// window from its first message to its last. A view befriends it.
+template <typename View>
+LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    View* view = nullptr;
+    if (message == WM_NCCREATE) {
+        view = static_cast<View*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        view->mWindow = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+    } else {
+        view = reinterpret_cast<View*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    }
+    if (view == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    const LRESULT result = view->HandleMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        view->mWindow = nullptr;
+    }
+    return result;
+}
+
 }  // namespace vantor::win32

@@ -115,7 +115,7 @@ Win32View::Win32View(HINSTANCE instance, StartArguments arguments, Settings sett
     INITCOMMONCONTROLSEX controls{sizeof controls,
                                   ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
-    RegisterWindowClass(instance, WindowProc);
+    RegisterWindowClass(instance, ViewWindowProc<Win32View>);
     CreateWindowExW(0, kClassName, Utf8ToWide(kFormCaption).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                     CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
 }
@@ -153,24 +153,6 @@ void Win32View::Dispatch(MSG& message) {
     }
     TranslateMessage(&message);
     DispatchMessageW(&message);
-}
-
-LRESULT CALLBACK Win32View::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Win32View* view = nullptr;
-    if (message == WM_NCCREATE) {
-        view = static_cast<Win32View*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        view->mWindow = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-    } else {
-        view = reinterpret_cast<Win32View*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    }
-    if (view == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    const LRESULT result = view->HandleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        view->mWindow = nullptr;
-    }
-    return result;
 }
 
 LRESULT Win32View::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
