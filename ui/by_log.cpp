@@ -90,7 +90,7 @@ void ByLogForm::Last_Change(int count) {
 
 void ByLogForm::Filter_Change(std::string_view text) {
     filter_ = text;
-    Rebuild();
+    Reorder();
 }
 
 void ByLogForm::Header_Click(int column) {
@@ -98,7 +98,7 @@ void ByLogForm::Header_Click(int column) {
     // Numbers largest first, names from A; a second click turns the order round.
     descending_ = column == sortColumn_ ? !descending_ : IsNumber(column);
     sortColumn_ = column;
-    Rebuild();
+    Reorder();
 }
 
 void ByLogForm::Row_Click(int row) {
@@ -177,10 +177,12 @@ ChartPicture ByLogForm::Chart(int width, int height, const TextMetrics& metrics)
 void ByLogForm::Rebuild() {
     rows_.clear();
     rowIndexes_.clear();
-    shown_.clear();
+    foldedNames_.clear();
     if (outcome_ != nullptr && to_ >= from_ && from_ >= 0) {
         rows_ = RowsInRange(*outcome_, static_cast<std::size_t>(from_), static_cast<std::size_t>(to_), &rowIndexes_);
     }
+    // Compared at every keystroke in the filter and in every sort by name.
+    for (const TallyRow& row : rows_) foldedNames_.push_back(Lower(Windows1252ToUtf8(row.item)));
     // A selection keeps its row, or failing that the first row of its item.
     if (selected_ && outcome_ != nullptr) {
         const auto& all = outcome_->rows;
@@ -193,16 +195,19 @@ void ByLogForm::Rebuild() {
             }
         }
     }
+    Reorder();
+}
+
+void ByLogForm::Reorder() {
+    shown_.clear();
     const std::string wanted = Lower(filter_);
     for (std::size_t index = 0; index < rows_.size(); ++index) {
-        if (wanted.empty() || Lower(Windows1252ToUtf8(rows_[index].item)).find(wanted) != std::string::npos) {
-            shown_.push_back(index);
-        }
+        if (foldedNames_[index].find(wanted) != std::string::npos) shown_.push_back(index);
     }
     if (sortColumn_ >= ColumnCount()) sortColumn_ = -1;
     if (sortColumn_ >= 0) {
         const auto less = [&](std::size_t a, std::size_t b) {
-            if (sortColumn_ == kItemColumn) return Lower(Windows1252ToUtf8(rows_[a].item)) < Lower(Windows1252ToUtf8(rows_[b].item));
+            if (sortColumn_ == kItemColumn) return foldedNames_[a] < foldedNames_[b];
             return Value(rows_[a], sortColumn_) < Value(rows_[b], sortColumn_);
         };
         std::stable_sort(shown_.begin(), shown_.end(), [&](std::size_t a, std::size_t b) {

@@ -77,7 +77,10 @@ public:
     ChartPicture Chart(int width, int height, const TextMetrics& metrics) const;
 
 private:
+    // The range's rows, after a new outcome or range; then Reorder.
     void Rebuild();
+    // The rows shown, after a new filter or order.
+    void Reorder();
     int FirstColumnLog() const;  // the log of column kFirstLogColumn
     std::int64_t Value(const TallyRow& row, int column) const;
     std::string Table(char separator, bool quoted) const;
@@ -95,6 +98,7 @@ private:
     std::optional<std::pair<std::size_t, std::string>> selected_;
     std::vector<TallyRow> rows_;            // the range's rows
     std::vector<std::size_t> rowIndexes_;   // each one's index among the outcome's rows
+    std::vector<std::string> foldedNames_;  // each one's name in UTF-8, ASCII letters lower case
     std::vector<std::size_t> shown_;        // into rows_, filtered and in order
 };
 
