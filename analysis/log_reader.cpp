@@ -11,7 +11,7 @@
 //      count lines.
 //
 // Around them, LogReading brings the log into memory a span at a time, read
-// into a buffer its thread keeps or mapped where that measured faster
+// into a buffer its thread owns or mapped where that measured faster
 // (WayChoice), hands the stages whole lines, carries a line that a span cuts
 // into the next, and keeps the rules of line ends, of the line limit and of
 // a half-written last line.
@@ -185,10 +185,10 @@ WayChoice wayChoice;
 // before a fixed, page-aligned block, so that each read fills the block
 // from a page start. A long line instead grows in place, the next read
 // going right after it, and the buffer doubles when it is full, so a line
-// costs time and memory in proportion to its length. Each thread keeps one
-// from log to log, sized to the block so that what was read is still in the
-// processor's cache when it is searched.
-class ReadBuffer {
+// costs time and memory in proportion to its length. A reading thread's
+// ReadBuffer keeps one from log to log, sized to the block so that what was
+// read is still in the processor's cache when it is searched.
+class ReadMemory {
 public:
     // Empty, for a new log read in blocks of `blockBytes`.
     void Start(std::size_t blockBytes, std::size_t maxLine) {
@@ -258,13 +258,12 @@ private:
     char* tailEnd_ = nullptr;
 };
 
-thread_local ReadBuffer threadBuffer;
-
 // --- One reading of a log ----------------------------------------------------
 
 class LogReading {
 public:
-    LogReading(const std::filesystem::path& path, const Query& query, RecordSink& sink, const ReadLimits& limits)
+    LogReading(const std::filesystem::path& path, const Query& query, RecordSink& sink, ReadMemory& buffer,
+               const ReadLimits& limits)
         : path_(path),
           file_(path),
           query_(query.player, query.tag),
@@ -273,7 +272,7 @@ public:
           sink_(sink),
           limits_(limits),
           plan_(detail::CurrentReadPlan()),
-          buffer_(threadBuffer) {}
+          buffer_(buffer) {}
 
     // Reads the log from `from`, a line start; the records skipped, with
     // their line numbers, go to `skipped`, also when reading fails part way.
@@ -502,7 +501,7 @@ private:
     RecordSink& sink_;
     const ReadLimits& limits_;
     const detail::ReadPlan plan_;
-    ReadBuffer& buffer_;
+    ReadMemory& buffer_;
     std::uint64_t lineStart_ = 0;  // file offset of the first line not yet scanned
     bool skipLineFeed_ = false;    // the last line end was a CR at the end of the data
     bool tookUnended_ = false;     // the last line, without a line end, was taken
@@ -515,9 +514,22 @@ private:
 
 }  // namespace
 
+struct ReadBuffer::Memory : ReadMemory {};
+
+ReadBuffer::ReadBuffer() : memory_(std::make_unique<Memory>()) {}
+ReadBuffer::~ReadBuffer() = default;
+ReadBuffer::ReadBuffer(ReadBuffer&&) noexcept = default;
+ReadBuffer& ReadBuffer::operator=(ReadBuffer&&) noexcept = default;
+
+LogEnd ProcessLogFile(const std::filesystem::path& path, const Query& query, RecordSink& sink,
+                      SkippedRecords& skipped, ReadBuffer& buffer, const ReadLimits& limits, std::uint64_t from) {
+    return LogReading(path, query, sink, *buffer.memory_, limits).Run(skipped, from);
+}
+
 LogEnd ProcessLogFile(const std::filesystem::path& path, const Query& query, RecordSink& sink,
                       SkippedRecords& skipped, const ReadLimits& limits, std::uint64_t from) {
-    return LogReading(path, query, sink, limits).Run(skipped, from);
+    ReadBuffer buffer;
+    return ProcessLogFile(path, query, sink, skipped, buffer, limits, from);
 }
 
 void detail::SetReadPlan(const ReadPlan& newPlan) {

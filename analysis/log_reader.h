@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -43,6 +44,24 @@ struct LogEnd {
     bool tookUnended = false;
 };
 
+// The memory a reading uses, kept from log to log by whoever owns it: each
+// thread that reads logs owns one (the folder scan hands one to each of its
+// jobs), and only one reading uses it at a time. Owned, not thread_local: a
+// thread's object with a destructor crashed MinGW builds as the thread ended.
+class ReadBuffer {
+public:
+    ReadBuffer();
+    ~ReadBuffer();
+    ReadBuffer(ReadBuffer&&) noexcept;
+    ReadBuffer& operator=(ReadBuffer&&) noexcept;
+
+private:
+    friend LogEnd ProcessLogFile(const std::filesystem::path&, const Query&, RecordSink&, SkippedRecords&,
+                                 ReadBuffer&, const ReadLimits&, std::uint64_t);
+    struct Memory;
+    std::unique_ptr<Memory> memory_;
+};
+
 // Reads one action log and passes every record of the query to `sink` as
 // its item name and quantity.
 //
@@ -66,6 +85,10 @@ struct LogEnd {
 // otherwise it may be half written and is left out, neither taken nor
 // skipped. Reading starts at `from`: 0, or a LogEnd::complete of an earlier
 // reading of the same log (a LF there belongs to the line end before it).
+// Reads through `buffer`; the overload without one allocates its own.
+LogEnd ProcessLogFile(const std::filesystem::path& path, const Query& query, RecordSink& sink,
+                      SkippedRecords& skipped, ReadBuffer& buffer, const ReadLimits& limits = {},
+                      std::uint64_t from = 0);
 LogEnd ProcessLogFile(const std::filesystem::path& path, const Query& query, RecordSink& sink,
                       SkippedRecords& skipped, const ReadLimits& limits = {}, std::uint64_t from = 0);
 
