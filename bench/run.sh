@@ -76,7 +76,7 @@ GENLOGS=$BUILD/bench/vantor-genlogs
 SCAN_BENCH=$BUILD/bench/scan_bench
 WINDOW_BENCH=$BUILD/bench/window_bench
 if [[ $WINE == 1 && -x $WINDOWS_EXE ]] && command -v wine >/dev/null; then
-    export WINEPREFIX=$ROOT/build/windows-cross/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEPREFIX=$ROOT/build/windows-cross/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 else
     WINE=0
 fi

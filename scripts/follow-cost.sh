@@ -36,7 +36,7 @@ out="$dir/out"
 : > "$out"
 
 if $wine; then
-    export WINEPREFIX="$PWD/build/windows-cross/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEPREFIX="$PWD/build/windows-cross/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
     wine build/windows-cross/cli/vantor-tally.exe --follow --player Alia "$(winepath -w "$dir/logs")" > "$out" &
 else
     build/debug/cli/vantor-tally --follow --player Alia "$dir/logs" > "$out" &

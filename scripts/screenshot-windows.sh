@@ -28,7 +28,7 @@ bash scripts/test-windows.sh --build-only
 build=build/windows-cross
 
 # A prefix of its own: the tests' prefix uses Wine's null driver, this one X11.
-export WINEPREFIX="$PWD/$build/wine-prefix-screenshot" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$PWD/$build/wine-prefix-screenshot" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export LC_ALL=C.UTF-8
 # The first display nobody else uses (other builds may take pictures too).
 display=74

@@ -140,7 +140,7 @@ icon_sizes=$(icotool -l "$work/window.ico" | sed -n 's/.*--width=\([0-9]*\).*/\1
 check "vantor-log-analyzer.exe's icon has 16, 24, 32, 48 and 256 pixel images" same "$icon_sizes" "16 24 32 48 256 "
 
 # Wine in a prefix of its own, made now: nothing installed before.
-export WINEPREFIX="$PWD/$work/wine-prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$PWD/$work/wine-prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export LC_ALL=C.UTF-8
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wine wineboot --init > "$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log" >&2; exit 1; }
