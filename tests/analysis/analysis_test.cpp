@@ -76,6 +76,9 @@ TEST(LogReader, EntriesAndLinesAtTheirLimits) {
         {"a line of the limit", line + line, "W=2;", limit}, {"past the limit", line, "ActionLog1.txt:1" + tooLong, limit - 1},
         {"an unended line of the limit", unended, "W=1;", limit},
         {"an unended line past the limit", unended, "ActionLog1.txt:2" + tooLong, limit - 1},
+        // Alone in its log, the line comes in a read that holds no CR.
+        {"a line of the limit alone", line.substr(0, limit), "W=1;", limit},
+        {"a line past the limit alone", line.substr(0, limit), "ActionLog1.txt:1" + tooLong, limit - 1},
     };
     TempDir dir;
     for (const auto& c : cases) EXPECT_EQ(ReadOutcome(dir.Write("ActionLog1.txt", c.log), {c.limit}), c.want) << c.rule;
