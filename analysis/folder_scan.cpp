@@ -77,6 +77,15 @@ public:
         }
     }
 
+    // A record of a reading of several tags: each tag's names are kept
+    // apart, under the tag's index as a first byte (such readings count
+    // exact names, which nothing but these keys joins).
+    void TakeOf(std::size_t action, std::string_view name, std::int32_t quantity) override {
+        tagged_.assign(1, static_cast<char>(action));
+        tagged_.append(name);
+        Take(tagged_, quantity);
+    }
+
     std::string_view Name(const Entry& entry) const {
         return std::string_view(names).substr(entry.nameOffset, entry.nameLength);
     }
@@ -108,6 +117,7 @@ private:
     }
 
     std::vector<std::uint32_t> table_;  // entry index + 1; 0 is free
+    std::string tagged_;
 };
 
 // Reads one log from `from` into a tally, through the reading thread's

@@ -266,9 +266,10 @@ public:
                const ReadLimits& limits)
         : path_(path),
           file_(path),
-          query_(query.player, query.tag),
+          query_(query.player, query.tag, query.moreTags),
           // A tab or CR cannot be inside field 1, so such an ID takes nothing.
           matchesNothing_(query.player.find_first_of("\t\r") != std::string::npos),
+          severalTags_(!query.moreTags.empty()),
           sink_(sink),
           limits_(limits),
           plan_(detail::CurrentReadPlan()),
@@ -462,7 +463,11 @@ private:
         const std::string_view entry(entry_.data(), record.size);
         try {
             const Item item = CleanAndSplit(entry, record, scratch_);
-            sink_.Take(item.name, item.quantity);
+            if (severalTags_) {
+                sink_.TakeOf(record.action, item.name, item.quantity);
+            } else {
+                sink_.Take(item.name, item.quantity);
+            }
         } catch (const RunError& error) {
             if (skippedCount_++ < kMaxProblems) skipped_.push_back({lineOffset, std::string(entry), error});
         }
@@ -498,6 +503,7 @@ private:
     LogFile file_;
     const detail::RecordQuery query_;
     const bool matchesNothing_;
+    const bool severalTags_;
     RecordSink& sink_;
     const ReadLimits& limits_;
     const detail::ReadPlan plan_;

@@ -27,6 +27,12 @@ public:
     // skipped as one that cannot be counted, and the sink must be as if it
     // had never been called for it.
     virtual void Take(std::string_view name, std::int32_t quantity) = 0;
+    // A record of a query with more tags: `action` is its tag's index (0 the
+    // query's tag, i + 1 its moreTags[i]). Only such a reading calls it.
+    virtual void TakeOf(std::size_t action, std::string_view name, std::int32_t quantity) {
+        static_cast<void>(action);
+        Take(name, quantity);
+    }
 };
 
 // The records of a log that could not be counted.
@@ -68,7 +74,8 @@ private:
 // Lines end at CR (a LF right after it belongs to the line end; a lone LF is
 // text); empty lines and lines with fewer than six tab-separated fields are
 // skipped. A record is taken when field 1 equals the query's player, field 3
-// its tag and field 5 lacks "Ore C.". Its item entry is cleaned
+// its tag (or one of its moreTags: then through RecordSink::TakeOf) and
+// field 5 lacks "Ore C.". Its item entry is cleaned
 // (0x81 0xA8 -> ' ', 0x81 removed, "(R)" -> "R", "(Y)" -> "Y", last byte
 // dropped) and split at its first '(' into name and quantity.
 //

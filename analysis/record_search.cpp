@@ -3,6 +3,7 @@
 #include "analysis/record_search.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace vantor::detail {
 
@@ -72,8 +73,12 @@ const char* SearchPathName(SearchPath path) {
     return "?";
 }
 
-RecordQuery::RecordQuery(std::string_view playerId, std::string_view actionTag)
-    : needle(playerId.size() + 2, '\t'), tag(actionTag), probeA(needle.size() > 2 ? 1 : 0), probeB(needle.size() - 1) {
+RecordQuery::RecordQuery(std::string_view playerId, std::string_view actionTag, std::vector<std::string> moreTags)
+    : needle(playerId.size() + 2, '\t'),
+      tag(actionTag),
+      moreTags(std::move(moreTags)),
+      probeA(needle.size() > 2 ? 1 : 0),
+      probeB(needle.size() - 1) {
     playerId.copy(needle.data() + 1, playerId.size());
 }
 

@@ -41,12 +41,14 @@ const char* SearchPathName(SearchPath path);
 // The paths this processor can run, from portable to the fastest.
 std::vector<SearchPath> SupportedSearchPaths();
 
-// What a record is: field 1 the player's ID, field 3 the action tag.
+// What a record is: field 1 the player's ID, field 3 the action tag (or
+// one of `moreTags`, when a reading counts several actions apart).
 struct RecordQuery {
-    RecordQuery(std::string_view playerId, std::string_view actionTag);
+    RecordQuery(std::string_view playerId, std::string_view actionTag, std::vector<std::string> moreTags = {});
 
     std::string needle;  // "\t" + ID + "\t": field 1 between the line's first two tabs
     std::string tag;
+    std::vector<std::string> moreTags;
     // The needle's two bytes tested first: the ID's first byte and the
     // closing tab, which together are rare in other fields.
     std::size_t probeA;
@@ -61,6 +63,7 @@ struct FoundRecord {
     std::size_t size;   // the entry's length
     std::size_t open;   // its first '(', or npos
     bool unusual;       // it holds 0x81, "(R)" or "(Y)", which cleaning changes
+    std::uint8_t action = 0;  // its tag: 0 the query's `tag`, i + 1 its moreTags[i]
 };
 
 // Finds the records among the lines in [line, end), searching from `from`:

@@ -232,13 +232,22 @@ private:
         const char* tab3 = delimiters.Next();
         if (tab3 == end_ || *tab3 != '\t') return tab3;
         const auto tagSize = static_cast<std::size_t>(tab3 - tab2 - 1);
-        if (tagSize != query_.tag.size() || !SameBytes(tab2 + 1, query_.tag.data(), tagSize)) return tab3;
+        const auto isTag = [&](const std::string& tag) {
+            return tagSize == tag.size() && SameBytes(tab2 + 1, tag.data(), tagSize);
+        };
+        std::uint8_t action = 0;
+        if (!isTag(query_.tag)) {
+            const auto& more = query_.moreTags;
+            const auto other = std::find_if(more.begin(), more.end(), isTag);
+            if (other == more.end()) return tab3;
+            action = static_cast<std::uint8_t>(other - more.begin() + 1);
+        }
         const char* tab4 = delimiters.Next();
         if (tab4 == end_ || *tab4 != '\t') return tab4;  // fewer than six fields
         const char* entryEnd = delimiters.Next();
         const std::string_view entry(tab4 + 1, static_cast<std::size_t>(entryEnd - tab4 - 1));
         const EntryShape shape = Inspect(entry, end_);
-        if (!shape.ore) out_[found++] = {lineStart, entry.data(), entry.size(), shape.open, shape.unusual};
+        if (!shape.ore) out_[found++] = {lineStart, entry.data(), entry.size(), shape.open, shape.unusual, action};
         return entryEnd;
     }
 

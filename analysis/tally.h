@@ -33,6 +33,9 @@ extern const std::array<Action, 4> kActions;
 struct Query {
     std::string player;
     std::string tag = "[Pickup]";
+    // Further tags whose records one reading counts apart, for a ledger of
+    // several actions (ledger.h: exact names only); a tally leaves it empty.
+    std::vector<std::string> moreTags = {};
 };
 
 struct ScanOptions {

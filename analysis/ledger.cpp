@@ -1,0 +1,58 @@
+#include "analysis/ledger.h"
+
+#include <unordered_map>
+#include <utility>
+
+#include "store/cls_hash.h"
+
+namespace vantor {
+
+LedgerOutcome LedgerFolder(const std::string& folder, const std::string& player, ScanObserver* observer,
+                           const ScanOptions& options) {
+    Query query{player, std::string(kActions[0].tag), {}};
+    for (std::size_t action = 1; action < kActions.size(); ++action) query.moreTags.emplace_back(kActions[action].tag);
+    ScanOptions exact = options;
+    exact.exactNames = true;
+    clsHash unused;  // exact names leave the store empty
+    TallyOutcome tally = TallyFolder(folder, query, unused, observer, exact);
+
+    LedgerOutcome ledger;
+    ledger.logs = std::move(tally.logs);
+    ledger.logsRead = tally.logsRead;
+    ledger.stopped = tally.stopped;
+    ledger.problems = std::move(tally.problems);
+    ledger.problemCount = tally.problemCount;
+    // Each tally row is one action's name, under the action's index as its
+    // first byte, first met first: a name's first row places it.
+    std::unordered_map<std::string, std::size_t> index;
+    for (TallyRow& row : tally.rows) {
+        const auto action = static_cast<std::size_t>(static_cast<unsigned char>(row.item.front()));
+        std::string name = row.item.substr(1);
+        const auto [it, added] = index.try_emplace(name, ledger.rows.size());
+        if (added) ledger.rows.push_back({std::move(name), {}, {}});
+        LedgerRow& item = ledger.rows[it->second];
+        item.totals[action] = row.total;
+        item.parts[action] = std::move(row.parts);
+    }
+    return ledger;
+}
+
+std::vector<LedgerRow> LedgerRowsInRange(const LedgerOutcome& outcome, std::size_t first, std::size_t last) {
+    std::vector<LedgerRow> rows;
+    for (const LedgerRow& row : outcome.rows) {
+        LedgerRow part{row.item, {}, {}};
+        bool credited = false;
+        for (std::size_t action = 0; action < row.parts.size(); ++action) {
+            for (const LogCredit& credit : row.parts[action]) {
+                if (credit.log < first || credit.log > last) continue;
+                part.parts[action].push_back(credit);
+                part.totals[action] += credit.quantity;
+                credited = true;
+            }
+        }
+        if (credited) rows.push_back(std::move(part));
+    }
+    return rows;
+}
+
+}  // namespace vantor
