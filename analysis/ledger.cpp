@@ -22,6 +22,7 @@ LedgerOutcome LedgerFolder(const std::string& folder, const std::string& player,
     ledger.stopped = tally.stopped;
     ledger.problems = std::move(tally.problems);
     ledger.problemCount = tally.problemCount;
+    ledger.similarPlayers = std::move(tally.similarPlayers);
     // Each tally row is one action's name, under the action's index as its
     // first byte, first met first: a name's first row places it.
     std::unordered_map<std::string, std::size_t> index;

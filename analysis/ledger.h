@@ -38,6 +38,8 @@ struct LedgerOutcome {
     // in a tally, of the four actions.
     std::vector<RunError> problems;
     std::size_t problemCount = 0;
+    // Only when no row was found, as in a tally.
+    std::vector<std::string> similarPlayers;
 };
 
 // The ledger of `player` (the logs' bytes) over the logs of `folder`, read

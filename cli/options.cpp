@@ -20,7 +20,7 @@ namespace vantor {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: vantor-tally [--player ID] [--action pickup|sell|buy|shop] [OPTIONS] [LOG_DIR]\n"
+    "Usage: vantor-tally [--player ID] [--action pickup|sell|buy|shop|all] [OPTIONS] [LOG_DIR]\n"
     "'vantor-tally --help' lists every option.\n";
 constexpr const char* kVersionLine = "vantor-tally " VANTOR_VERSION;
 
@@ -105,7 +105,10 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
     app.add_option("--player", options.player, "Player ID (default: empty)")->type_name("ID");
     std::vector<std::string> keywords;
     for (const Action& entry : kActions) keywords.emplace_back(entry.keyword);
-    auto* actionOption = app.add_option("--action", action, "pickup (default), sell, buy or shop")
+    keywords.emplace_back("all");
+    auto* actionOption = app.add_option("--action", action,
+                                        "pickup (default), sell, buy or shop; all: the four side by side, "
+                                        "with net = pickup - sell + buy + shop, each full name its own row")
                              ->check(CLI::IsMember(keywords))
                              ->type_name("ACTION");
     auto* tagOption = app.add_option("--tag", tag, "Any action tag instead, e.g. '[Pickup]'")->type_name("TEXT");
@@ -157,7 +160,12 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
     }
     const auto chosen = std::find_if(kActions.begin(), kActions.end(),
                                      [&](const Action& entry) { return entry.keyword == action; });
-    options.tag = tagOption->count() > 0 ? tag : std::string(chosen->tag);
+    options.allActions = chosen == kActions.end() && tagOption->count() == 0;
+    options.tag = tagOption->count() > 0 ? tag : std::string(options.allActions ? kActions[0].tag : chosen->tag);
+    if (options.allActions && (options.byLog || options.follow)) {
+        return {std::pair{2, UsageError(std::string("--action all: no ") + (options.byLog ? "--by-log" : "--follow") +
+                                        " with the four actions")}};
+    }
     options.format = kFormats.at(format);
     if (options.bytes && options.format == OutputFormat::Json) {
         return {std::pair{2, UsageError("--bytes: json is always UTF-8")}};

@@ -16,6 +16,7 @@ enum class OutputFormat { Tsv, Csv, Json };
 struct TallyOptions {
     std::string player;  // empty, like an empty player box
     std::string tag = "[Pickup]";
+    bool allActions = false;  // --action all: the four side by side, a ledger of exact names
     OutputFormat format = OutputFormat::Tsv;
     std::string logDir;  // the game's own folder when none is given
     unsigned jobs = 1;   // logs read at once

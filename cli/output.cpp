@@ -3,6 +3,7 @@
 #include <csv.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -141,6 +142,52 @@ void WriteRows(const std::vector<TallyRow>& rows, std::span<const std::string> l
     }
 }
 
+// The problems met, as one line each.
+void WriteProblems(const std::vector<RunError>& problems, std::size_t count, std::ostream& err) {
+    for (const RunError& problem : problems) err << problem.what() << '\n';
+    if (count > problems.size()) err << "vantor-tally: " << count - problems.size() << " more problems\n";
+}
+
+// " in ActionLog0101.txt to ActionLog0103.txt" for a range.
+std::string RangeText(const std::vector<std::string>& logs, const LogRange& range) {
+    if (range.whole) return "";
+    std::string text = " in " + logs[range.first];
+    if (range.count > 1) text += " to " + logs[range.first + range.count - 1];
+    return text;
+}
+
+void WriteLedgerRows(const std::vector<LedgerRow>& rows, const TallyOptions& options, std::ostream& out) {
+    static constexpr std::array<std::string_view, 6> kColumns = {"item", "pickup", "sell", "buy", "shop", "net"};
+    const auto name = [&](const std::string& item) { return options.bytes ? item : Windows1252ToUtf8(item); };
+    if (options.format == OutputFormat::Json) {
+        using Json = nlohmann::ordered_json;
+        auto items = Json::array();
+        for (const LedgerRow& row : rows) {
+            Json item = {{"item", Windows1252ToUtf8(row.item)}};
+            for (std::size_t action = 0; action < row.totals.size(); ++action) {
+                item[std::string(kColumns[action + 1])] = row.totals[action];
+            }
+            item["net"] = row.Net();
+            items.push_back(std::move(item));
+        }
+        out << items.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+        return;
+    }
+    const bool tsv = options.format == OutputFormat::Tsv;
+    const char separator = tsv ? '\t' : ',';
+    const std::string_view lineEnd = tsv ? kTsvLineEnd : "\r\n";
+    if (!tsv && !options.bytes) out << kUtf8Mark;
+    for (std::size_t column = 0; column < kColumns.size(); ++column) {
+        out << (column > 0 ? std::string(1, separator) : "") << kColumns[column];
+    }
+    out << lineEnd;
+    for (const LedgerRow& row : rows) {
+        out << (tsv ? name(row.item) : CsvQuoted(name(row.item)));
+        for (const std::int64_t total : row.totals) out << separator << total;
+        out << separator << row.Net() << lineEnd;
+    }
+}
+
 // 'Alia' for Windows-1252 text. (Appended, not "'" + text: GCC 12 warns
 // wrongly of overlapping copies in that.)
 std::string Quoted(std::string_view bytes) {
@@ -165,16 +212,39 @@ std::string NothingFound(const TallyOutcome& outcome, const TallyOptions& option
     if (outcome.logs.empty()) return "no ActionLog*.txt in '" + options.logDir + "'";
     std::string text = "no " + Windows1252ToUtf8(options.tag) + " record of ";
     text += options.player.empty() ? "an empty player ID" : Quoted(options.player);
-    if (!range.whole) {
-        text += " in " + outcome.logs[range.first];
-        if (range.count > 1) text += " to " + outcome.logs[range.first + range.count - 1];
-    }
+    text += RangeText(outcome.logs, range);
     if (!outcome.similarPlayers.empty()) text += "; the logs have " + Listed(outcome.similarPlayers);
     if (options.player.empty()) text += " (name the player with --player ID)";
     return text;
 }
 
 }  // namespace
+
+int WriteLedger(const LedgerOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err) {
+    const auto asked = Range(outcome.logs, options);
+    if (const auto* error = std::get_if<std::string>(&asked)) {
+        err << UsageError(*error);
+        return 2;
+    }
+    const LogRange& range = std::get<LogRange>(asked);
+    WriteProblems(outcome.problems, outcome.problemCount, err);
+    const std::vector<LedgerRow> rows =
+        range.whole ? outcome.rows
+                    : range.count == 0 ? std::vector<LedgerRow>{}
+                                       : LedgerRowsInRange(outcome, range.first, range.first + range.count - 1);
+    WriteLedgerRows(rows, options, out);
+    out.flush();
+    if (rows.empty()) {
+        std::string text = outcome.logs.empty() ? "no ActionLog*.txt in '" + options.logDir + "'"
+                                                : "no record of " +
+                                                      (options.player.empty() ? std::string("an empty player ID")
+                                                                              : Quoted(options.player)) +
+                                                      " for any action" + RangeText(outcome.logs, range);
+        if (!outcome.similarPlayers.empty()) text += "; the logs have " + Listed(outcome.similarPlayers);
+        err << "vantor-tally: " << EscapeControlBytes(text) << '\n';
+    }
+    return outcome.problemCount > 0 ? 1 : 0;
+}
 
 int WriteOutcome(const TallyOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err) {
     const auto asked = Range(outcome.logs, options);
@@ -183,10 +253,7 @@ int WriteOutcome(const TallyOutcome& outcome, const TallyOptions& options, std::
         return 2;
     }
     const LogRange& range = std::get<LogRange>(asked);
-    for (const RunError& problem : outcome.problems) err << problem.what() << '\n';
-    if (outcome.problemCount > outcome.problems.size()) {
-        err << "vantor-tally: " << outcome.problemCount - outcome.problems.size() << " more problems\n";
-    }
+    WriteProblems(outcome.problems, outcome.problemCount, err);
     const std::vector<TallyRow> ranged =
         range.whole || range.count == 0 ? std::vector<TallyRow>{}
                                         : RowsInRange(outcome, range.first, range.first + range.count - 1);

@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 
+#include "analysis/ledger.h"
 #include "analysis/tally.h"
 #include "cli/options.h"
 
@@ -13,5 +14,9 @@ namespace vantor {
 // problem was met, 2 the range names a log the folder does not have
 // (nothing printed but the error).
 int WriteOutcome(const TallyOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err);
+
+// The same for a ledger (--action all): a row per name with a column per
+// action and the net.
+int WriteLedger(const LedgerOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace vantor

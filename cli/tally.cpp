@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "analysis/ledger.h"
 #include "analysis/tally.h"
 #include "cli/follow.h"
 #include "cli/progress.h"
@@ -28,18 +29,22 @@ int RunTally(int argc, const char* const* argv, const Streams& streams) {
     } else if (streams.errIsTerminal) {
         observer = &status;
     }
-    clsHash items;
-    TallyOutcome outcome;
     try {
-        outcome = TallyFolder(options.logDir, {options.player, options.tag}, items, observer,
-                              {options.jobs, options.exactNames});
+        if (options.allActions) {
+            const LedgerOutcome ledger = LedgerFolder(options.logDir, options.player, observer, {options.jobs});
+            status.Clear();
+            return WriteLedger(ledger, options, streams.out, streams.err);
+        }
+        clsHash items;
+        const TallyOutcome outcome = TallyFolder(options.logDir, {options.player, options.tag}, items, observer,
+                                                 {options.jobs, options.exactNames});
+        status.Clear();
+        return WriteOutcome(outcome, options, streams.out, streams.err);
     } catch (const RunError& missing) {
         status.Clear();
         streams.err << "vantor-tally: " << EscapeControlBytes(missing.detail()) << '\n';
         return 1;
     }
-    status.Clear();
-    return WriteOutcome(outcome, options, streams.out, streams.err);
 }
 
 }  // namespace vantor

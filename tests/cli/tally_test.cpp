@@ -108,6 +108,21 @@ TEST(TallyCommand, FormatsActionsCodePageRangesAndExitStatuses) {
         {{"--player", "Alia", "--action", "buy", d}, 0, Tsv("Salt\t8\n"), ""},
         {{"--player", "Alia", "--action", "shop", "--format", "json", d}, 0,
          "[\n  {\n    \"item\": \"OrbR\",\n    \"total\": 6\n  }\n]\n", ""},
+        // The four actions side by side: each full name its own row.
+        {{"--player", "Alia", "--action", "all", d}, 0,
+         Tsv("item\tpickup\tsell\tbuy\tshop\tnet\nBlue \"Widget\", large\t2\t0\t0\t0\t2\nWidget\t5\t0\t0\t0\t5\n"
+             "Rose\t0\t4\t0\t0\t-4\nSalt\t0\t0\t8\t0\t8\n" + cafe + "\t3\t0\t0\t0\t3\n" + sword +
+             "h\t2\t0\t0\t0\t2\nOrbR\t0\t0\t0\t6\t6\n"),
+         ""},
+        {{"--player", "Alia", "--action", "all", "--format", "csv", "--last", "1", d}, 0,
+         bom + "item,pickup,sell,buy,shop,net\r\n\"" + sword + "h\",2,0,0,0,2\r\n\"OrbR\",0,0,0,6,6\r\n", ""},
+        {{"--player", "Alia", "--action", "all", "--format", "json", "--from", "actionlog0102.TXT", d}, 0,
+         "[\n  {\n    \"item\": \"" + sword +
+             "h\",\n    \"pickup\": 2,\n    \"sell\": 0,\n    \"buy\": 0,\n    \"shop\": 0,\n    \"net\": 2\n  },*",
+         ""},
+        {{"--player", "\xC3\x89LAN", "--action", "all", d}, 0, Tsv("item\tpickup\tsell\tbuy\tshop\tnet\n"),
+         "vantor-tally: no record of '\xC3\x89LAN' for any action; the logs have '\xC3\xA9lan'\n"},
+        {{"--action", "all", "--by-log", d}, 2, "", usage},
         // The logs are Windows-1252; arguments are UTF-8 (on Windows, UTF-16
         // made UTF-8), unless they are not valid UTF-8 at all.
         {{"--player", "\xC3\xA9lan", d}, 0, Tsv("Rose\t2\n"), ""},
