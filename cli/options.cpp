@@ -137,6 +137,17 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
     app.add_flag("--progress", options.progress, "Name each log on stderr as it is read");
     app.add_flag("--follow", options.follow,
                  "Go on while the game writes its logs: the whole tally again each time it changes, until Ctrl+C");
+    app.add_flag("--players", options.players,
+                 "List the player IDs of the logs instead, most records first (tsv: ID<TAB>records)")
+        ->excludes(actionOption)
+        ->excludes(tagOption)
+        ->excludes(fromOption)
+        ->excludes(toOption)
+        ->excludes("--player")
+        ->excludes("--by-log")
+        ->excludes("--last")
+        ->excludes("--exact-names")
+        ->excludes("--follow");
     auto* folderOption =
         app.add_option("LOG_DIR", options.logDir, "Folder holding ActionLog*.txt (default: the game's)");
     app.set_version_flag("--version", kVersionLine, "Print the version and exit");

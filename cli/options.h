@@ -27,6 +27,7 @@ struct TallyOptions {
     std::size_t last = 0;     // only the last N logs; 0: no limit
     bool progress = false;    // a line per log on stderr, wherever it goes
     bool follow = false;      // the tally again each time the logs change it (FollowTally)
+    bool players = false;     // the player IDs of the logs instead of a tally
 };
 
 // What the command line asked for: options to run with, or an exit status

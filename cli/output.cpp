@@ -220,6 +220,30 @@ std::string NothingFound(const TallyOutcome& outcome, const TallyOptions& option
 
 }  // namespace
 
+void WritePlayers(const std::vector<PlayerCount>& players, const TallyOptions& options, std::ostream& out) {
+    const auto text = [&](const std::string& id) { return options.bytes ? id : Windows1252ToUtf8(id); };
+    switch (options.format) {
+        case OutputFormat::Tsv:
+            for (const PlayerCount& count : players) out << text(count.player) << '\t' << count.records << kTsvLineEnd;
+            break;
+        case OutputFormat::Csv:
+            if (!options.bytes) out << kUtf8Mark;
+            out << "player,records\r\n";
+            for (const PlayerCount& count : players) out << CsvQuoted(text(count.player)) << ',' << count.records << "\r\n";
+            break;
+        case OutputFormat::Json: {
+            using Json = nlohmann::ordered_json;
+            auto list = Json::array();
+            for (const PlayerCount& count : players) {
+                list.push_back({{"player", Windows1252ToUtf8(count.player)}, {"records", count.records}});
+            }
+            out << list.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+            break;
+        }
+    }
+    out.flush();
+}
+
 int WriteLedger(const LedgerOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err) {
     const auto asked = Range(outcome.logs, options);
     if (const auto* error = std::get_if<std::string>(&asked)) {

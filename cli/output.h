@@ -3,6 +3,7 @@
 #include <iosfwd>
 
 #include "analysis/ledger.h"
+#include "analysis/players.h"
 #include "analysis/tally.h"
 #include "cli/options.h"
 
@@ -14,6 +15,9 @@ namespace vantor {
 // problem was met, 2 the range names a log the folder does not have
 // (nothing printed but the error).
 int WriteOutcome(const TallyOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err);
+
+// The player IDs of a folder (--players), most records first.
+void WritePlayers(const std::vector<PlayerCount>& players, const TallyOptions& options, std::ostream& out);
 
 // The same for a ledger (--action all): a row per name with a column per
 // action and the net.

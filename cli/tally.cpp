@@ -30,6 +30,11 @@ int RunTally(int argc, const char* const* argv, const Streams& streams) {
         observer = &status;
     }
     try {
+        if (options.players) {
+            PlayerIndex index;
+            WritePlayers(index.Update(options.logDir, {options.jobs}), options, streams.out);
+            return 0;
+        }
         if (options.allActions) {
             const LedgerOutcome ledger = LedgerFolder(options.logDir, options.player, observer, {options.jobs});
             status.Clear();

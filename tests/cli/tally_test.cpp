@@ -123,6 +123,12 @@ TEST(TallyCommand, FormatsActionsCodePageRangesAndExitStatuses) {
         {{"--player", "\xC3\x89LAN", "--action", "all", d}, 0, Tsv("item\tpickup\tsell\tbuy\tshop\tnet\n"),
          "vantor-tally: no record of '\xC3\x89LAN' for any action; the logs have '\xC3\xA9lan'\n"},
         {{"--action", "all", "--by-log", d}, 2, "", usage},
+        // The players of the logs, most records first, ties first met first.
+        {{"--players", "--jobs", "2", d}, 0, Tsv("Alia\t9\n\xC3\xA9lan\t2\nBo\t1\n"), ""},
+        {{"--players", "--format", "json", d}, 0,
+         "[\n  {\n    \"player\": \"Alia\",\n    \"records\": 9\n  },\n  {\n    \"player\": \"\xC3\xA9lan\",*", ""},
+        {{"--players", "--format", "csv", "--bytes", d}, 0, "player,records\r\n\"Alia\",9\r\n\"\xE9lan\",2\r\n*", ""},
+        {{"--players", "--player", "Alia", d}, 2, "", usage},
         // The logs are Windows-1252; arguments are UTF-8 (on Windows, UTF-16
         // made UTF-8), unless they are not valid UTF-8 at all.
         {{"--player", "\xC3\xA9lan", d}, 0, Tsv("Rose\t2\n"), ""},

@@ -1,0 +1,57 @@
+#pragma once
+
+// The player IDs found in a folder's logs, for a front end to offer as the
+// player is typed.
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "analysis/tally.h"
+
+namespace vantor {
+
+// A player ID (field 1, the logs' bytes) and how many records carry it.
+struct PlayerCount {
+    std::string player;
+    std::uint64_t records = 0;
+};
+
+// What one log holds: its IDs in the order first met.
+struct LogPlayers {
+    std::vector<PlayerCount> players;
+};
+
+// Counts field 1 of every record of the log: a line (ended by CR, a LF
+// right after it belonging to the line end) with six or more tab-separated
+// fields. A last line without a line end counts only when the log is
+// finished, as in a tally. Throws RunError (FileError) when the log cannot
+// be read.
+LogPlayers CountLogPlayers(const std::filesystem::path& log);
+
+// The players of a folder, kept between calls: a log is counted again only
+// when its size or modification time changed (or it is new), so that after
+// the first call an update costs a listing of the folder and the logs the
+// game wrote.
+class PlayerIndex {
+public:
+    // The players of the logs of `folder` (UTF-8), most records first, ties
+    // in the order first met in reading order; logs are counted on
+    // `options.jobs` threads (0: one per core). A log that cannot be read
+    // counts as empty. Throws RunError (FileError) as TallyFolder does when
+    // the folder cannot be listed.
+    std::vector<PlayerCount> Update(const std::string& folder, const ScanOptions& options = {});
+
+private:
+    struct Known {
+        std::uint64_t size = 0;
+        std::filesystem::file_time_type time;
+        LogPlayers players;
+    };
+    std::string folder_;
+    std::map<std::string, Known> logs_;  // by name
+};
+
+}  // namespace vantor
