@@ -166,6 +166,8 @@ timed largeRare "$TALLY --jobs 1 --player $RARE --action pickup $LARGE"
 timed largeRgRead "rg --no-mmap -j1 -c $RARE $LARGE"
 timed largeRgMap "rg --mmap -j1 -c $RARE $LARGE"
 timed largeWc "cd $LARGE && wc -l ActionLog*.txt"
+timed largePlayers "$TALLY --jobs 1 --players $LARGE"
+timed largeLedger "$TALLY --jobs 1 --player $PLAYER --action all $LARGE"
 window largewindow "$LARGE"
 if [[ $WINE == 1 ]]; then
     wineserver -p 2>/dev/null || true  # one server for every run, as on a desktop
@@ -225,6 +227,8 @@ row "$L" "\`vantor-tally --jobs 1 --player $RARE\` (1% of the lines)" largeRare
 row "$L" "\`rg --no-mmap -j1 -c $RARE\`" largeRgRead
 row "$L" "\`rg --mmap -j1 -c $RARE\`" largeRgMap
 row "$L" "\`wc -l\`" largeWc
+row "$L" "\`vantor-tally --jobs 1 --players\` (every line's player)" largePlayers
+row "$L" "\`vantor-tally --jobs 1 --player $PLAYER --action all\` (the four actions)" largeLedger
 row "$L" "the window's Go! ($PLAYER, offscreen)" largewindow
 if [[ $WINE == 1 ]]; then
     row "$L" "\`wine vantor-tally.exe --version\` (Wine's start)" largeWineStart
@@ -244,6 +248,8 @@ goal "$PLAYER \`--jobs 1\` over \`wc -l\`" "$(ratio large1 largeWc)" le 1.7
 goal "\`--jobs 1\` over \`--jobs 2\`, large logs" "$(ratio large1 large2)" ge 1.8
 goal "peak RSS at the default jobs, MB" "$(cat "$TMP/largeDefault.rss")" le 16
 goal "the window over \`--jobs 1\`, large logs" "$(ratio largewindow large1)" le 1.2
+echo "- the players of the logs (\`--players\`) over a tally (\`--jobs 1 --player $PLAYER\`): $(ratio largePlayers large1)"
+echo "- the four actions (\`--action all\`) over a tally of one: $(ratio largeLedger large1)"
 if ((SMALL_LOGS > 0)); then
     goal "\`--jobs 1\` over \`--jobs 2\`, small logs" "$(ratio small1 small2)" ge 1.0
     goal "the window over \`--jobs 1\`, small logs" "$(ratio smallwindow small1)" le 1.5
