@@ -11,6 +11,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <pwd.h>
+#include <unistd.h>
 #endif
 
 namespace vantor {
@@ -131,14 +134,34 @@ std::string DefaultLogFolder() {
     const std::string native = home + '/' + std::string(kGameFolder);
     std::error_code error;
     if (std::filesystem::is_directory(native, error)) return native;
-    // The game runs under Wine or Proton here: the folder is inside a prefix.
-    std::vector<std::string> candidates;
+    // The game runs under Wine or Proton here: the folder is inside a prefix,
+    // for whichever Windows user the prefix has.
+    std::vector<std::string> prefixes;
+    if (const char* wine = std::getenv("WINEPREFIX"); wine != nullptr && *wine != '\0') prefixes.push_back(wine);
+    prefixes.push_back(home + "/.wine");
+    const auto each = [&](const std::string& parent, std::string_view below) {
+        for (std::filesystem::directory_iterator it(parent, error), end; !error && it != end; it.increment(error)) {
+            prefixes.push_back(PathToUtf8(it->path()) + std::string(below));
+        }
+        error.clear();
+    };
+    each(home + "/.steam/steam/steamapps/compatdata", "/pfx");
+    each(home + "/.local/share/Steam/steamapps/compatdata", "/pfx");
+    each(home + "/.local/share/bottles/bottles", "");
+    each(home + "/Games", "");
+    each(home + "/.PlayOnLinux/wineprefix", "");
+    std::vector<std::string> users;
     if (const char* user = std::getenv("USER"); user != nullptr && *user != '\0') {
-        candidates.push_back(home + "/.wine/drive_c/users/" + user + '/' + std::string(kGameFolder));
+        users.push_back(user);
+    } else if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_name != nullptr) {
+        users.push_back(entry->pw_name);
     }
-    for (const char* steam : {"/.steam/steam/steamapps/compatdata", "/.local/share/Steam/steamapps/compatdata"}) {
-        for (std::filesystem::directory_iterator it(home + steam, error), end; !error && it != end; it.increment(error)) {
-            candidates.push_back(PathToUtf8(it->path()) + "/pfx/drive_c/users/steamuser/" + std::string(kGameFolder));
+    std::vector<std::string> candidates;
+    for (const std::string& prefix : prefixes) {
+        const std::string usersFolder = prefix + "/drive_c/users/";
+        for (const std::string& user : users) candidates.push_back(usersFolder + user + '/' + std::string(kGameFolder));
+        for (std::filesystem::directory_iterator it(usersFolder, error), end; !error && it != end; it.increment(error)) {
+            candidates.push_back(PathToUtf8(it->path()) + '/' + std::string(kGameFolder));
         }
         error.clear();
     }

@@ -121,8 +121,9 @@ std::vector<TallyRow> RowsInRange(const TallyOutcome& outcome, std::size_t first
 // Where the game writes its logs for this user (UTF-8, with a trailing
 // separator): "My Documents/Halvern/ZENTHARA/LOG/" in the profile folder
 // (USERPROFILE on Windows, HOME elsewhere). Elsewhere, when that folder does
-// not exist, the same folder of the Wine prefix in ~/.wine or of a Steam
-// Proton prefix that holds the newest log, if any does.
+// not exist, the same folder of any Windows user of the Wine prefix that
+// holds the newest log, if any does: $WINEPREFIX, ~/.wine, Steam's Proton
+// prefixes, Bottles', Lutris' (~/Games/*) and PlayOnLinux's.
 std::string DefaultLogFolder();
 
 }  // namespace vantor

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -180,26 +185,50 @@ TEST(LogFolder, ReadsTheLogsInOneOrderAndListsEachSlot) {
 
 #ifndef _WIN32
 // The game runs under Wine or Proton on Linux: without the profile's own
-// game folder, the prefixes' folder with the newest log is the default.
+// game folder, the prefixes' folder with the newest log is the default,
+// whichever Windows user of the prefix it belongs to. With USER unset the
+// user's name comes from the password database.
 TEST(LogFolder, DefaultIsTheGameFolderOfThePrefixWithTheNewestLog) {
-    TempDir home;
     const std::string game = "My Documents/Halvern/ZENTHARA/LOG/";
-    const std::string wine = home.text() + ".wine/drive_c/users/alia/" + game;
-    const std::string proton = home.text() + ".local/share/Steam/steamapps/compatdata/4711/pfx/drive_c/users/steamuser/" + game;
-    for (const std::string& folder : {wine, proton}) fs::create_directories(folder);
-    testing::WriteFile(wine + "ActionLog0101.txt", Pickup("Widget(1)"));
-    testing::WriteFile(proton + "ActionLog0102.txt", Pickup("Widget(1)"));
-    fs::last_write_time(wine + "ActionLog0101.txt", fs::file_time_type::clock::now() - std::chrono::hours(24));
+    const char* const account = ::getpwuid(::getuid()) != nullptr ? ::getpwuid(::getuid())->pw_name : "";
+    struct Case {
+        std::string prefix;  // below the home folder, or the WINEPREFIX when it starts with '@'
+        std::string user;    // of drive_c/users
+        bool userSet;
+    };
+    const Case cases[] = {
+        {".local/share/Steam/steamapps/compatdata/4711/pfx", "steamuser", true},
+        {".steam/steam/steamapps/compatdata/4712/pfx", "steamuser", true},
+        {"@elsewhere/prefix", "alia", true},
+        {".local/share/bottles/bottles/Game", "bo", true},
+        {"Games/zenthara", "lutris", true},
+        {".PlayOnLinux/wineprefix/Zenthara", "Public", true},
+        {".wine", account, false},
+    };
     const std::string savedHome = std::getenv("HOME"), savedUser = std::getenv("USER") ? std::getenv("USER") : "";
-    setenv("HOME", home.path().c_str(), 1);
-    setenv("USER", "alia", 1);
-    const std::string chosen = DefaultLogFolder();
-    fs::create_directories(home.text() + game);
-    const std::string native = DefaultLogFolder();
+    for (const Case& c : cases) {
+        TempDir home;
+        const std::string older = home.text() + ".wine/drive_c/users/alia/" + game;
+        const std::string prefix = c.prefix[0] == '@' ? home.text() + c.prefix.substr(1) : home.text() + c.prefix;
+        const std::string newer = prefix + "/drive_c/users/" + c.user + "/" + game;
+        for (const std::string& folder : {older, newer}) fs::create_directories(folder);
+        testing::WriteFile(newer + "ActionLog0102.txt", Pickup("Widget(1)"));
+        if (c.userSet) {
+            testing::WriteFile(older + "ActionLog0101.txt", Pickup("Widget(1)"));
+            fs::last_write_time(older + "ActionLog0101.txt", fs::file_time_type::clock::now() - std::chrono::hours(24));
+        }
+        setenv("HOME", home.path().c_str(), 1);
+        if (c.userSet) setenv("USER", "alia", 1); else unsetenv("USER");
+        if (c.prefix[0] == '@') setenv("WINEPREFIX", prefix.c_str(), 1); else unsetenv("WINEPREFIX");
+        const std::string chosen = DefaultLogFolder();
+        fs::create_directories(home.text() + game);
+        const std::string native = DefaultLogFolder();
+        unsetenv("WINEPREFIX");
+        EXPECT_EQ(fs::path(chosen).lexically_normal(), fs::path(newer).lexically_normal()) << c.prefix;
+        EXPECT_EQ(native, home.text() + game) << "the profile's own folder, once it exists";
+    }
     setenv("HOME", savedHome.c_str(), 1);
     setenv("USER", savedUser.c_str(), 1);
-    EXPECT_EQ(chosen, proton);
-    EXPECT_EQ(native, home.text() + game) << "the profile's own folder, once it exists";
 }
 #endif
 
