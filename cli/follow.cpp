@@ -91,14 +91,16 @@ int FollowTally(const TallyOptions& options, std::ostream& out, std::ostream& er
     StopCheck stopCheck;
     std::set<std::string> said;  // lines already on `err`
     std::optional<std::string> shown;
+    std::optional<SessionBase> session;  // the totals of the first tally
     TallyOptions followed = options;
     followed.follow = true;  // JSON on one line
     while (!stopping) {
         try {
             const TallyOutcome& outcome = follower.Update(&stopCheck);
             if (outcome.stopped) break;
+            if (!session) session = ShownTotals(outcome, followed);
             std::ostringstream text, notes;
-            const int status = WriteOutcome(outcome, followed, text, notes);
+            const int status = WriteOutcome(outcome, followed, text, notes, &*session);
             std::istringstream lines(notes.str());
             for (std::string line; std::getline(lines, line);) {
                 if (said.insert(line).second) err << line << '\n';

@@ -3,6 +3,7 @@
 #include <csv.h>
 
 #include <algorithm>
+#include <map>
 #include <array>
 #include <cstdint>
 #include <nlohmann/json.hpp>
@@ -99,9 +100,35 @@ std::vector<std::int64_t> ByLog(const TallyRow& row, const LogRange& range) {
     return credits;
 }
 
+// Each row's key in a SessionBase: its name and how many rows before it
+// have that name (a name cut at 40 bytes can be several rows).
+std::vector<std::pair<std::string, int>> SessionKeys(const std::vector<TallyRow>& rows) {
+    std::map<std::string, int> seen;
+    std::vector<std::pair<std::string, int>> keys;
+    for (const TallyRow& row : rows) keys.emplace_back(row.item, seen[row.item]++);
+    return keys;
+}
+
+// The rows of the range `options` asks for; an empty range for a usage error.
+std::vector<TallyRow> ShownRows(const TallyOutcome& outcome, const LogRange& range) {
+    if (range.whole) return outcome.rows;
+    if (range.count == 0) return {};
+    return RowsInRange(outcome, range.first, range.first + range.count - 1);
+}
+
 void WriteRows(const std::vector<TallyRow>& rows, std::span<const std::string> logs, const LogRange& range,
-               const TallyOptions& options, std::ostream& out) {
+               const TallyOptions& options, const SessionBase* session, std::ostream& out) {
     const auto name = [&](const std::string& item) { return options.bytes ? item : Windows1252ToUtf8(item); };
+    // Gains since the session began: an item not listed then gains its
+    // whole total.
+    std::vector<std::int64_t> gains;
+    if (session != nullptr) {
+        const auto keys = SessionKeys(rows);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const auto base = session->find(keys[i]);
+            gains.push_back(rows[i].total - (base != session->end() ? base->second : 0));
+        }
+    }
     switch (options.format) {
         case OutputFormat::Tsv:
         case OutputFormat::Csv: {
@@ -111,13 +138,16 @@ void WriteRows(const std::vector<TallyRow>& rows, std::span<const std::string> l
             if (!tsv && !options.bytes) out << kUtf8Mark;
             if (!tsv || options.byLog) {
                 out << "item" << separator << "total";
+                if (session != nullptr) out << separator << "session";
                 if (options.byLog) {
                     for (const std::string& log : logs) out << separator << (tsv ? log : CsvQuoted(log));
                 }
                 out << lineEnd;
             }
-            for (const TallyRow& row : rows) {
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                const TallyRow& row = rows[i];
                 out << (tsv ? name(row.item) : CsvQuoted(name(row.item))) << separator << row.total;
+                if (session != nullptr) out << separator << gains[i];
                 if (options.byLog) {
                     for (const std::int64_t credit : ByLog(row, range)) out << separator << credit;
                 }
@@ -128,8 +158,10 @@ void WriteRows(const std::vector<TallyRow>& rows, std::span<const std::string> l
         case OutputFormat::Json: {
             using Json = nlohmann::ordered_json;
             auto items = Json::array();
-            for (const TallyRow& row : rows) {
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                const TallyRow& row = rows[i];
                 Json item = {{"item", Windows1252ToUtf8(row.item)}, {"total", row.total}};
+                if (session != nullptr) item["session"] = gains[i];
                 if (options.byLog) item["by_log"] = ByLog(row, range);
                 items.push_back(std::move(item));
             }
@@ -270,7 +302,19 @@ int WriteLedger(const LedgerOutcome& outcome, const TallyOptions& options, std::
     return outcome.problemCount > 0 ? 1 : 0;
 }
 
-int WriteOutcome(const TallyOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err) {
+SessionBase ShownTotals(const TallyOutcome& outcome, const TallyOptions& options) {
+    const auto asked = Range(outcome.logs, options);
+    SessionBase base;
+    if (const auto* range = std::get_if<LogRange>(&asked)) {
+        const std::vector<TallyRow> rows = ShownRows(outcome, *range);
+        const auto keys = SessionKeys(rows);
+        for (std::size_t i = 0; i < rows.size(); ++i) base[keys[i]] = rows[i].total;
+    }
+    return base;
+}
+
+int WriteOutcome(const TallyOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err,
+                 const SessionBase* session) {
     const auto asked = Range(outcome.logs, options);
     if (const auto* error = std::get_if<std::string>(&asked)) {
         err << UsageError(*error);
@@ -278,11 +322,8 @@ int WriteOutcome(const TallyOutcome& outcome, const TallyOptions& options, std::
     }
     const LogRange& range = std::get<LogRange>(asked);
     WriteProblems(outcome.problems, outcome.problemCount, err);
-    const std::vector<TallyRow> ranged =
-        range.whole || range.count == 0 ? std::vector<TallyRow>{}
-                                        : RowsInRange(outcome, range.first, range.first + range.count - 1);
-    const std::vector<TallyRow>& rows = range.whole ? outcome.rows : ranged;
-    WriteRows(rows, std::span(outcome.logs).subspan(range.first, range.count), range, options, out);
+    const std::vector<TallyRow> rows = ShownRows(outcome, range);
+    WriteRows(rows, std::span(outcome.logs).subspan(range.first, range.count), range, options, session, out);
     out.flush();
     if (rows.empty()) err << "vantor-tally: " << EscapeControlBytes(NothingFound(outcome, options, range)) << '\n';
     return outcome.problemCount > 0 ? 1 : 0;

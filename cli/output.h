@@ -1,6 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "analysis/ledger.h"
 #include "analysis/players.h"
@@ -14,7 +19,17 @@ namespace vantor {
 // then a hint when nothing was found. Returns the exit status: 0 done, 1 a
 // problem was met, 2 the range names a log the folder does not have
 // (nothing printed but the error).
-int WriteOutcome(const TallyOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err);
+// With `session`, each row also has its gain since the session began: its
+// total less that of the same row in `session` (ShownTotals of the
+// session's first outcome), its whole total when it was not shown then; in
+// tsv and csv a third column "session", in json a member "session".
+using SessionBase = std::map<std::pair<std::string, int>, std::int64_t>;
+int WriteOutcome(const TallyOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err,
+                 const SessionBase* session = nullptr);
+
+// The totals an outcome shows under `options`, by row: a row is its name and
+// how many shown rows before it have that name.
+SessionBase ShownTotals(const TallyOutcome& outcome, const TallyOptions& options);
 
 // The player IDs of a folder (--players), most records first.
 void WritePlayers(const std::vector<PlayerCount>& players, const TallyOptions& options, std::ostream& out);

@@ -19,13 +19,14 @@ using namespace std::chrono_literals;
 using testing::Pickup;
 
 // The tally, then the whole tally again after a log grows (JSON: one line
-// each; tsv and csv: a blank line between); SIGINT ends it with status 0; a
-// record that cannot be counted is reported once.
+// each; tsv and csv: a blank line between), each item with its gain since
+// the first tally; SIGINT ends it with status 0; a record that cannot be
+// counted is reported once.
 TEST(FollowTally, PrintsTheTallyAgainWhenTheLogsChangeItUntilInterrupted) {
     const std::tuple<OutputFormat, std::string, std::string> cases[] = {  // the first tally, then the rest
-        {OutputFormat::Tsv, "Widget\t3\n", "\nWidget\t3\nGadget\t2\n"},
-        {OutputFormat::Json, "[{\"item\":\"Widget\",\"total\":3}]\n",
-         "[{\"item\":\"Widget\",\"total\":3},{\"item\":\"Gadget\",\"total\":2}]\n"},
+        {OutputFormat::Tsv, "Widget\t3\t0\n", "\nWidget\t7\t4\nGadget\t2\t2\n"},
+        {OutputFormat::Json, "[{\"item\":\"Widget\",\"total\":3,\"session\":0}]\n",
+         "[{\"item\":\"Widget\",\"total\":7,\"session\":4},{\"item\":\"Gadget\",\"total\":2,\"session\":2}]\n"},
     };
     for (const auto& [format, first, then] : cases) {
         testing::TempDir dir;
@@ -46,7 +47,7 @@ TEST(FollowTally, PrintsTheTallyAgainWhenTheLogsChangeItUntilInterrupted) {
         options.player = "Alia", options.format = format, options.logDir = dir.text();
         std::thread follow([&] { status = FollowTally(options, out, err); });
         const bool shown = waitFor(first);
-        std::ofstream(log, std::ios::binary | std::ios::app) << Pickup("Gadget(2)");
+        std::ofstream(log, std::ios::binary | std::ios::app) << Pickup("Gadget(2)") + Pickup("Widget(4)");
         const bool shownAgain = shown && waitFor(first + then);
         std::raise(SIGINT);
         follow.join();
