@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -60,12 +61,51 @@ private:
     QString mWhole;
 };
 
-// Twips at 96 dpi; Qt scales pixels for the screen.
-QRect Geometry(const ControlEntry& entry) {
-    constexpr int kDpi = 96;
-    return QRect(vantor::TwipsToPixels(entry.left, kDpi), vantor::TwipsToPixels(entry.top, kDpi),
-                 vantor::TwipsToPixels(entry.width, kDpi), vantor::TwipsToPixels(entry.height, kDpi));
+// Pixels at 96 dpi; Qt scales them for the screen.
+constexpr int kDpi = 96;
+const QSize kFormSize(vantor::TwipsToPixels(vantor::kFormWidth, kDpi), vantor::TwipsToPixels(vantor::kFormHeight, kDpi));
+
+QRect Geometry(const ControlEntry& entry, QSize client = kFormSize) {
+    const vantor::PixelRect place = vantor::PlaceControl(entry, client.width(), client.height(), kDpi);
+    return QRect(place.left, place.top, place.width, place.height);
 }
+
+// Places the table's controls by their anchors in whatever size the window
+// has, the table's size being its least.
+class TableLayout : public QLayout {
+public:
+    using QLayout::QLayout;
+    ~TableLayout() override {
+        while (QLayoutItem* item = takeAt(0)) delete item;
+    }
+
+    // Items in table order, one per control.
+    void addItem(QLayoutItem* item) override { mItems.push_back(item); }
+    int count() const override { return static_cast<int>(mItems.size()); }
+    QLayoutItem* itemAt(int index) const override {
+        return index >= 0 && index < count() ? mItems[static_cast<std::size_t>(index)] : nullptr;
+    }
+    QLayoutItem* takeAt(int index) override {
+        if (index < 0 || index >= count()) return nullptr;
+        QLayoutItem* item = mItems[static_cast<std::size_t>(index)];
+        mItems.erase(mItems.begin() + index);
+        return item;
+    }
+    QSize sizeHint() const override { return kFormSize; }
+    QSize minimumSize() const override { return kFormSize; }
+    void setGeometry(const QRect& area) override {
+        QLayout::setGeometry(area);
+        for (std::size_t i = 0; i < mItems.size() && i < vantor::kControls.size(); ++i) {
+            // The widget's own, not the item's: that would bend the table's sizes to the widgets' hints.
+            if (QWidget* widget = mItems[i]->widget()) {
+                widget->setGeometry(Geometry(vantor::kControls[i], area.size()).translated(area.topLeft()));
+            }
+        }
+    }
+
+private:
+    std::vector<QLayoutItem*> mItems;
+};
 
 // How many pixels the widest fixed caption overflows its control in `font`
 // (zero or less: they all fit), the text's height counted against a label's.
@@ -124,12 +164,16 @@ QStringList ToQStrings(const std::vector<std::string>& texts) {
     return list;
 }
 
+// The window's size, place and whether it was maximised, as Qt keeps them.
+const QString kGeometrySetting = QStringLiteral("geometry");
+
 }  // namespace
 
 QtView::QtView(const vantor::StartArguments& arguments, QWidget* parent) : QWidget(parent) {
     CreateControls();
     CreateMenu();
     mForm.Form_Load(arguments);
+    restoreGeometry(QSettings().value(kGeometrySetting).toByteArray());  // where it was last closed, if anywhere
 }
 
 // The By log window goes before Form1, whose ByLogForm it shows.
@@ -143,10 +187,10 @@ void QtView::CreateControls() {
         icon.addFile(QStringLiteral(":/icons/vantor-%1.png").arg(size), QSize(size, size));
     }
     setWindowIcon(icon);
-    // The controls are placed for this size: maximised, they would sit in a corner.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(vantor::TwipsToPixels(vantor::kFormWidth, 96), vantor::TwipsToPixels(vantor::kFormHeight, 96));
+    auto* layout = new TableLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetMinimumSize);  // the table's size is the least
+    resize(kFormSize);
 
     mOptions = new QButtonGroup(this);
     QWidget* previous = nullptr;
@@ -172,7 +216,8 @@ void QtView::CreateControls() {
             case ControlKind::List: {
                 auto* list = new QListWidget(this);
                 list->setSelectionMode(QAbstractItemView::SingleSelection);
-                list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // long names are cut, as in a list box
+                // A name wider than the list scrolls into view, and shows whole in its tip.
+                list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
                 widget = list;
                 break;
             }
@@ -186,6 +231,7 @@ void QtView::CreateControls() {
         widget->setObjectName(ToQString(entry.name) +
                               (entry.index >= 0 ? QStringLiteral("_") + QString::number(entry.index) : QString()));
         widget->setGeometry(Geometry(entry));
+        layout->addWidget(widget);
         if (entry.kind != ControlKind::Label) {
             if (previous != nullptr) setTabOrder(previous, widget);
             previous = widget;
@@ -376,6 +422,7 @@ void QtView::closeEvent(QCloseEvent* event) {
         return;
     }
     mForm.Form_Unload();
+    QSettings().setValue(kGeometrySetting, saveGeometry());
     if (mByLog != nullptr) mByLog->close();
     event->accept();
 }

@@ -17,7 +17,8 @@ class QMenu;
 // The window in Qt Widgets: creates the controls of the control table (each
 // named by its objectName, options as "Option1_0" to "Option1_3") and the
 // menu of the command table, converts texts between UTF-8 and QString, and
-// hands every event to Form1. Fixed in size, as the table lays it out.
+// hands every event to Form1. The table's size is its first and least; made
+// larger, the controls follow their anchors. Its size and place are remembered.
 class QtView : public QWidget, public vantor::FormView {
     Q_OBJECT
 

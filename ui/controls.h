@@ -31,6 +31,12 @@ enum class Control {
 
 enum class ControlKind { Label, TextBox, Button, List, Option };
 
+// The edges of the window's client area a control keeps its distance to
+// when the window is made larger than kFormWidth by kFormHeight. Held to
+// the left and the right, a control grows in width; to the right alone, it
+// moves with the right edge; likewise top and bottom.
+enum Anchor : unsigned { kLeft = 1, kTop = 2, kRight = 4, kBottom = 8 };
+
 // One control as the views create it: name, kind, caption or initial text
 // (UTF-8), place and size in twips (1/1440 inch), and tab index.
 struct ControlEntry {
@@ -44,6 +50,7 @@ struct ControlEntry {
     int width;
     int height;
     int tabIndex;
+    unsigned anchors;  // Anchor bits
 };
 
 // Every control, by tab index; kControls[i].id == Control(i).
@@ -59,6 +66,16 @@ inline constexpr int kFormHeight = 4320;
 // The About box of either view: its title, and the name and version.
 inline constexpr std::string_view kAboutTitle = "About Vantor Log Analyzer";
 std::string AboutText();
+
+// Where a control stands in a client area of `clientWidth` by
+// `clientHeight` pixels at `dpi`: its place in the table, moved or grown by
+// what the area has beyond the table's size as its anchors say. An area
+// smaller than the table's size places the controls as the table does.
+struct PixelRect {
+    int left, top, width, height;
+    bool operator==(const PixelRect&) const = default;
+};
+PixelRect PlaceControl(const ControlEntry& entry, int clientWidth, int clientHeight, int dpi);
 
 // Twips to pixels at `dpi` dots per inch, rounded down (15 twips make a
 // pixel at 96 dpi).

@@ -2,6 +2,7 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <map>
 
 #include "qt/by_log_window.h"
 #include "qt/qt_text.h"
@@ -36,7 +37,21 @@ QString MenuState(QtView& form) {
     return state;
 }
 
-TEST(QtView, BuildsTheControlTableInAFixedWindow) {
+// What a player expects of each control as the window is made larger:
+// which of its edges go right (x) or down (y) with the window's.
+struct Follows {
+    Control control;
+    bool leftX, rightX, topY, bottomY;
+};
+constexpr Follows kFollows[] = {
+    {Control::List1, false, true, false, true},     {Control::Label3, false, true, false, false},
+    {Control::txtLogDir, false, true, false, false}, {Control::btnBrowse, true, true, false, false},
+    {Control::Text1, true, true, false, false},     {Control::Label4, true, true, false, false},
+    {Control::Label6, false, false, false, false},  {Control::Option1_3, false, false, false, false},
+    {Control::Command1, false, false, false, false},
+};
+
+TEST(QtView, BuildsTheControlTableInAWindowThatGrowsFromItsSize) {
     QtView form;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Vantor Log Analyzer"));
     EXPECT_EQ(form.windowIcon().availableSizes().size(), 7);
@@ -58,7 +73,28 @@ TEST(QtView, BuildsTheControlTableInAFixedWindow) {
                                               "Game's Tally)|Follow the LogsCtrl+L||About Vantor Log Analyzer...|"));
     QTest::keyClicks(form.ControlWidget(Control::Text1), QStringLiteral("7"));
     EXPECT_EQ(form.Text(Control::Text1), "") << "the quantity is typed into";
-    EXPECT_EQ(form.maximumSize(), QSize(523, 288)) << "fixed, not maximised with the controls in a corner";
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_EQ(form.size(), QSize(523, 288));
+    for (const vantor::ControlEntry& entry : vantor::kControls) {
+        EXPECT_EQ(form.ControlWidget(entry.id)->geometry(),
+                  QRect(entry.left / 15, entry.top / 15, entry.width / 15, entry.height / 15))
+            << entry.name << entry.index;
+    }
+    std::map<Control, QRect> before;
+    for (const Follows& f : kFollows) before[f.control] = form.ControlWidget(f.control)->geometry();
+    form.resize(523 + 200, 288 + 100);
+    QTest::qWait(0);
+    for (const Follows& f : kFollows) {
+        const QRect& was = before[f.control];
+        const QRect now = form.ControlWidget(f.control)->geometry();
+        EXPECT_EQ(now, QRect(QPoint(was.left() + 200 * f.leftX, was.top() + 100 * f.topY),
+                             QPoint(was.right() + 200 * f.rightX, was.bottom() + 100 * f.bottomY)))
+            << vantor::EntryOf(f.control).name;
+    }
+    form.resize(300, 200);
+    QTest::qWait(0);
+    EXPECT_EQ(form.size(), QSize(523, 288)) << "the table's size is the least";
 }
 
 // Clicks and keys reach Form1, and what it asks for reaches the widgets.
