@@ -2,7 +2,7 @@
 
 #include <iosfwd>
 
-#include "analysis/tally.h"
+#include "vantor/tally.h"
 #include "cli/options.h"
 
 namespace vantor {
