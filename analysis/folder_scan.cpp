@@ -9,7 +9,7 @@
 #include <thread>
 #include <unordered_map>
 
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 #include "analysis/player_ids.h"
 #include "store/cls_hash.h"
 #include "store/locate_index.h"

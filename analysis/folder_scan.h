@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "analysis/log_reader.h"
-#include "analysis/tally.h"
+#include "vantor/tally.h"
 
 namespace vantor::detail {
 

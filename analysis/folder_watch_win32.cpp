@@ -5,7 +5,7 @@
 
 #include "analysis/folder_watch.h"
 #include "analysis/log_folder.h"
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 
 namespace vantor::detail {
 

@@ -1,4 +1,4 @@
-#include "analysis/follow.h"
+#include "vantor/follow.h"
 
 #include <algorithm>
 #include <optional>
@@ -8,7 +8,7 @@
 #include "analysis/folder_watch.h"
 #include "analysis/log_file.h"
 #include "analysis/log_folder.h"
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 #include "store/cls_hash.h"
 
 namespace vantor {

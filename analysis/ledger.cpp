@@ -1,4 +1,4 @@
-#include "analysis/ledger.h"
+#include "vantor/ledger.h"
 
 #include <unordered_map>
 #include <utility>

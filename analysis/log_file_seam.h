@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/internal.h"
+
 // Where tests make log access fail. Each function runs at its point of
 // LogFile and returns 0 to go on, or an error number that the call then
 // fails with. The program links log_file_seam.cpp, whose functions return 0;

@@ -7,8 +7,8 @@
 
 #include "analysis/log_file.h"
 #include "analysis/log_file_seam.h"
-#include "analysis/path_text.h"
-#include "store/run_error.h"
+#include "vantor/text.h"
+#include "vantor/run_error.h"
 
 namespace vantor {
 

@@ -5,9 +5,9 @@
 #include <optional>
 #include <system_error>
 
-#include "analysis/path_text.h"
-#include "analysis/tally.h"
-#include "store/run_error.h"
+#include "vantor/text.h"
+#include "vantor/tally.h"
+#include "vantor/run_error.h"
 
 #ifdef _WIN32
 #include <windows.h>

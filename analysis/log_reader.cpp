@@ -28,10 +28,10 @@
 #include <vector>
 
 #include "analysis/log_file.h"
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 #include "analysis/record_search.h"
 #include "store/numeric.h"
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 #include "store/windows1252.h"
 
 namespace vantor {

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/tally.h"
-#include "store/run_error.h"
+#include "vantor/tally.h"
+#include "vantor/run_error.h"
 
 namespace vantor {
 

@@ -1,4 +1,4 @@
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "analysis/log_file.h"
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 
 namespace vantor {
 

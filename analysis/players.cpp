@@ -1,4 +1,4 @@
-#include "analysis/players.h"
+#include "vantor/players.h"
 
 #include <algorithm>
 #include <atomic>
@@ -11,8 +11,8 @@
 
 #include "analysis/log_file.h"
 #include "analysis/log_folder.h"
-#include "analysis/path_text.h"
-#include "store/run_error.h"
+#include "vantor/text.h"
+#include "vantor/run_error.h"
 
 namespace vantor {
 

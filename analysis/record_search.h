@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/internal.h"
+
 // Finding the records of a query in a block of log lines: the part of
 // reading a log that looks at every byte. Each instruction set has its own
 // file (record_search_portable.cpp, _sse2, _avx2, _avx512), which compiles

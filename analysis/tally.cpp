@@ -1,10 +1,10 @@
-#include "analysis/tally.h"
+#include "vantor/tally.h"
 
 #include <algorithm>
 
 #include "analysis/folder_scan.h"
 #include "analysis/log_folder.h"
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 
 namespace vantor {
 

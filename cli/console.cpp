@@ -8,7 +8,7 @@
 #include <io.h>
 #include <windows.h>
 
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 #else
 #include <unistd.h>
 #endif

@@ -7,9 +7,9 @@
 #include <set>
 #include <sstream>
 
-#include "analysis/follow.h"
+#include "vantor/follow.h"
 #include "cli/output.h"
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 
 #ifdef _WIN32
 #include <windows.h>

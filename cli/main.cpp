@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 
 // The arguments come as UTF-16 (wmain), so a folder named in any script
 // reaches the analysis as UTF-8, as the window hands it over; argv of main()

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/tally.h"
-#include "store/run_error.h"
+#include "vantor/tally.h"
+#include "vantor/run_error.h"
 #include "store/windows1252.h"
 #include "vantor_version.h"
 

@@ -14,7 +14,7 @@
 #include <variant>
 #include <vector>
 
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 #include "store/windows1252.h"
 
 namespace vantor {

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/ledger.h"
-#include "analysis/players.h"
-#include "analysis/tally.h"
+#include "vantor/ledger.h"
+#include "vantor/players.h"
+#include "vantor/tally.h"
 #include "cli/options.h"
 
 namespace vantor {

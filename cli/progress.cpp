@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 
 namespace vantor {
 

@@ -5,7 +5,7 @@
 #include <iosfwd>
 #include <string_view>
 
-#include "analysis/tally.h"
+#include "vantor/tally.h"
 
 namespace vantor {
 

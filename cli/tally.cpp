@@ -2,12 +2,12 @@
 
 #include <ostream>
 
-#include "analysis/ledger.h"
-#include "analysis/tally.h"
+#include "vantor/ledger.h"
+#include "vantor/tally.h"
 #include "cli/follow.h"
 #include "cli/progress.h"
 #include "store/cls_hash.h"
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 
 namespace vantor {
 

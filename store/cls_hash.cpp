@@ -5,7 +5,7 @@
 
 #include "store/locate_index.h"
 #include "store/numeric.h"
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 #include "store/windows1252.h"
 
 namespace vantor {

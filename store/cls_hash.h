@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/internal.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>

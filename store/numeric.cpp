@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 #include "store/windows1252.h"
 
 namespace vantor {

@@ -1,4 +1,4 @@
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 
 #include <utility>
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 #include "store/windows1252.h"
 #include "ui/comm_dlgs.h"
 #include "ui/form_view.h"

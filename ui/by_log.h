@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/tally.h"
+#include "vantor/tally.h"
 #include "ui/chart.h"
 
 namespace vantor {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 #include "ui/form_view.h"
 
 namespace CommDlgs {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/tally.h"
+#include "vantor/tally.h"
 
 namespace vantor {
 

@@ -4,10 +4,10 @@
 #include <chrono>
 #include <ctime>
 
-#include "analysis/follow.h"
-#include "analysis/path_text.h"
+#include "vantor/follow.h"
+#include "vantor/text.h"
 #include "store/cls_hash.h"
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 #include "store/windows1252.h"
 #include "ui/comm_dlgs.h"
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/tally.h"
+#include "vantor/tally.h"
 #include "ui/by_log.h"
 #include "ui/form_view.h"
 #include "ui/start_arguments.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 
 namespace vantor::win32 {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 #include "ui/controls.h"
 #include "ui/start_arguments.h"
 #include "win32/win32_view.h"

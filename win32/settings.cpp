@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 
 namespace vantor::win32 {
 

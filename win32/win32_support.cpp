@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 
 namespace vantor::win32 {
 

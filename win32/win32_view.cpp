@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 #include "ui/font_fit.h"
 #include "win32/by_log_window.h"
 #include "win32/resource.h"

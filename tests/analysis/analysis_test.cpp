@@ -18,7 +18,7 @@
 
 #include "analysis/log_reader.h"
 #include "analysis/record_search.h"
-#include "analysis/tally.h"
+#include "vantor/tally.h"
 #include "store/cls_hash.h"
 #include "tests/support/scan_outcome.h"
 #include "tests/support/log_builder.h"

@@ -1,4 +1,4 @@
-#include "analysis/follow.h"
+#include "vantor/follow.h"
 
 #include <gtest/gtest.h>
 

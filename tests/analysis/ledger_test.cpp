@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/ledger.h"
-#include "analysis/tally.h"
+#include "vantor/ledger.h"
+#include "vantor/tally.h"
 #include "store/cls_hash.h"
 #include "tests/support/log_builder.h"
 #include "tests/support/scan_outcome.h"

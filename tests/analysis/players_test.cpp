@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/players.h"
+#include "vantor/players.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_seed.h"
 

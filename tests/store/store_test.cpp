@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "store/numeric.h"
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 #include "tests/support/store_model.h"
 #include "tests/support/test_seed.h"
 

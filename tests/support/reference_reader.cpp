@@ -6,7 +6,7 @@
 
 #include "analysis/log_reader.h"
 #include "analysis/record_search.h"
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 #include "tests/support/process_state.h"
 #include "tests/support/store_model.h"
 #include "tests/support/temp_dir.h"

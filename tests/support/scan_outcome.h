@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/tally.h"
+#include "vantor/tally.h"
 #include "store/cls_hash.h"
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 
 namespace vantor::testing {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "store/cls_hash.h"
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 
 namespace vantor::testing {
 

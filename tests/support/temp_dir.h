@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 
 namespace vantor::testing {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 #include "tests/support/fake_view.h"
 #include "ui/comm_dlgs.h"
 #include "ui/font_fit.h"

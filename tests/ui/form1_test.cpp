@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 #include "tests/support/fake_view.h"
 #include "tests/support/log_builder.h"
 #include "tests/support/temp_dir.h"

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 #include "cli/tally.h"
 #include "tests/support/log_builder.h"
 #include "tests/support/temp_dir.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "analysis/path_text.h"
+#include "vantor/text.h"
 #include "tests/support/scan_outcome.h"
 #include "tests/support/log_builder.h"
 #include "tests/support/temp_dir.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "analysis/tally.h"
+#include "vantor/tally.h"
 
 namespace vantor {
 

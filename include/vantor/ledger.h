@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/tally.h"
+#include "vantor/tally.h"
 
 namespace vantor {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/tally.h"
+#include "vantor/tally.h"
 
 namespace vantor {
 

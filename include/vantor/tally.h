@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/run_error.h"
+#include "vantor/run_error.h"
 
 namespace vantor {
 
