@@ -276,14 +276,24 @@ void WritePlayers(const std::vector<PlayerCount>& players, const TallyOptions& o
     out.flush();
 }
 
-int WriteLedger(const LedgerOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err) {
+// The range `options` asks for, the problems of `outcome` written first;
+// nothing when the range names a log the folder lacks (the usage error
+// written instead).
+template <typename Outcome>
+std::optional<LogRange> RangeAfterProblems(const Outcome& outcome, const TallyOptions& options, std::ostream& err) {
     const auto asked = Range(outcome.logs, options);
     if (const auto* error = std::get_if<std::string>(&asked)) {
         err << UsageError(*error);
-        return 2;
+        return std::nullopt;
     }
-    const LogRange& range = std::get<LogRange>(asked);
     WriteProblems(outcome.problems, outcome.problemCount, err);
+    return std::get<LogRange>(asked);
+}
+
+int WriteLedger(const LedgerOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err) {
+    const std::optional<LogRange> asked = RangeAfterProblems(outcome, options, err);
+    if (!asked) return 2;
+    const LogRange& range = *asked;
     const std::vector<LedgerRow> rows =
         range.whole ? outcome.rows
                     : range.count == 0 ? std::vector<LedgerRow>{}
@@ -315,13 +325,9 @@ SessionBase ShownTotals(const TallyOutcome& outcome, const TallyOptions& options
 
 int WriteOutcome(const TallyOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err,
                  const SessionBase* session) {
-    const auto asked = Range(outcome.logs, options);
-    if (const auto* error = std::get_if<std::string>(&asked)) {
-        err << UsageError(*error);
-        return 2;
-    }
-    const LogRange& range = std::get<LogRange>(asked);
-    WriteProblems(outcome.problems, outcome.problemCount, err);
+    const std::optional<LogRange> asked = RangeAfterProblems(outcome, options, err);
+    if (!asked) return 2;
+    const LogRange& range = *asked;
     const std::vector<TallyRow> rows = ShownRows(outcome, range);
     WriteRows(rows, std::span(outcome.logs).subspan(range.first, range.count), range, options, session, out);
     out.flush();
