@@ -9,6 +9,7 @@
 #include <thread>
 #include <unordered_map>
 
+#include "vantor/code_page.h"
 #include "vantor/text.h"
 #include "analysis/player_ids.h"
 #include "store/cls_hash.h"
@@ -290,7 +291,7 @@ public:
             account.credits.push_back({log, quantity, records});
         }
         const auto known = std::find_if(account.names.begin(), account.names.end(),
-                                        [&](const OtherName& other) { return other.name == name; });
+                                        [&](const OtherName& other) { return other.bytes == name; });
         if (known != account.names.end()) {
             known->quantity += quantity;
             known->records += records;
@@ -301,7 +302,7 @@ public:
         std::size_t at = account.names.size();
         while (at > 0 && account.firstRecords[at - 1] > order) --at;
         account.names.insert(account.names.begin() + static_cast<std::ptrdiff_t>(at),
-                             {std::string(name), quantity, records});
+                             {{}, std::string(name), quantity, records});
         account.firstRecords.insert(account.firstRecords.begin() + static_cast<std::ptrdiff_t>(at), order);
     }
 
@@ -370,10 +371,10 @@ std::int64_t LargestTotal(const clsHash& items) {
     return largest;
 }
 
-void AddProblems(TallyOutcome& outcome, const FileTally& tally) {
+void AddProblems(TallyOutcome& outcome, const FileTally& tally, const CodePage& codePage) {
     outcome.problemCount += tally.skipped.count + (tally.failure ? 1 : 0);
     for (const RunError& problem : tally.skipped.kept) {
-        if (outcome.problems.size() < kMaxProblems) outcome.problems.push_back(problem);
+        if (outcome.problems.size() < kMaxProblems) outcome.problems.push_back(problem.InText(codePage));
     }
     if (tally.failure && outcome.problems.size() < kMaxProblems) outcome.problems.push_back(*tally.failure);
 }
@@ -385,23 +386,26 @@ std::vector<std::uint32_t> LogsOf(const std::vector<LogCredit>& credits) {
 }
 
 // One row per account: its credits are its parts, and names not listed are
-// its other names.
+// its other names. Its texts are made here, once a row.
 TallyRow RowOf(const Ledger::Account& account, std::string item, std::int64_t total,
-               const Ledger::Account* own) {
+               const Ledger::Account* own, const CodePage& codePage) {
     TallyRow row;
     row.total = total;
     row.parts = account.credits;
     row.ownLogs = LogsOf(own != nullptr ? own->credits : account.credits);
     for (const OtherName& name : account.names) {
-        if (name.name != item) row.others.push_back(name);
+        if (name.bytes == item) continue;
+        row.others.push_back(name);
+        row.others.back().name = codePage.ToUtf8(name.bytes);
     }
-    row.item = std::move(item);
+    row.item = codePage.ToUtf8(item);
+    row.bytes = std::move(item);
     return row;
 }
 
 // The rows of the store: slot by slot, each with the total that a lookup of
 // its listed text finds, and that slot's parts.
-std::vector<TallyRow> StoreRows(clsHash& store, const Ledger& ledger) {
+std::vector<TallyRow> StoreRows(clsHash& store, const Ledger& ledger, const CodePage& codePage) {
     std::vector<TallyRow> rows;
     const Ledger::Account none;
     for (std::int32_t slot = 1; slot <= store.NumKeys(); ++slot) {
@@ -410,7 +414,7 @@ std::vector<TallyRow> StoreRows(clsHash& store, const Ledger& ledger) {
         const Ledger::Account* found = lookup > 0 ? ledger.Find(static_cast<std::size_t>(lookup - 1)) : nullptr;
         const Ledger::Account* own = ledger.Find(static_cast<std::size_t>(slot - 1));
         rows.push_back(RowOf(found != nullptr ? *found : none, std::move(item), store.GetValueByNumber(lookup),
-                             own != nullptr ? own : &none));
+                             own != nullptr ? own : &none, codePage));
     }
     return rows;
 }
@@ -422,7 +426,14 @@ std::vector<TallyRow> StoreRows(clsHash& store, const Ledger& ledger) {
 // problems are the same for any number of jobs.
 struct FolderScan::State {
     State(std::string prefix, Query query, clsHash& store, ScanOptions options)
-        : prefix(std::move(prefix)), query(std::move(query)), store(store), options(options) {}
+        : prefix(std::move(prefix)), query(ReaderQuery(std::move(query))), codePage(this->query.codePage),
+          store(store), options(options) {}
+
+    // The query as the reader compares it: the player as the logs' bytes.
+    static Query ReaderQuery(Query query) {
+        query.player = PlayerBytes(query);
+        return query;
+    }
 
     // Adds log `log`'s tally, read from `from` after `before` records, to
     // the store and the ledger.
@@ -455,7 +466,7 @@ struct FolderScan::State {
             }
             largest += tally.absoluteSum;
         }
-        AddProblems(outcome, tally);
+        AddProblems(outcome, tally, codePage);
         lastEnd = tally.end;
         lastRecords = tally.records;
         failed |= tally.failure.has_value();
@@ -464,26 +475,34 @@ struct FolderScan::State {
     void MakeRows() {
         outcome.rows.clear();
         if (!options.exactNames) {
-            outcome.rows = StoreRows(store, ledger);
+            outcome.rows = StoreRows(store, ledger, codePage);
             return;
         }
         for (std::size_t index = 0; index < exact.ledger.size(); ++index) {
             const Ledger::Account& account = *exact.ledger.Find(index);
             std::int64_t total = 0;
             for (const LogCredit& credit : account.credits) total += credit.quantity;
-            outcome.rows.push_back(RowOf(account, account.item, total, &account));
+            outcome.rows.push_back(RowOf(account, account.item, total, &account, codePage));
         }
+    }
+
+    // The similar players found so far, as text.
+    void ShowSimilarPlayers() {
+        outcome.similarPlayers.clear();
+        for (const std::string& id : similarPlayers) outcome.similarPlayers.push_back(codePage.ToUtf8(id));
     }
 
     std::filesystem::path Path(std::size_t log) const { return Utf8ToPath(prefix + outcome.logs[log]); }
 
     const std::string prefix;
-    const Query query;
+    const Query query;  // the player as the logs' bytes
+    const CodePage codePage;
     clsHash& store;
     const ScanOptions options;
     TallyOutcome outcome;
     Ledger ledger;
     ExactNames exact;
+    std::vector<std::string> similarPlayers;  // the logs' bytes
     std::int64_t largest = 0;  // no total's size exceeds it
     // The last log read: where its reading stopped, how many records it took.
     LogEnd lastEnd;
@@ -510,6 +529,8 @@ void FolderScan::Run(std::vector<std::string> logs, ScanObserver* observer) {
     State& s = *state_;
     s.store.Clear();
     s.outcome = {};
+    s.outcome.codePage = s.codePage.number();
+    s.similarPlayers.clear();
     s.outcome.logs = std::move(logs);
     s.ledger = {};
     s.exact = {};
@@ -531,7 +552,8 @@ void FolderScan::Run(std::vector<std::string> logs, ScanObserver* observer) {
     }
     s.MakeRows();
     if (s.outcome.rows.empty() && !s.outcome.stopped && !paths.empty()) {
-        s.outcome.similarPlayers = SimilarPlayerIds(paths, s.query.player, kSimilarPlayers);
+        s.similarPlayers = SimilarPlayerIds(paths, s.query.player, s.codePage, kSimilarPlayers);
+        s.ShowSimilarPlayers();
     }
 }
 
@@ -549,11 +571,12 @@ void FolderScan::Continue(ScanObserver* observer) {
     s.Add(static_cast<std::uint32_t>(last), std::move(tally), from, before);
     s.MakeRows();
     if (!s.outcome.rows.empty()) {
-        s.outcome.similarPlayers.clear();
-    } else if (s.outcome.similarPlayers.size() < kSimilarPlayers) {
+        s.similarPlayers.clear();
+    } else if (s.similarPlayers.size() < kSimilarPlayers) {
         // Every log was read to its end for them: only the new lines can add any.
-        AddSimilarPlayerIds(s.Path(last), s.query.player, kSimilarPlayers, s.outcome.similarPlayers, from);
+        AddSimilarPlayerIds(s.Path(last), s.query.player, s.codePage, kSimilarPlayers, s.similarPlayers, from);
     }
+    s.ShowSimilarPlayers();
 }
 
 }  // namespace vantor::detail

@@ -10,6 +10,10 @@
 #include "analysis/log_reader.h"
 #include "vantor/tally.h"
 
+namespace vantor {
+class clsHash;
+}
+
 namespace vantor::detail {
 
 class FolderScan {

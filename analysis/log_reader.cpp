@@ -32,7 +32,6 @@
 #include "analysis/record_search.h"
 #include "store/numeric.h"
 #include "vantor/run_error.h"
-#include "store/windows1252.h"
 
 namespace vantor {
 
@@ -85,7 +84,7 @@ Item CleanAndSplit(std::string_view entry, const detail::FoundRecord& record, st
     cleaned.remove_suffix(1);  // the quantity's closing bracket, whatever byte is there
     if (open >= cleaned.size()) {
         throw RunError(ErrorKind::InvalidArgument,
-                       "item entry '" + Windows1252ToUtf8(entry) + "' has no '(' before its end");
+                       "item entry '" + std::string(entry) + "' has no '(' before its end");
     }
     try {
         return {cleaned.substr(0, open), ToInt32(cleaned.substr(open + 1))};

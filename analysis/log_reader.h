@@ -93,6 +93,8 @@ private:
 // skipped. Reading starts at `from`: 0, or a LogEnd::complete of an earlier
 // reading of the same log (a LF there belongs to the line end before it).
 // Reads through `buffer`; the overload without one allocates its own.
+// Here `query.player` is the logs' bytes (PlayerBytes), and the problems
+// quote the log's bytes (RunError::InText makes them text).
 LogEnd ProcessLogFile(const std::filesystem::path& path, const Query& query, RecordSink& sink,
                       SkippedRecords& skipped, ReadBuffer& buffer, const ReadLimits& limits = {},
                       std::uint64_t from = 0);

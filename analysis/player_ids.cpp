@@ -4,26 +4,12 @@
 #include <cstring>
 
 #include "analysis/log_file.h"
+#include "vantor/code_page.h"
 #include "vantor/run_error.h"
 
 namespace vantor {
 
 namespace {
-
-// Windows-1252 letters in one case: ASCII and the Latin-1 letters by their
-// fixed distance, and the five pairs the code page puts elsewhere.
-char Folded(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 'A' && byte <= 'Z') return static_cast<char>(byte + 32);
-    if (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7) return static_cast<char>(byte + 32);
-    switch (byte) {
-        case 0x8A: return '\x9A';  // Š
-        case 0x8C: return '\x9C';  // Œ
-        case 0x8E: return '\x9E';  // Ž
-        case 0x9F: return '\xFF';  // Ÿ
-        default: return c;
-    }
-}
 
 std::string_view Trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
@@ -31,24 +17,20 @@ std::string_view Trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-std::string Key(std::string_view id) {
-    std::string key(Trimmed(id));
-    std::transform(key.begin(), key.end(), key.begin(), Folded);
-    return key;
-}
+std::string Key(std::string_view id, const CodePage& codePage) { return codePage.Folded(Trimmed(id)); }
 
 }  // namespace
 
-void AddSimilarPlayerIds(const std::filesystem::path& log, std::string_view player, std::size_t limit,
-                         std::vector<std::string>& found, std::uint64_t from) {
-    const std::string wanted = Key(player);
+void AddSimilarPlayerIds(const std::filesystem::path& log, std::string_view player, const CodePage& codePage,
+                         std::size_t limit, std::vector<std::string>& found, std::uint64_t from) {
+    const std::string wanted = Key(player, codePage);
     const auto consider = [&](std::string_view line) {
         const std::size_t tab1 = line.find('\t');
         if (tab1 == std::string_view::npos) return;
         const std::size_t tab2 = line.find('\t', tab1 + 1);
         if (tab2 == std::string_view::npos) return;
         const std::string_view id = line.substr(tab1 + 1, tab2 - tab1 - 1);
-        if (id == player || id.size() < wanted.size() || Key(id) != wanted) return;
+        if (id == player || id.size() < wanted.size() || Key(id, codePage) != wanted) return;
         if (found.size() < limit && std::find(found.begin(), found.end(), id) == found.end()) found.emplace_back(id);
     };
     std::vector<char> buffer(1 << 16);
@@ -76,11 +58,11 @@ void AddSimilarPlayerIds(const std::filesystem::path& log, std::string_view play
 }
 
 std::vector<std::string> SimilarPlayerIds(const std::vector<std::filesystem::path>& logs, std::string_view player,
-                                          std::size_t limit) {
+                                          const CodePage& codePage, std::size_t limit) {
     std::vector<std::string> found;
     for (const std::filesystem::path& log : logs) {
         if (found.size() >= limit) break;
-        AddSimilarPlayerIds(log, player, limit, found);
+        AddSimilarPlayerIds(log, player, codePage, limit, found);
     }
     return found;
 }

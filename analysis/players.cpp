@@ -11,6 +11,7 @@
 
 #include "analysis/log_file.h"
 #include "analysis/log_folder.h"
+#include "vantor/code_page.h"
 #include "vantor/text.h"
 #include "vantor/run_error.h"
 
@@ -23,7 +24,7 @@ class Counter {
 public:
     void Add(std::string_view player, std::uint64_t records = 1) {
         const auto [it, added] = index_.try_emplace(std::string(player), counts_.size());
-        if (added) counts_.push_back({it->first, 0});
+        if (added) counts_.push_back({{}, it->first, 0});
         counts_[it->second].records += records;
     }
 
@@ -79,7 +80,8 @@ LogPlayers CountLogPlayers(const std::filesystem::path& log) {
     return {counter.Take()};
 }
 
-std::vector<PlayerCount> PlayerIndex::Update(const std::string& folder, const ScanOptions& options) {
+std::vector<PlayerCount> PlayerIndex::Update(const std::string& folder, unsigned codePage, const ScanOptions& options) {
+    const CodePage text(codePage);
     RequireLogFolder(folder);
     const std::string prefix = WithTrailingSeparator(folder);
     if (prefix != folder_) {
@@ -122,9 +124,10 @@ std::vector<PlayerCount> PlayerIndex::Update(const std::string& folder, const Sc
 
     Counter counter;
     for (const std::string& name : names) {
-        for (const PlayerCount& count : logs_[name].players.players) counter.Add(count.player, count.records);
+        for (const PlayerCount& count : logs_[name].players.players) counter.Add(count.bytes, count.records);
     }
     std::vector<PlayerCount> players = counter.Take();
+    for (PlayerCount& count : players) count.player = text.ToUtf8(count.bytes);
     std::stable_sort(players.begin(), players.end(),
                      [](const PlayerCount& a, const PlayerCount& b) { return a.records > b.records; });
     return players;

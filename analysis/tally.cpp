@@ -4,6 +4,8 @@
 
 #include "analysis/folder_scan.h"
 #include "analysis/log_folder.h"
+#include "store/cls_hash.h"
+#include "vantor/code_page.h"
 #include "vantor/text.h"
 
 namespace vantor {
@@ -38,10 +40,19 @@ std::vector<TallyRow> RowsInRange(const TallyOutcome& outcome, std::size_t first
     return rows;
 }
 
-TallyOutcome TallyFolder(const std::string& folder, const Query& query, clsHash& store, ScanObserver* observer,
+std::string PlayerBytes(const Query& query) {
+    const CodePage codePage(query.codePage);
+    CodePage::Encoded player = codePage.FromUtf8(query.player);
+    if (player.bytes) return std::move(*player.bytes);
+    throw RunError(ErrorKind::InvalidArgument, "'" + query.player + "' cannot be written in " + codePage.Name() +
+                                                   ", the code page of these logs");
+}
+
+TallyOutcome TallyFolder(const std::string& folder, const Query& query, ScanObserver* observer,
                          const ScanOptions& options) {
     RequireLogFolder(folder);
     const std::string prefix = WithTrailingSeparator(folder);
+    clsHash store;
     detail::FolderScan scan(prefix, query, store, options);
     scan.Run(ListLogFiles(Utf8ToPath(prefix)), observer);
     return std::move(scan.outcome());

@@ -86,7 +86,8 @@ struct StopCheck : ScanObserver {
 }  // namespace
 
 int FollowTally(const TallyOptions& options, std::ostream& out, std::ostream& err) {
-    LogFollower follower(options.logDir, {options.player, options.tag}, {options.jobs, options.exactNames});
+    LogFollower follower(options.logDir, {options.player, options.tag, {}, options.codePage},
+                         {options.jobs, options.exactNames});
     const StopRequests stopRequests(follower);
     StopCheck stopCheck;
     std::set<std::string> said;  // lines already on `err`

@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "vantor/code_page.h"
 #include "vantor/tally.h"
 #include "vantor/run_error.h"
-#include "store/windows1252.h"
 #include "vantor_version.h"
 
 namespace vantor {
@@ -29,30 +29,32 @@ std::string CharacterName(char32_t c) {
     char number[16];
     std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(c));
     if (c < 0xA0) return number;
-    std::string glyph;
-    if (c < 0x800) {
-        glyph = {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
-    } else if (c < 0x10000) {
-        glyph = {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
-                 static_cast<char>(0x80 | (c & 0x3F))};
-    } else {
-        glyph = {static_cast<char>(0xF0 | (c >> 18)), static_cast<char>(0x80 | ((c >> 12) & 0x3F)),
-                 static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
-    }
-    return "'" + glyph + "' (" + number + ")";
+    return "'" + Utf8Of(c) + "' (" + number + ")";
 }
 
-// The logs write player IDs and action tags in Windows-1252, and the window
-// converts what is typed into it. So does the command line: an argument that
-// is valid UTF-8 (always, on Windows, where they arrive as UTF-16) is
-// converted, and any other is taken as the bytes it is, so that a script can
-// still pass a log's own bytes. Returns the usage error, if any.
-std::optional<std::string> ToLogBytes(std::string_view option, std::string& text) {
-    Windows1252Conversion converted = ConvertUtf8ToWindows1252(text);
-    if (converted.bytes) text = std::move(*converted.bytes);
-    if (!converted.unwritable) return std::nullopt;
-    return std::string(option) + ": " + CharacterName(*converted.unwritable) +
-           " is not a character of Windows-1252, the code page of the logs";
+// The logs write action tags in their code page, and the window converts
+// what is typed into it. So does the command line: an argument that is valid
+// UTF-8 (always, on Windows, where they arrive as UTF-16) is converted, and
+// any other is taken as the bytes it is, so that a script can still pass a
+// log's own bytes. Returns the usage error, if any.
+std::optional<std::string> ToLogBytes(std::string_view option, std::string& text, const CodePage& codePage) {
+    CodePage::Encoded converted = codePage.FromUtf8(text);
+    if (converted.bytes) {
+        text = std::move(*converted.bytes);
+        return std::nullopt;
+    }
+    return std::string(option) + ": " + CharacterName(converted.unwritable) + " is not a character of " +
+           codePage.Name() + ", the code page of the logs";
+}
+
+// "874, 1250, ... and 1258".
+std::string CodePageNumbers() {
+    std::string text;
+    for (std::size_t i = 0; i < kCodePages.size(); ++i) {
+        if (i > 0) text += i + 1 == kCodePages.size() ? " or " : ", ";
+        text += std::to_string(kCodePages[i].number);
+    }
+    return text;
 }
 
 // CLI11's own message for a value it cannot convert names the type, not what
@@ -117,7 +119,24 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
         ->check(CLI::IsMember({"tsv", "csv", "json"}))
         ->type_name("FORMAT");
     app.add_flag("--bytes", options.bytes,
-                 "tsv and csv: item names as the logs' Windows-1252 bytes, not UTF-8 (json is always UTF-8)");
+                 "tsv and csv: item names as the logs' bytes, not UTF-8 (json is always UTF-8)");
+    unsigned codePage = 0;
+    auto* codePageOption =
+        app.add_option("--code-page", codePage,
+                       "The logs' code page: 874 (Thai), 1250 (Central European), 1251 (Cyrillic), 1252 (Western), "
+                       "1253 (Greek), 1254 (Turkish), 1255 (Hebrew), 1256 (Arabic), 1257 (Baltic) or 1258 "
+                       "(Vietnamese); default: the system's, or that of the Wine prefix holding LOG_DIR")
+            ->check(CLI::Validator(
+                [](std::string& text) -> std::string {
+                    unsigned value = 0;
+                    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+                    if (error == std::errc() && end == text.data() + text.size() && FindCodePage(value) != nullptr) {
+                        return {};
+                    }
+                    return "'" + text + "' is not " + CodePageNumbers();
+                },
+                ""))
+            ->type_name("N");
     app.add_flag("--by-log", options.byLog, "A column per log after the total");
     auto* fromOption = app.add_option("--from", options.from, "The first log to count (a name of LOG_DIR)")
                            ->type_name("LOG");
@@ -181,17 +200,21 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
     if (options.bytes && options.format == OutputFormat::Json) {
         return {std::pair{2, UsageError("--bytes: json is always UTF-8")}};
     }
-    for (const auto& [option, text] : {std::pair{"--player", &options.player}, std::pair{"--tag", &options.tag}}) {
-        if (const std::optional<std::string> error = ToLogBytes(option, *text)) {
-            return {std::pair{2, UsageError(*error)}};
-        }
-    }
     if (folderOption->count() == 0) options.logDir = DefaultLogFolder();
 #ifdef _WIN32
     // "C:\LOG\" arrives as C:\LOG": Windows takes \" for a quote inside the
     // argument. A folder's name cannot hold a quote, so it was the backslash.
     if (options.logDir.ends_with('"')) options.logDir.back() = '\\';
 #endif
+    options.codePage = codePageOption->count() > 0 ? codePage : AutomaticCodePage(options.logDir);
+    if (const std::optional<std::string> error = ToLogBytes("--tag", options.tag, CodePage(options.codePage))) {
+        return {std::pair{2, UsageError(*error)}};
+    }
+    try {
+        PlayerBytes({options.player, options.tag, {}, options.codePage});
+    } catch (const RunError& unwritable) {
+        return {std::pair{2, UsageError("--player: " + unwritable.detail() + "; choose another with --code-page")}};
+    }
     return {options};
 }
 

@@ -10,12 +10,13 @@ namespace vantor {
 
 enum class OutputFormat { Tsv, Csv, Json };
 
-// What vantor-tally was asked for. The player ID and tag are the logs' bytes
-// (Windows-1252), converted from the command line's UTF-8 where it is valid
-// UTF-8; log names and the folder are UTF-8.
+// What vantor-tally was asked for. The player ID, log names and the folder
+// are UTF-8 (a player ID that is not valid UTF-8 is the logs' own bytes); the
+// tag is the logs' bytes, converted like the player ID.
 struct TallyOptions {
     std::string player;  // empty, like an empty player box
     std::string tag = "[Pickup]";
+    unsigned codePage = 1252;  // of the logs: --code-page, else the automatic one
     bool allActions = false;  // --action all: the four side by side, a ledger of exact names
     OutputFormat format = OutputFormat::Tsv;
     std::string logDir;  // the game's own folder when none is given

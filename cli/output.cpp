@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "vantor/run_error.h"
-#include "store/windows1252.h"
+#include "vantor/code_page.h"
 
 namespace vantor {
 
@@ -118,7 +118,7 @@ std::vector<TallyRow> ShownRows(const TallyOutcome& outcome, const LogRange& ran
 
 void WriteRows(const std::vector<TallyRow>& rows, std::span<const std::string> logs, const LogRange& range,
                const TallyOptions& options, const SessionBase* session, std::ostream& out) {
-    const auto name = [&](const std::string& item) { return options.bytes ? item : Windows1252ToUtf8(item); };
+    const auto name = [&](const TallyRow& row) -> const std::string& { return options.bytes ? row.bytes : row.item; };
     // Gains since the session began: an item not listed then gains its
     // whole total.
     std::vector<std::int64_t> gains;
@@ -146,7 +146,7 @@ void WriteRows(const std::vector<TallyRow>& rows, std::span<const std::string> l
             }
             for (std::size_t i = 0; i < rows.size(); ++i) {
                 const TallyRow& row = rows[i];
-                out << (tsv ? name(row.item) : CsvQuoted(name(row.item))) << separator << row.total;
+                out << (tsv ? name(row) : CsvQuoted(name(row))) << separator << row.total;
                 if (session != nullptr) out << separator << gains[i];
                 if (options.byLog) {
                     for (const std::int64_t credit : ByLog(row, range)) out << separator << credit;
@@ -160,7 +160,7 @@ void WriteRows(const std::vector<TallyRow>& rows, std::span<const std::string> l
             auto items = Json::array();
             for (std::size_t i = 0; i < rows.size(); ++i) {
                 const TallyRow& row = rows[i];
-                Json item = {{"item", Windows1252ToUtf8(row.item)}, {"total", row.total}};
+                Json item = {{"item", row.item}, {"total", row.total}};
                 if (session != nullptr) item["session"] = gains[i];
                 if (options.byLog) item["by_log"] = ByLog(row, range);
                 items.push_back(std::move(item));
@@ -190,12 +190,12 @@ std::string RangeText(const std::vector<std::string>& logs, const LogRange& rang
 
 void WriteLedgerRows(const std::vector<LedgerRow>& rows, const TallyOptions& options, std::ostream& out) {
     static constexpr std::array<std::string_view, 6> kColumns = {"item", "pickup", "sell", "buy", "shop", "net"};
-    const auto name = [&](const std::string& item) { return options.bytes ? item : Windows1252ToUtf8(item); };
+    const auto name = [&](const LedgerRow& row) -> const std::string& { return options.bytes ? row.bytes : row.item; };
     if (options.format == OutputFormat::Json) {
         using Json = nlohmann::ordered_json;
         auto items = Json::array();
         for (const LedgerRow& row : rows) {
-            Json item = {{"item", Windows1252ToUtf8(row.item)}};
+            Json item = {{"item", row.item}};
             for (std::size_t action = 0; action < row.totals.size(); ++action) {
                 item[std::string(kColumns[action + 1])] = row.totals[action];
             }
@@ -214,17 +214,17 @@ void WriteLedgerRows(const std::vector<LedgerRow>& rows, const TallyOptions& opt
     }
     out << lineEnd;
     for (const LedgerRow& row : rows) {
-        out << (tsv ? name(row.item) : CsvQuoted(name(row.item)));
+        out << (tsv ? name(row) : CsvQuoted(name(row)));
         for (const std::int64_t total : row.totals) out << separator << total;
         out << separator << row.Net() << lineEnd;
     }
 }
 
-// 'Alia' for Windows-1252 text. (Appended, not "'" + text: GCC 12 warns
-// wrongly of overlapping copies in that.)
-std::string Quoted(std::string_view bytes) {
+// 'Alia'. (Appended, not "'" + text: GCC 12 warns wrongly of overlapping
+// copies in that.)
+std::string Quoted(std::string_view utf8) {
     std::string text = "'";
-    text += Windows1252ToUtf8(bytes);
+    text += utf8;
     text += '\'';
     return text;
 }
@@ -242,7 +242,7 @@ std::string Listed(const std::vector<std::string>& players) {
 // Why nothing is listed, and what might be meant instead.
 std::string NothingFound(const TallyOutcome& outcome, const TallyOptions& options, const LogRange& range) {
     if (outcome.logs.empty()) return "no ActionLog*.txt in '" + options.logDir + "'";
-    std::string text = "no " + Windows1252ToUtf8(options.tag) + " record of ";
+    std::string text = "no " + CodePage(options.codePage).ToUtf8(options.tag) + " record of ";
     text += options.player.empty() ? "an empty player ID" : Quoted(options.player);
     text += RangeText(outcome.logs, range);
     if (!outcome.similarPlayers.empty()) text += "; the logs have " + Listed(outcome.similarPlayers);
@@ -253,21 +253,21 @@ std::string NothingFound(const TallyOutcome& outcome, const TallyOptions& option
 }  // namespace
 
 void WritePlayers(const std::vector<PlayerCount>& players, const TallyOptions& options, std::ostream& out) {
-    const auto text = [&](const std::string& id) { return options.bytes ? id : Windows1252ToUtf8(id); };
+    const auto text = [&](const PlayerCount& count) -> const std::string& { return options.bytes ? count.bytes : count.player; };
     switch (options.format) {
         case OutputFormat::Tsv:
-            for (const PlayerCount& count : players) out << text(count.player) << '\t' << count.records << kTsvLineEnd;
+            for (const PlayerCount& count : players) out << text(count) << '\t' << count.records << kTsvLineEnd;
             break;
         case OutputFormat::Csv:
             if (!options.bytes) out << kUtf8Mark;
             out << "player,records\r\n";
-            for (const PlayerCount& count : players) out << CsvQuoted(text(count.player)) << ',' << count.records << "\r\n";
+            for (const PlayerCount& count : players) out << CsvQuoted(text(count)) << ',' << count.records << "\r\n";
             break;
         case OutputFormat::Json: {
             using Json = nlohmann::ordered_json;
             auto list = Json::array();
             for (const PlayerCount& count : players) {
-                list.push_back({{"player", Windows1252ToUtf8(count.player)}, {"records", count.records}});
+                list.push_back({{"player", count.player}, {"records", count.records}});
             }
             out << list.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
             break;

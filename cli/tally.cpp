@@ -6,7 +6,6 @@
 #include "vantor/tally.h"
 #include "cli/follow.h"
 #include "cli/progress.h"
-#include "store/cls_hash.h"
 #include "vantor/run_error.h"
 
 namespace vantor {
@@ -32,17 +31,16 @@ int RunTally(int argc, const char* const* argv, const Streams& streams) {
     try {
         if (options.players) {
             PlayerIndex index;
-            WritePlayers(index.Update(options.logDir, {options.jobs}), options, streams.out);
+            WritePlayers(index.Update(options.logDir, options.codePage, {options.jobs}), options, streams.out);
             return 0;
         }
         if (options.allActions) {
-            const LedgerOutcome ledger = LedgerFolder(options.logDir, options.player, observer, {options.jobs});
+            const LedgerOutcome ledger = LedgerFolder(options.logDir, options.player, options.codePage, observer, {options.jobs});
             status.Clear();
             return WriteLedger(ledger, options, streams.out, streams.err);
         }
-        clsHash items;
-        const TallyOutcome outcome = TallyFolder(options.logDir, {options.player, options.tag}, items, observer,
-                                                 {options.jobs, options.exactNames});
+        const TallyOutcome outcome = TallyFolder(options.logDir, {options.player, options.tag, {}, options.codePage},
+                                                 observer, {options.jobs, options.exactNames});
         status.Clear();
         return WriteOutcome(outcome, options, streams.out, streams.err);
     } catch (const RunError& missing) {

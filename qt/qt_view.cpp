@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
@@ -254,11 +255,28 @@ void QtView::CreateControls() {
 
 void QtView::CreateMenu() {
     mMenu = new QMenu(this);
+    QMenu* submenu = nullptr;  // the one being filled
+    std::string_view submenuCaption;
     for (std::size_t i = 0; i < vantor::kCommands.size(); ++i) {
         const vantor::CommandEntry& entry = vantor::kCommands[i];
-        if (entry.separatorBefore) mMenu->addSeparator();
-        QAction* action = mMenu->addAction(ToQString(entry.caption));
+        QMenu* menu = mMenu;
+        if (!entry.submenu.empty()) {
+            if (entry.submenu != submenuCaption) {
+                // A submenu's entries are a choice of one.
+                if (entry.separatorBefore) mMenu->addSeparator();
+                submenu = mMenu->addMenu(ToQString(entry.submenu));
+                submenuCaption = entry.submenu;
+                (new QActionGroup(submenu))->setExclusive(true);
+            } else if (entry.separatorBefore) {
+                submenu->addSeparator();
+            }
+            menu = submenu;
+        } else if (entry.separatorBefore) {
+            mMenu->addSeparator();
+        }
+        QAction* action = menu->addAction(ToQString(entry.caption));
         action->setCheckable(entry.checkable);
+        if (!entry.submenu.empty()) submenu->findChild<QActionGroup*>()->addAction(action);
         if (entry.ctrlKey != 0) {
             action->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, static_cast<Qt::Key>(entry.ctrlKey))));
             // Copy is the list's own (the text boxes copy their text); the
@@ -272,12 +290,14 @@ void QtView::CreateMenu() {
     }
     // Greyed and checked as Form1 says while the menu shows; enabled again
     // after, so that a shortcut always reaches Form1.
-    connect(mMenu, &QMenu::aboutToShow, this, [this] {
+    const auto showState = [this] {
         for (std::size_t i = 0; i < vantor::kCommands.size(); ++i) {
             mCommands[i]->setEnabled(mForm.MenuEnabled(vantor::kCommands[i].id));
             mCommands[i]->setChecked(mForm.MenuChecked(vantor::kCommands[i].id));
         }
-    });
+    };
+    connect(mMenu, &QMenu::aboutToShow, this, showState);
+    if (submenu != nullptr) connect(submenu, &QMenu::aboutToShow, this, showState);
     connect(mMenu, &QMenu::aboutToHide, this, [this] {
         for (QAction* action : mCommands) action->setEnabled(true);
     });

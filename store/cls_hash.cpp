@@ -6,7 +6,6 @@
 #include "store/locate_index.h"
 #include "store/numeric.h"
 #include "vantor/run_error.h"
-#include "store/windows1252.h"
 
 namespace vantor {
 
@@ -49,7 +48,7 @@ std::int32_t clsHash::AddToValue(std::string_view Key, std::int32_t Amount) {
     const std::int64_t sum = std::int64_t{mValues[static_cast<std::size_t>(slot)]} + Amount;
     if (sum < std::numeric_limits<std::int32_t>::min() ||
         sum > std::numeric_limits<std::int32_t>::max()) {
-        throw RunError(ErrorKind::Overflow, "total of '" + Windows1252ToUtf8(Key) + "' would be " +
+        throw RunError(ErrorKind::Overflow, "total of '" + std::string(Key) + "' would be " +
                                                 std::to_string(sum) +
                                                 ", outside the 32-bit range");
     }

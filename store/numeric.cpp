@@ -3,7 +3,6 @@
 #include <string>
 
 #include "vantor/run_error.h"
-#include "store/windows1252.h"
 
 namespace vantor {
 
@@ -59,7 +58,7 @@ std::int32_t ToInt32(std::string_view text) {
         }
     }
     if (i != end || digits == 0) {
-        throw RunError(ErrorKind::TypeMismatch, "'" + Windows1252ToUtf8(text) + "' is not a number");
+        throw RunError(ErrorKind::TypeMismatch, "'" + std::string(text) + "' is not a number");
     }
 
     // Round to nearest, halves to the even neighbour.
@@ -69,7 +68,7 @@ std::int32_t ToInt32(std::string_view text) {
     const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
     if (magnitude > limit) {
         throw RunError(ErrorKind::Overflow,
-                       "'" + Windows1252ToUtf8(text) + "' is outside the 32-bit range");
+                       "'" + std::string(text) + "' is outside the 32-bit range");
     }
     return static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude)
                                               : static_cast<std::int64_t>(magnitude));

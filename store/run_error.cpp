@@ -1,5 +1,7 @@
 #include "vantor/run_error.h"
 
+#include "vantor/code_page.h"
+
 #include <utility>
 
 namespace vantor {
@@ -66,6 +68,11 @@ RunError::RunError(ErrorKind kind, std::string detail, std::string file, std::ui
       file_(std::move(file)),
       line_(line),
       item_(std::move(item)) {}
+
+RunError RunError::InText(const CodePage& codePage) const {
+    if (kind_ == ErrorKind::FileError) return *this;
+    return RunError(kind_, codePage.ToUtf8(detail_), file_, line_, codePage.ToUtf8(item_));
+}
 
 RunError RunError::At(std::string file, std::uint64_t line, std::string item) const {
     return RunError(kind_, detail_, std::move(file), line, std::move(item));

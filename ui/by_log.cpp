@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <fstream>
 
+#include "vantor/code_page.h"
 #include "vantor/text.h"
-#include "store/windows1252.h"
 #include "ui/comm_dlgs.h"
 #include "ui/form_view.h"
 
@@ -12,15 +12,9 @@ namespace vantor {
 
 namespace {
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    return lower;
-}
-
 // "ActionLog0102.txt" is "0102" under its bar.
 std::string ShortName(std::string_view log) {
-    const std::string lower = Lower(log);
+    const std::string lower = FoldedUtf8(log);
     if (lower.starts_with("actionlog")) log.remove_prefix(9);
     if (lower.ends_with(".txt") && log.size() >= 4) log.remove_suffix(4);
     return std::string(log.empty() ? "-" : log);
@@ -136,7 +130,7 @@ std::int64_t ByLogForm::Value(const TallyRow& row, int column) const {
 std::string ByLogForm::Cell(int row, int column) const {
     if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return {};
     const TallyRow& shown = rows_[shown_[static_cast<std::size_t>(row)]];
-    if (column == kItemColumn) return Windows1252ToUtf8(shown.item);
+    if (column == kItemColumn) return shown.item;
     return std::to_string(Value(shown, column));
 }
 
@@ -169,7 +163,7 @@ ChartPicture ByLogForm::Chart(int width, int height, const TextMetrics& metrics)
     for (int column = kFirstLogColumn; column < ColumnCount(); ++column) {
         bars.push_back({ShortName(Header(column)), Value(item, column)});
     }
-    const std::string title = Windows1252ToUtf8(item.item) + ": " + std::to_string(item.total) + " in " +
+    const std::string title = item.item + ": " + std::to_string(item.total) + " in " +
                               std::to_string(to_ - from_ + 1) + (to_ == from_ ? " log" : " logs");
     return LayOutChart(title, bars, width, height, metrics);
 }
@@ -182,7 +176,7 @@ void ByLogForm::Rebuild() {
         rows_ = RowsInRange(*outcome_, static_cast<std::size_t>(from_), static_cast<std::size_t>(to_), &rowIndexes_);
     }
     // Compared at every keystroke in the filter and in every sort by name.
-    for (const TallyRow& row : rows_) foldedNames_.push_back(Lower(Windows1252ToUtf8(row.item)));
+    for (const TallyRow& row : rows_) foldedNames_.push_back(FoldedUtf8(row.item));
     // A selection keeps its row, or failing that the first row of its item.
     if (selected_ && outcome_ != nullptr) {
         const auto& all = outcome_->rows;
@@ -200,7 +194,7 @@ void ByLogForm::Rebuild() {
 
 void ByLogForm::Reorder() {
     shown_.clear();
-    const std::string wanted = Lower(filter_);
+    const std::string wanted = FoldedUtf8(filter_);
     for (std::size_t index = 0; index < rows_.size(); ++index) {
         if (foldedNames_[index].find(wanted) != std::string::npos) shown_.push_back(index);
     }

@@ -1,5 +1,6 @@
 #include "ui/controls.h"
 
+#include "vantor/code_page.h"
 #include "vantor_version.h"
 
 namespace vantor {
@@ -25,14 +26,32 @@ const std::array<ControlEntry, 16> kControls = {{
     {Control::Option1_3, "Option1", 3, Option, kActions[3].caption, 240, 2640, 2055, 255, 15, kLeft | kTop},
 }};
 
-const std::array<CommandEntry, 6> kCommands = {{
+const std::array<CommandEntry, 17> kCommands = {{
     {Command::Copy, "Copy", 'C', false, false},
     {Command::ByLog, "By Log...", 'B', false, false},
     {Command::SkippedRecords, "Skipped Records...", 0, false, false},
     {Command::ExactNames, "Exact Names (Not the Game's Tally)", 0, true, true},
     {Command::Follow, "Follow the Logs", 'L', true, false},
+    {Command::CodePageAutomatic, "Automatic", 0, true, true, kCodePageMenu},
+    {Command::CodePageFirst, "Thai (874)", 0, true, true, kCodePageMenu},
+    {static_cast<Command>(static_cast<int>(Command::CodePageFirst) + 1), "Central European (1250)", 0, true, false, kCodePageMenu},
+    {static_cast<Command>(static_cast<int>(Command::CodePageFirst) + 2), "Cyrillic (1251)", 0, true, false, kCodePageMenu},
+    {static_cast<Command>(static_cast<int>(Command::CodePageFirst) + 3), "Western (1252)", 0, true, false, kCodePageMenu},
+    {static_cast<Command>(static_cast<int>(Command::CodePageFirst) + 4), "Greek (1253)", 0, true, false, kCodePageMenu},
+    {static_cast<Command>(static_cast<int>(Command::CodePageFirst) + 5), "Turkish (1254)", 0, true, false, kCodePageMenu},
+    {static_cast<Command>(static_cast<int>(Command::CodePageFirst) + 6), "Hebrew (1255)", 0, true, false, kCodePageMenu},
+    {static_cast<Command>(static_cast<int>(Command::CodePageFirst) + 7), "Arabic (1256)", 0, true, false, kCodePageMenu},
+    {static_cast<Command>(static_cast<int>(Command::CodePageFirst) + 8), "Baltic (1257)", 0, true, false, kCodePageMenu},
+    {Command::CodePageLast, "Vietnamese (1258)", 0, true, false, kCodePageMenu},
     {Command::About, "About Vantor Log Analyzer...", 0, false, true},
 }};
+
+std::optional<unsigned> CodePageOfCommand(Command command) {
+    if (command == Command::CodePageAutomatic) return 0u;
+    const int index = static_cast<int>(command) - static_cast<int>(Command::CodePageFirst);
+    if (index < 0 || index >= static_cast<int>(kCodePages.size())) return std::nullopt;
+    return kCodePages[static_cast<std::size_t>(index)].number;
+}
 
 std::string AboutText() { return std::string(kFormCaption) + "\nVersion " VANTOR_VERSION; }
 

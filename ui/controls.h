@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -83,16 +84,34 @@ constexpr int TwipsToPixels(int twips, int dpi) { return twips * dpi / 1440; }
 
 // The commands of the window's menu (the item list's context menu), in
 // menu order: the caption, the letter that Ctrl selects it with (0: none),
-// whether it shows a check mark, and whether a separator comes before it.
-enum class Command { Copy, ByLog, SkippedRecords, ExactNames, Follow, About };
+// whether it shows a check mark, whether a separator comes before it, and
+// the submenu it is in (empty: none; a submenu's entries follow one another
+// and are a choice of one).
+enum class Command {
+    Copy,
+    ByLog,
+    SkippedRecords,
+    ExactNames,
+    Follow,
+    CodePageAutomatic,  // then one per entry of kCodePages, in its order
+    CodePageFirst,
+    CodePageLast = CodePageFirst + 9,
+    About,
+};
 struct CommandEntry {
     Command id;
     std::string_view caption;
     char ctrlKey;
     bool checkable;
     bool separatorBefore;
+    std::string_view submenu = {};
 };
-extern const std::array<CommandEntry, 6> kCommands;
+extern const std::array<CommandEntry, 17> kCommands;
+inline constexpr std::string_view kCodePageMenu = "Code Page of the Logs";
+
+// The code page a command of kCodePageMenu chooses: 0 for automatic, and
+// nothing for a command of another kind.
+std::optional<unsigned> CodePageOfCommand(Command command);
 
 // The option control of index `index` (0 to 3).
 constexpr Control OptionControl(int index) {

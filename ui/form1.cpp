@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 
+#include "vantor/code_page.h"
 #include "vantor/follow.h"
 #include "vantor/text.h"
-#include "store/cls_hash.h"
 #include "vantor/run_error.h"
-#include "store/windows1252.h"
 #include "ui/comm_dlgs.h"
 
 namespace vantor {
@@ -26,6 +26,7 @@ constexpr bool kFileNamesIgnoreCase = false;
 // Settings remembered between starts.
 constexpr std::string_view kFolderSetting = "folder";
 constexpr std::string_view kPlayerSetting = "player";
+constexpr std::string_view kCodePageSetting = "codepage";  // "automatic" or a number of kCodePages
 
 // A listed row whose total took records of other names carries this mark;
 // its tip names them.
@@ -58,7 +59,7 @@ std::string DescribeProblem(const RunError& problem) {
     std::string text = EscapeControlBytes(problem.file());
     if (problem.line() == 0) return text + " could not be read to its end: " + EscapeControlBytes(problem.detail());
     text += ", line " + std::to_string(problem.line()) + ": " +
-            Quoted(EscapeControlBytes(Windows1252ToUtf8(problem.item()))) + "\n    " + EscapeControlBytes(problem.detail());
+            Quoted(EscapeControlBytes(problem.item())) + "\n    " + EscapeControlBytes(problem.detail());
     return text;
 }
 
@@ -78,7 +79,7 @@ std::string ProblemsText(const TallyOutcome& outcome) {
 }
 
 std::string ListText(const TallyRow& row) {
-    return Windows1252ToUtf8(row.item) + (row.others.empty() ? "" : std::string(kOthersMark));
+    return row.item + (row.others.empty() ? "" : std::string(kOthersMark));
 }
 
 std::string ClockTime() {
@@ -113,7 +114,11 @@ void Form1::Form_Load(const StartArguments& arguments) {
     mView.SetText(Control::txtLogDir, folder);
     const std::optional<std::string> player = arguments.player ? arguments.player : mView.LoadSetting(kPlayerSetting);
     if (player) mView.SetText(Control::txtPID, *player);
-    mItems = std::make_unique<clsHash>();
+    if (const auto codePage = mView.LoadSetting(kCodePageSetting)) {
+        const CodePageName* known = FindCodePage(static_cast<unsigned>(std::strtoul(codePage->c_str(), nullptr, 10)));
+        mCodePageChosen = known != nullptr ? known->number : 0;
+    }
+    mLoaded = true;
     mActionTag = kActions[0].tag;
     // Shown selected from the start; its tag is set above.
     mView.SetChecked(Control::Option1_0);
@@ -131,12 +136,13 @@ bool Form1::Form_QueryUnload() {
 void Form1::Form_Unload() {
     StopAnalysis();
     SaveSettings();
-    mItems.reset();
+    mLoaded = false;
 }
 
 void Form1::SaveSettings() {
     mView.SaveSetting(kFolderSetting, mView.Text(Control::txtLogDir));
     mView.SaveSetting(kPlayerSetting, mView.Text(Control::txtPID));
+    mView.SaveSetting(kCodePageSetting, mCodePageChosen == 0 ? "automatic" : std::to_string(mCodePageChosen));
 }
 
 void Form1::Option1_Click(int Index) {
@@ -144,7 +150,7 @@ void Form1::Option1_Click(int Index) {
 }
 
 void Form1::Command1_Click() {
-    if (!mItems || mScanning) return;
+    if (!mLoaded || mScanning) return;
     StartAnalysis();
 }
 
@@ -161,14 +167,13 @@ void Form1::StartAnalysis(bool keepList) {
     SaveSettings();
 
     // The inputs hold for the whole analysis; what is changed meanwhile
-    // applies to the next Go!. A tab never occurs inside a field, so an ID
-    // the logs' code page cannot write matches no record.
+    // applies to the next Go!.
     mPlayerShown = mView.Text(Control::txtPID);
-    const Query query{Utf8ToWindows1252(mPlayerShown).value_or("\t"), mActionTag};
+    const std::string folder = mView.Text(Control::txtLogDir);
+    const Query query{mPlayerShown, mActionTag, {}, CodePageUsed(folder)};
     const auto action = std::find_if(kActions.begin(), kActions.end(), [&](const Action& a) { return a.tag == mActionTag; });
     mWhose = mPlayerShown + ", " + std::string(action != kActions.end() ? action->caption : std::string_view(mActionTag)) +
              (mExactNames ? ", exact names" : "");
-    const std::string folder = mView.Text(Control::txtLogDir);
     const ScanOptions options{0, mExactNames};
 
     mStop = false;
@@ -185,7 +190,7 @@ void Form1::StartAnalysis(bool keepList) {
     mWorker = std::thread([this, folder, query, options, generation] {
         auto finished = std::make_shared<Finished>();
         try {
-            finished->outcome = std::make_shared<const TallyOutcome>(TallyFolder(folder, query, *mItems, this, options));
+            finished->outcome = std::make_shared<const TallyOutcome>(TallyFolder(folder, query, this, options));
         } catch (const RunError& error) {
             finished->error = error;
         }
@@ -271,6 +276,11 @@ void Form1::OnFinished(const Finished& finished) {
         return;
     }
     mView.SetFocus(Control::Command1);
+    if (finished.error && finished.error->kind() == ErrorKind::InvalidArgument) {
+        // The player cannot be written in the logs' code page: no log could hold it.
+        mView.SetText(Control::Label3, finished.error->detail() + "; choose another under " + std::string(kCodePageMenu));
+        return;
+    }
     if (finished.error) {
         mView.SetText(Control::Label3, "No logs read");
         mView.ShowMessage(kFormCaption, DescribeFolderError(*finished.error), MessageKind::Error);
@@ -334,7 +344,7 @@ std::string Form1::Summary(const TallyOutcome& outcome) const {
     } else if (!outcome.similarPlayers.empty()) {
         status = "No record of " + Quoted(mPlayerShown) + "; the logs have ";
         for (std::size_t i = 0; i < outcome.similarPlayers.size(); ++i) {
-            status += (i > 0 ? ", " : "") + Quoted(Windows1252ToUtf8(outcome.similarPlayers[i]));
+            status += (i > 0 ? ", " : "") + Quoted(outcome.similarPlayers[i]);
         }
     } else if (mPlayerShown.empty()) {
         status = "The Player ID is empty: no such record in " + logs;
@@ -362,7 +372,7 @@ void Form1::List1_Copy() {
     if (!mOutcome || mOutcome->rows.empty()) return;
     std::string text;
     for (const TallyRow& row : mOutcome->rows) {
-        text += Windows1252ToUtf8(row.item) + '\t' + std::to_string(row.total) + "\r\n";  // as spreadsheets copy rows
+        text += row.item + '\t' + std::to_string(row.total) + "\r\n";  // as spreadsheets copy rows
     }
     mView.SetClipboardText(text);
 }
@@ -370,11 +380,11 @@ void Form1::List1_Copy() {
 std::string Form1::ItemTip(int row) const {
     const TallyRow* shown = Row(row);
     if (shown == nullptr) return {};
-    std::string tip = Windows1252ToUtf8(shown->item) + ": " + std::to_string(shown->total);
+    std::string tip = shown->item + ": " + std::to_string(shown->total);
     if (shown->others.empty()) return tip;
     tip += " (includes ";
     for (std::size_t i = 0; i < shown->others.size() && i < 3; ++i) {
-        tip += (i > 0 ? ", " : "") + Quoted(Windows1252ToUtf8(shown->others[i].name)) + " x" +
+        tip += (i > 0 ? ", " : "") + Quoted(shown->others[i].name) + " x" +
                std::to_string(shown->others[i].quantity);
     }
     if (shown->others.size() > 3) tip += " and " + std::to_string(shown->others.size() - 3) + " more";
@@ -420,8 +430,29 @@ void Form1::Menu_Click(Command command) {
                 if (mOutcome) mView.SetText(Control::Label3, Summary(*mOutcome));
             }
             break;
-        case Command::About: mView.ShowMessage(kAboutTitle, AboutText(), MessageKind::Information); break;
+        case Command::About: {
+            const CodePage used(CodePageUsed(mView.Text(Control::txtLogDir)));
+            const CodePageName* page = FindCodePage(used.number());
+            const std::string languages = page != nullptr ? ", " + std::string(page->languages) : "";
+            mView.ShowMessage(kAboutTitle,
+                              AboutText() + "\n\nThe logs are read in " + used.Name() + languages +
+                                  (mCodePageChosen == 0 ? " (automatic)." : " (chosen under " + std::string(kCodePageMenu) + ")."),
+                              MessageKind::Information);
+            break;
+        }
+        default:
+            if (const auto codePage = CodePageOfCommand(command)) {
+                mCodePageChosen = *codePage;
+                SaveSettings();
+                // The list shows the names in the code page chosen at once.
+                if ((mOutcome || mFollowing) && !mScanning) StartAnalysis();
+            }
+            break;
     }
+}
+
+unsigned Form1::CodePageUsed(const std::string& folder) const {
+    return mCodePageChosen != 0 ? mCodePageChosen : AutomaticCodePage(folder);
 }
 
 bool Form1::MenuEnabled(Command command) const {
@@ -433,6 +464,7 @@ bool Form1::MenuEnabled(Command command) const {
 }
 
 bool Form1::MenuChecked(Command command) const {
+    if (const auto codePage = CodePageOfCommand(command)) return *codePage == mCodePageChosen;
     return (command == Command::ExactNames && mExactNames) || (command == Command::Follow && mFollowing);
 }
 

@@ -17,7 +17,6 @@
 
 namespace vantor {
 
-class clsHash;
 class LogFollower;
 class RunError;
 
@@ -81,13 +80,16 @@ private:
     void ShowRows(const TallyOutcome& outcome);
     std::string Summary(const TallyOutcome& outcome) const;
     void SaveSettings();
+    // The code page of the logs of `folder`: the one chosen, else the automatic one.
+    unsigned CodePageUsed(const std::string& folder) const;
 
     // The listed name and the total of the list's row `row`; nothing for a
     // row the list does not have.
     const TallyRow* Row(int row) const;
 
     FormView& mView;
-    std::unique_ptr<clsHash> mItems;
+    bool mLoaded = false;  // Form_Load has run
+    unsigned mCodePageChosen = 0;  // 0: automatic
     std::string mActionTag;
     bool mExactNames = false;
     bool mFollowing = false;

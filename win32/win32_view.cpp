@@ -74,12 +74,27 @@ Font ReadableFont(HWND window, UINT dpi) {
 
 // The commands of kCommands; About only where `about`.
 void AppendCommands(HMENU menu, bool about) {
+    HMENU submenu = nullptr;  // the one being filled
+    std::string_view submenuCaption;
     for (const CommandEntry& entry : kCommands) {
         if (entry.id == Command::About && !about) continue;
-        if (entry.separatorBefore) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        HMENU into = menu;
+        if (!entry.submenu.empty()) {
+            if (entry.submenu != submenuCaption) {
+                if (entry.separatorBefore) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+                submenu = CreatePopupMenu();
+                submenuCaption = entry.submenu;
+                AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(submenu), Utf8ToWide(entry.submenu).c_str());
+            } else if (entry.separatorBefore) {
+                AppendMenuW(submenu, MF_SEPARATOR, 0, nullptr);
+            }
+            into = submenu;
+        } else if (entry.separatorBefore) {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        }
         std::wstring caption = Utf8ToWide(entry.caption);
         if (entry.ctrlKey != 0) caption += std::wstring(L"\tCtrl+") + static_cast<wchar_t>(entry.ctrlKey);
-        AppendMenuW(menu, MF_STRING, Win32View::CommandId(entry.id), caption.c_str());
+        AppendMenuW(into, MF_STRING, Win32View::CommandId(entry.id), caption.c_str());
     }
 }
 
@@ -89,6 +104,10 @@ void UpdateCommands(HMENU menu, const Form1& form) {
         const UINT id = Win32View::CommandId(entry.id);
         EnableMenuItem(menu, id, MF_BYCOMMAND | (form.MenuEnabled(entry.id) ? MF_ENABLED : MF_GRAYED));
         CheckMenuItem(menu, id, MF_BYCOMMAND | (form.MenuChecked(entry.id) ? MF_CHECKED : MF_UNCHECKED));
+        if (!entry.submenu.empty() && form.MenuChecked(entry.id)) {
+            // A choice of one shows a dot, as Windows' own menus do.
+            CheckMenuRadioItem(menu, id, id, id, MF_BYCOMMAND);
+        }
     }
 }
 

@@ -14,6 +14,8 @@ namespace vantor {
 // equal to a fresh TallyFolder of the folder as it is at each Update.
 class LogFollower {
 public:
+    // Throws RunError (InvalidArgument) when the query's player cannot be
+    // written in its code page, as TallyFolder does.
     LogFollower(std::string folder, Query query, ScanOptions options = {});
     ~LogFollower();
     LogFollower(const LogFollower&) = delete;

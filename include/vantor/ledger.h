@@ -16,7 +16,8 @@ namespace vantor {
 
 // One item name: its totals by action, in the order of kActions.
 struct LedgerRow {
-    std::string item;  // the full cleaned name, bytes as in the logs
+    std::string item;   // the full cleaned name, UTF-8
+    std::string bytes;  // the same, bytes as in the logs
     std::array<std::int64_t, 4> totals{};
     // What each log credited to each action's total, in reading order
     // (logs that credited nothing left out).
@@ -27,6 +28,7 @@ struct LedgerRow {
 };
 
 struct LedgerOutcome {
+    unsigned codePage = 1252;
     std::vector<std::string> logs;  // as in TallyOutcome
     std::size_t logsRead = 0;
     bool stopped = false;
@@ -42,11 +44,12 @@ struct LedgerOutcome {
     std::vector<std::string> similarPlayers;
 };
 
-// The ledger of `player` (the logs' bytes) over the logs of `folder`, read
-// once for the four actions; `options.exactNames` is implied. Each column
-// equals the exact-name tally of its action. Throws as TallyFolder does.
-LedgerOutcome LedgerFolder(const std::string& folder, const std::string& player, ScanObserver* observer = nullptr,
-                           const ScanOptions& options = {});
+// The ledger of `player` (text, as in Query) over the logs of `folder` in
+// `codePage`, read once for the four actions; `options.exactNames` is
+// implied. Each column equals the exact-name tally of its action. Throws as
+// TallyFolder does.
+LedgerOutcome LedgerFolder(const std::string& folder, const std::string& player, unsigned codePage,
+                           ScanObserver* observer = nullptr, const ScanOptions& options = {});
 
 // The rows of the logs `first` to `last` (both included): a row is among
 // them when a log of the range credited one of its actions, with the totals

@@ -13,9 +13,10 @@
 
 namespace vantor {
 
-// A player ID (field 1, the logs' bytes) and how many records carry it.
+// A player ID (field 1) and how many records carry it.
 struct PlayerCount {
-    std::string player;
+    std::string player;  // UTF-8 (empty in a LogPlayers)
+    std::string bytes;   // as in the logs
     std::uint64_t records = 0;
 };
 
@@ -37,12 +38,12 @@ LogPlayers CountLogPlayers(const std::filesystem::path& log);
 // game wrote.
 class PlayerIndex {
 public:
-    // The players of the logs of `folder` (UTF-8), most records first, ties
+    // The players of the logs of `folder` (UTF-8) written in `codePage`, most records first, ties
     // in the order first met in reading order; logs are counted on
     // `options.jobs` threads (0: one per core). A log that cannot be read
     // counts as empty. Throws RunError (FileError) as TallyFolder does when
     // the folder cannot be listed.
-    std::vector<PlayerCount> Update(const std::string& folder, const ScanOptions& options = {});
+    std::vector<PlayerCount> Update(const std::string& folder, unsigned codePage, const ScanOptions& options = {});
 
 private:
     struct Known {

@@ -14,8 +14,6 @@
 
 namespace vantor {
 
-class clsHash;
-
 // An action a tally is made for: the window's caption for it, the tag its
 // records carry in field 3, and vantor-tally's keyword.
 struct Action {
@@ -29,13 +27,16 @@ struct Action {
 extern const std::array<Action, 4> kActions;
 
 // What to count: the records whose field 1 is `player` and field 3 `tag`,
-// both compared byte for byte. Both are the logs' bytes (Windows-1252).
+// both compared byte for byte with the player written in the logs' code page.
 struct Query {
+    // UTF-8 text; a text that is not valid UTF-8 is taken as the logs' own
+    // bytes (a script may pass them).
     std::string player;
     std::string tag = "[Pickup]";
     // Further tags whose records one reading counts apart, for a ledger of
     // several actions (ledger.h: exact names only); a tally leaves it empty.
     std::vector<std::string> moreTags = {};
+    unsigned codePage = 1252;  // of the logs (code_page.h)
 };
 
 struct ScanOptions {
@@ -64,14 +65,16 @@ struct LogCredit {
 // Records of a name other than the row's own that the row's total took
 // (the store finds "Potion" inside "Red Potion").
 struct OtherName {
-    std::string name;  // Windows-1252
+    std::string name;   // UTF-8
+    std::string bytes;  // as in the logs
     std::int64_t quantity;
     std::uint32_t records;
 };
 
 // One listed item.
 struct TallyRow {
-    std::string item;   // the store's key up to its first NUL, bytes as in the logs (Windows-1252)
+    std::string item;   // the store's key up to its first NUL, as UTF-8 text
+    std::string bytes;  // the same, bytes as in the logs: what the store looks up
     std::int64_t total = 0;  // the store's total for `item`: what the window shows when it is clicked
     // What each log credited to that total, in reading order (logs that
     // credited nothing are left out). They add up to `total` exactly.
@@ -86,7 +89,9 @@ struct TallyRow {
 // At most this many problems are kept; TallyOutcome::problemCount counts all.
 inline constexpr std::size_t kMaxProblems = 1000;
 
+// Everything but `bytes` is UTF-8, converted from the logs' code page.
 struct TallyOutcome {
+    unsigned codePage = 1252;       // the query's
     std::vector<std::string> logs;  // the "ActionLog*.txt" names in reading order, UTF-8
     std::size_t logsRead = 0;       // all of them, unless stopped
     bool stopped = false;           // the observer stopped the analysis
@@ -94,21 +99,29 @@ struct TallyOutcome {
     // Records that could not be counted (skipped: the store is as if they
     // were not in the log) and logs that could not be read to their end
     // (line 0; what they credited before the failure stays), in log and
-    // line order. Each names its file; a record also its line and item.
+    // line order. Each names its file; a record also its line and item,
+    // both as text.
     std::vector<RunError> problems;
     std::size_t problemCount = 0;
     // Only when no row was found: the player IDs in the logs that differ
-    // from the query's only in letter case or surrounding spaces, first met
-    // first (Windows-1252).
+    // from the query's only in letter case (of the code page's letters) or
+    // surrounding spaces, first met first.
     std::vector<std::string> similarPlayers;
 };
 
-// Empties `store`, then adds to it every record of `query` in the logs of
-// `folder` (UTF-8; a trailing separator is optional), and reports what it
-// holds. Throws RunError (FileError) only when the folder does not exist, is
-// not a folder, or cannot be listed; everything else is in the outcome.
-TallyOutcome TallyFolder(const std::string& folder, const Query& query, clsHash& store,
-                         ScanObserver* observer = nullptr, const ScanOptions& options = {});
+// Adds every record of `query` in the logs of `folder` (UTF-8; a trailing
+// separator is optional) to a store of its own, and reports what it holds.
+// Throws RunError: FileError when the folder does not exist, is not a
+// folder, or cannot be listed; InvalidArgument when the player cannot be
+// written in the code page (see PlayerBytes). Everything else is in the
+// outcome.
+TallyOutcome TallyFolder(const std::string& folder, const Query& query, ScanObserver* observer = nullptr,
+                         const ScanOptions& options = {});
+
+// The player of `query` as the logs' bytes; throws the RunError that
+// TallyFolder throws when the code page cannot write it:
+// "'Странник' cannot be written in Windows-1252, the code page of these logs".
+std::string PlayerBytes(const Query& query);
 
 // The rows of the logs `first` to `last` (indexes into outcome.logs, both
 // included): a row is among them when a record of one of those logs went to

@@ -47,8 +47,7 @@ std::string Rendered(const TallyOutcome& outcome) {
 }
 
 std::string Fresh(const TempDir& dir, const Query& query, const ScanOptions& options = {1}) {
-    clsHash store;
-    return Rendered(TallyFolder(dir.text(), query, store, nullptr, options));
+    return Rendered(TallyFolder(dir.text(), query, nullptr, options));
 }
 
 // Sets a log's time a day back, as an earlier day's log has it: a look at

@@ -50,15 +50,14 @@ TEST(Ledger, ColumnsAreTheFourExactNameTalliesInFirstMetOrder) {
             dir.Write("ActionLog" + std::to_string(9 - log) + ".txt", text);
         }
         const unsigned jobs = 1 + seed % 3;
-        const LedgerOutcome ledger = LedgerFolder(dir.text(), "Alia", nullptr, {jobs});
+        const LedgerOutcome ledger = LedgerFolder(dir.text(), "Alia", 1252, nullptr, {jobs});
         Names order;
         for (const LedgerRow& row : ledger.rows) order.push_back(row.item);
         ASSERT_EQ(order, want) << "seed " << seed << ", jobs " << jobs;
         std::size_t problems = 0;
         for (std::size_t action = 0; action < kActions.size(); ++action) {
-            clsHash store;
             const TallyOutcome tally =
-                TallyFolder(dir.text(), {"Alia", std::string(kActions[action].tag)}, store, nullptr, {1, true});
+                TallyFolder(dir.text(), {"Alia", std::string(kActions[action].tag)}, nullptr, {1, true});
             problems += tally.problemCount;
             Names column, wanted;  // each row's name, total and parts; the order is checked above
             for (const LedgerRow& row : ledger.rows) {
@@ -108,8 +107,8 @@ TEST(Players, CountsAreThePlainCountsAndAKeptIndexFollowsChanges) {
                 if (std::count(line.begin(), line.end(), '\t') < 5) continue;
                 const std::size_t tab = line.find('\t');
                 const std::string id = line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1);
-                auto known = std::find_if(counts.begin(), counts.end(), [&](auto& c) { return c.player == id; });
-                if (known == counts.end()) known = counts.insert(counts.end(), {id, 0});
+                auto known = std::find_if(counts.begin(), counts.end(), [&](auto& c) { return c.bytes == id; });
+                if (known == counts.end()) known = counts.insert(counts.end(), {id, id, 0});
                 ++known->records;
             }
             std::stable_sort(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.records > b.records; });
@@ -117,15 +116,15 @@ TEST(Players, CountsAreThePlainCountsAndAKeptIndexFollowsChanges) {
         };
         const auto same = [](const std::vector<PlayerCount>& a, const std::vector<PlayerCount>& b) {
             return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                              [](auto& x, auto& y) { return x.player == y.player && x.records == y.records; });
+                              [](auto& x, auto& y) { return x.bytes == y.bytes && x.records == y.records; });
         };
         for (auto count = 1 + rng() % 4; count > 0; --count) addLog();
         PlayerIndex index;
-        ASSERT_TRUE(same(index.Update(dir.text(), {1 + seed % 3}), plain())) << "seed " << seed;
+        ASSERT_TRUE(same(index.Update(dir.text(), 1252, {1 + seed % 3}), plain())) << "seed " << seed;
         const std::size_t changed = rng() % logs.size();
         dir.Write("ActionLog" + std::to_string(changed + 1) + ".txt", logs[changed] += "t\tNew\ta\tb\tc\td\r\n");
         addLog();
-        ASSERT_TRUE(same(index.Update(dir.text(), {1 + seed % 3}), plain())) << "seed " << seed << ", kept";
+        ASSERT_TRUE(same(index.Update(dir.text(), 1252, {1 + seed % 3}), plain())) << "seed " << seed << ", kept";
     }
 }
 

@@ -135,7 +135,8 @@ TEST(TallyCommand, FormatsActionsCodePageRangesAndExitStatuses) {
         {{"--player", "\xC3\xA9lan", "--tag", "[Vend\xC3\xA9]", d}, 0, Tsv("Orb\t5\n"), ""},
         {{"--player", "\xE9lan", "--tag", "[Vend\xE9]", d}, 0, Tsv("Orb\t5\n"), ""},
         {{"--player", "\xC4\x80lan", d}, 2, "",
-         "vantor-tally: --player: '\xC4\x80' (U+0100) is not a character of Windows-1252, the code page of the logs"
+         "vantor-tally: --player: '\xC4\x80lan' cannot be written in Windows-1252, the code page of these logs; "
+         "choose another with --code-page"
          "\nUsage: *"},
         // Nothing found says why, in UTF-8.
         {{"--player", "\xC3\x89LAN", "--format", "csv", d}, 0, bom + "item,total\r\n",

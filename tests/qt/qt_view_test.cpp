@@ -26,14 +26,16 @@ void Go(QtView& form) {
 }
 
 // The menu as the player sees it on opening it: "caption[ctrl key][ checked][ greyed]|" each.
-QString MenuState(QtView& form) {
-    emit form.Menu()->aboutToShow();
+// A submenu's entries follow it in brackets.
+QString MenuState(QtView& form, const QMenu* menu = nullptr) {
+    if (menu == nullptr) emit form.Menu()->aboutToShow();
     QString state;
-    for (const QAction* action : form.Menu()->actions()) {
+    for (const QAction* action : (menu != nullptr ? menu : form.Menu())->actions()) {
         state += action->text() + action->shortcut().toString() + QLatin1String(action->isChecked() ? " checked" : "") +
                  QLatin1String(action->isEnabled() ? "|" : " greyed|");
+        if (action->menu() != nullptr) state += QLatin1Char('[') + MenuState(form, action->menu()) + QLatin1Char(']');
     }
-    emit form.Menu()->aboutToHide();
+    if (menu == nullptr) emit form.Menu()->aboutToHide();
     return state;
 }
 
@@ -70,7 +72,10 @@ TEST(QtView, BuildsTheControlTableInAWindowThatGrowsFromItsSize) {
     }
     EXPECT_TRUE(static_cast<QAbstractButton*>(form.ControlWidget(Control::Option1_0))->isChecked());
     EXPECT_EQ(MenuState(form), QStringLiteral("CopyCtrl+C greyed|By Log...Ctrl+B|Skipped Records... greyed||Exact Names (Not the "
-                                              "Game's Tally)|Follow the LogsCtrl+L||About Vantor Log Analyzer...|"));
+                                              "Game's Tally)|Follow the LogsCtrl+L||Code Page of the Logs|[Automatic checked||Thai (874)|"
+                                              "Central European (1250)|Cyrillic (1251)|Western (1252)|Greek (1253)|"
+                                              "Turkish (1254)|Hebrew (1255)|Arabic (1256)|Baltic (1257)|Vietnamese "
+                                              "(1258)|]|About Vantor Log Analyzer...|"));
     QTest::keyClicks(form.ControlWidget(Control::Text1), QStringLiteral("7"));
     EXPECT_EQ(form.Text(Control::Text1), "") << "the quantity is typed into";
     form.show();

@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "vantor/tally.h"
+#include "analysis/folder_scan.h"
+#include "analysis/log_folder.h"
 #include "store/cls_hash.h"
+#include "vantor/text.h"
 #include "vantor/run_error.h"
 
 namespace vantor::testing {
@@ -35,6 +38,15 @@ inline std::string Slots(const clsHash& store) {
 // A problem as vantor-tally prints it, with its raw item entry: "what() [item]".
 inline std::string Described(const RunError& problem) { return problem.what() + std::string(" [") + problem.item() + "]"; }
 
+// TallyFolder's steps with a store the caller can look at afterwards.
+inline TallyOutcome TallyWithStore(const std::string& folder, const Query& query, clsHash& store,
+                                   ScanObserver* observer, const ScanOptions& options) {
+    RequireLogFolder(folder);
+    detail::FolderScan scan(WithTrailingSeparator(folder), query, store, options);
+    scan.Run(ListLogFiles(Utf8ToPath(WithTrailingSeparator(folder))), observer);
+    return std::move(scan.outcome());
+}
+
 // An analysis of `folder` for `player`'s pickups as one text: each log
 // announced, each problem, the store's slots, then the rows and their
 // totals; or the error that stopped it before it began.
@@ -43,7 +55,7 @@ inline std::string FolderOutcome(const std::string& folder, const std::string& p
     clsHash store;
     TallyOutcome outcome;
     try {
-        outcome = TallyFolder(folder, {player, "[Pickup]"}, store, &announced, options);
+        outcome = TallyWithStore(folder, {player, "[Pickup]"}, store, &announced, options);
     } catch (const RunError& error) {
         return error.what();
     }
@@ -51,7 +63,7 @@ inline std::string FolderOutcome(const std::string& folder, const std::string& p
     for (const std::string& name : announced.names) text += "Processing " + name + "; ";
     for (const RunError& problem : outcome.problems) text += Described(problem) + " ";
     text += Slots(store);
-    for (const TallyRow& row : outcome.rows) text += " listed " + row.item + "=" + std::to_string(row.total);
+    for (const TallyRow& row : outcome.rows) text += " listed " + row.bytes + "=" + std::to_string(row.total);
     return text;
 }
 

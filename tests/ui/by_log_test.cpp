@@ -22,9 +22,9 @@ std::shared_ptr<TallyOutcome> Outcome() {
     auto outcome = std::make_shared<TallyOutcome>();
     outcome->logs = {"ActionLog0101.txt", "ActionLog0102.txt", "ActionLog0103.txt"};
     outcome->rows = {
-        {"Widget", 9, {{0, 4, 1}, {1, 2, 2}, {2, 3, 1}}, {0, 1, 2}, {}},
-        {"Rope", 5, {{0, 5, 1}}, {0}, {}},
-        {"Caf\xE9 Gem", -2, {{2, -2, 1}}, {2}, {}},
+        {"Widget", "Widget", 9, {{0, 4, 1}, {1, 2, 2}, {2, 3, 1}}, {0, 1, 2}, {}},
+        {"Rope", "Rope", 5, {{0, 5, 1}}, {0}, {}},
+        {"Caf\u00E9 Gem", "Caf\xE9 Gem", -2, {{2, -2, 1}}, {2}, {}},
     };
     return outcome;
 }

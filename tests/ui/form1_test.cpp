@@ -94,7 +94,10 @@ INSTANTIATE_TEST_SUITE_P(
         GoCase{"PickedUp", kDir, -1, "Alia", {"Widget", "\u20ACuro Coin"}, "Alia, Picked Up: 2 items in 2 logs", 1, "5", ""},
         GoCase{"FromPlayerShop", kDir, 3, "Alia", {"Lute"}, "Alia, Bought from Player Shop: 1 item in 2 logs", 0, "1", ""},
         GoCase{"PlayerInTheLogsCodePage", kDir, 0, "Caf\u00E9", {"Cup"}, "Caf\u00E9, Picked Up: 1 item in 2 logs", 0, "1", ""},
-        GoCase{"PlayerOutsideTheCodePage", kDir, 0, "Caf\u0113", {}, "Caf\u0113, Picked Up: nothing in 2 logs", 0, "", ""},
+        GoCase{"PlayerOutsideTheCodePage", kDir, 0, "Caf\u0113", {},
+               "'Caf\u0113' cannot be written in Windows-1252, the code page of these logs; choose another under Code "
+               "Page of the Logs",
+               0, "", ""},
         GoCase{"PlayerInOtherCase", kDir, 0, "alia", {}, "No record of 'alia'; the logs have 'Alia'", 0, "", ""},
         GoCase{"PlayerWithASpace", kDir, 1, "Alia ", {}, "No record of 'Alia '; the logs have 'Alia'", 0, "", ""},
         GoCase{"EmptyPlayer", kDir, 0, "", {}, "The Player ID is empty: no such record in 2 logs", 0, "", ""},
@@ -136,7 +139,7 @@ TEST_F(Form1Test, InputsChangedDuringAScanApplyToTheNextGoAndClosingWaitsForTheC
     EXPECT_TRUE(view.list.empty()) << "a stopped analysis lists nothing";
     EXPECT_TRUE(form.Form_QueryUnload());
     form.Form_Unload();
-    form.Command1_Click();  // after Unload there is no store: nothing happens
+    form.Command1_Click();  // after Unload nothing happens
     EXPECT_FALSE(form.Scanning());
 }
 
