@@ -32,6 +32,12 @@ const CodePageName* FindCodePage(unsigned number) {
     return it != kCodePages.end() ? &*it : nullptr;
 }
 
+// One case for letters that differ only in it: the lower case of the upper
+// case, so that Greek's final 'ς' goes with 'σ' and 'Σ'.
+namespace {
+char32_t Folded(char32_t c) { return text_system::LowerCase(text_system::UpperCase(c)); }
+}  // namespace
+
 // A single-byte code page, made once from the system's converter.
 struct CodePageTable {
     std::array<char32_t, 256> characters{};
@@ -57,7 +63,9 @@ struct CodePageTable {
                                 [](const auto& a, const auto& b) { return a.first == b.first; }),
                     bytes.end());
         for (unsigned byte = 0; byte < 256; ++byte) {
-            lower[byte] = ByteOf(text_system::LowerCase(characters[byte])).value_or(static_cast<unsigned char>(byte));
+            const auto folded = ByteOf(Folded(characters[byte]));
+            lower[byte] = folded.value_or(ByteOf(text_system::LowerCase(characters[byte])).value_or(
+                static_cast<unsigned char>(byte)));
         }
     }
 };
@@ -136,7 +144,7 @@ std::string FoldedUtf8(std::string_view text) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         if (const auto c = utf8::Next(text, i)) {
-            utf8::Append(out, text_system::LowerCase(*c));
+            utf8::Append(out, Folded(*c));
         } else {
             out += text[i++];
         }

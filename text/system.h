@@ -26,8 +26,9 @@ std::optional<std::string> Written(unsigned number, char32_t c);
 std::string Decoded(unsigned number, std::string_view bytes);
 std::optional<std::string> Encoded(unsigned number, std::string_view utf8);
 
-// `c` in lower case; itself when it has no lower case.
+// `c` in lower or upper case; itself when it has no such case.
 char32_t LowerCase(char32_t c);
+char32_t UpperCase(char32_t c);
 
 // The system's ANSI code page (Windows), or 0 where it has none.
 unsigned AnsiCodePage();

@@ -88,11 +88,24 @@ std::optional<std::string> Encoded(unsigned number, std::string_view utf8) {
     return Convert(IconvName(number), "UTF-8", utf8);
 }
 
-char32_t LowerCase(char32_t c) {
-    // C.UTF-8 has Unicode's case mappings whatever the user's locale.
+namespace {
+
+// C.UTF-8 has Unicode's case mappings whatever the user's locale.
+locale_t Unicode() {
     static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    if (unicode == static_cast<locale_t>(nullptr)) return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
-    return static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), unicode));
+    return unicode;
+}
+
+}  // namespace
+
+char32_t LowerCase(char32_t c) {
+    if (Unicode() == static_cast<locale_t>(nullptr)) return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+    return static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), Unicode()));
+}
+
+char32_t UpperCase(char32_t c) {
+    if (Unicode() == static_cast<locale_t>(nullptr)) return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c;
+    return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), Unicode()));
 }
 
 unsigned AnsiCodePage() { return 0; }

@@ -91,6 +91,13 @@ char32_t LowerCase(char32_t c) {
     return w;
 }
 
+char32_t UpperCase(char32_t c) {
+    if (c >= 0x10000 || (c >= 0xD800 && c <= 0xDFFF)) return c;
+    wchar_t w = static_cast<wchar_t>(c);
+    CharUpperBuffW(&w, 1);
+    return w;
+}
+
 unsigned AnsiCodePage() { return GetACP(); }
 
 }  // namespace vantor::text_system

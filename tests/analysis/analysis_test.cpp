@@ -21,6 +21,8 @@
 #include "vantor/tally.h"
 #include "store/cls_hash.h"
 #include "tests/support/scan_outcome.h"
+#include "tests/support/scripts.h"
+#include "vantor/code_page.h"
 #include "tests/support/log_builder.h"
 #include "tests/support/process_state.h"
 #include "tests/support/reference_reader.h"
@@ -181,6 +183,45 @@ TEST(LogFolder, ReadsTheLogsInOneOrderAndListsEachSlot) {
     EXPECT_EQ(FolderOutcome(dir.text() + "ActionLogFolder.txt"), "");
     EXPECT_EQ(FolderOutcome(dir.text() + "ActionLog10.txt"), "file error: '" + dir.text() + "ActionLog10.txt' is not a folder");
     EXPECT_EQ(FolderOutcome(dir.text() + "missing/"), "file error: log folder '" + dir.text() + "missing/' does not exist");
+}
+
+// Logs in each code page: the player found by its text, names, problems and
+// other names shown as text, a player in another letter case hinted at, and
+// one the code page cannot write refused before any log is read.
+TEST(LogFolder, ReadsEachCodePagesPlayersAndNames) {
+    for (const testing::Script& s : testing::kScripts) {
+        SCOPED_TRACE(s.codePage);
+        TempDir dir;
+        const std::string item(s.itemBytes), player(s.playerBytes);
+        dir.Write("ActionLog1.txt", Pickup(item + " x(3)", player) + Pickup(item + "(2)", player) +
+                                        Pickup(item + "(z)", player) + Pickup("Rope(1)"));
+        const CodePage page(s.codePage);
+        const TallyOutcome found = TallyFolder(dir.text(), {std::string(s.player), "[Pickup]", {}, s.codePage});
+        ASSERT_EQ(found.rows.size(), 1u);
+        const std::string text = s.codePage == 1258 ? "Kiếm sắt" : std::string(s.item);
+        EXPECT_EQ(found.rows[0].item, text + " x");
+        EXPECT_EQ(found.rows[0].bytes, item + " x");
+        EXPECT_EQ(found.rows[0].total, 5) << "the store finds the name inside the longer one";
+        ASSERT_EQ(found.rows[0].others.size(), 1u);
+        EXPECT_EQ(found.rows[0].others[0].name, text);
+        EXPECT_EQ(found.rows[0].others[0].bytes, item);
+        ASSERT_EQ(found.problems.size(), 1u);
+        EXPECT_EQ(found.problems[0].item(), text + "(z)");
+        EXPECT_NE(found.problems[0].detail().find("'z'"), std::string::npos);
+        if (s.playerInOtherCase != s.player) {
+            const TallyOutcome hinted = TallyFolder(dir.text(), {std::string(s.playerInOtherCase), "[Pickup]", {}, s.codePage});
+            EXPECT_EQ(hinted.similarPlayers, std::vector<std::string>{page.ToUtf8(player)});
+        }
+    }
+    TempDir dir;
+    dir.Write("ActionLog1.txt", Pickup("Rope(1)"));
+    try {
+        TallyFolder(dir.text(), {"Странник", "[Pickup]", {}, 1252});
+        ADD_FAILURE() << "no error";
+    } catch (const RunError& error) {
+        EXPECT_EQ(error.detail(), "'Странник' cannot be written in "
+                                  "Windows-1252, the code page of these logs");
+    }
 }
 
 #ifndef _WIN32

@@ -8,7 +8,9 @@
 
 #include "cli/tally.h"
 #include "tests/support/log_builder.h"
+#include "tests/support/scripts.h"
 #include "tests/support/temp_dir.h"
+#include "vantor/code_page.h"
 #include "vantor_version.h"
 
 namespace vantor {
@@ -184,6 +186,39 @@ TEST(TallyCommand, FormatsActionsCodePageRangesAndExitStatuses) {
         EXPECT_PRED2(matches, out.str(), c.out);
         EXPECT_PRED2(matches, err.str(), c.err);
     }
+}
+
+// Each code page's player and names, given by --code-page: as text in tsv
+// and json, as the logs' bytes with --bytes; another number is refused.
+TEST(TallyCommand, ReadsTheCodePageItIsGiven) {
+    const auto run = [](std::vector<std::string> args, std::string& out, std::string& err) {
+        args.insert(args.begin(), "vantor-tally");
+        std::vector<const char*> argv;
+        for (const auto& arg : args) argv.push_back(arg.c_str());
+        std::ostringstream o, e;
+        const int status = RunTally(static_cast<int>(argv.size()), argv.data(), {o, e, false, false, {}});
+        out = o.str(), err = e.str();
+        return status;
+    };
+    std::string out, err;
+    for (const testing::Script& s : testing::kScripts) {
+        SCOPED_TRACE(s.codePage);
+        TempDir dir;
+        dir.Write("ActionLog1.txt", Pickup(std::string(s.itemBytes) + "(4)", s.playerBytes) + Pickup("Rope(1)"));
+        const std::string page = std::to_string(s.codePage);
+        const std::string item = s.codePage == 1258 ? "Ki\u00EA\u0301m s\u0103\u0301t" : std::string(s.item);
+        EXPECT_EQ(run({"--code-page", page, "--player", std::string(s.player), dir.text()}, out, err), 0) << err;
+        EXPECT_EQ(out, Tsv(item + "\t4\n"));
+        EXPECT_EQ(run({"--code-page", page, "--player", std::string(s.player), "--bytes", dir.text()}, out, err), 0);
+        EXPECT_EQ(out, Tsv(std::string(s.itemBytes) + "\t4\n"));
+        EXPECT_EQ(run({"--code-page", page, "--players", "--format", "json", dir.text()}, out, err), 0);
+        EXPECT_NE(out.find("\"player\": \"" + CodePage(s.codePage).ToUtf8(s.playerBytes) + "\""), std::string::npos)
+            << out;
+    }
+    EXPECT_EQ(run({"--code-page", "932", "--player", "Alia", "."}, out, err), 2);
+    EXPECT_TRUE(err.starts_with("vantor-tally: --code-page: '932' is not 874, 1250, 1251, 1252, 1253, 1254, 1255, "
+                                "1256, 1257 or 1258\n"))
+        << err;
 }
 
 // A character cut by a flush would show as two broken ones on the console.
