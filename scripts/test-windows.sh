@@ -91,6 +91,26 @@ wineserver -w
 
 ctest --preset windows-cross
 
+# A Windows set to another language writes the logs in that language's code
+# page, and Wine takes it from the locale: the window reads them in it, in
+# Polish, Russian, Greek, Hebrew, Arabic and Thai (1250, 1251, 1253, 1255,
+# 1256 and 874).
+languages=(pl_PL ru_RU el_GR he_IL ar_EG th_TH)
+bash scripts/setup.sh locales
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+for language in "${languages[@]}"; do
+    locale -a | grep -qx "$language.utf8" || $sudo localedef -i "$language" -c -f UTF-8 "$language.UTF-8"
+done
+for language in "${languages[@]}"; do
+    echo "The window in $language"
+    # The test asks the system for its code page: one that ran nothing failed.
+    run=$(LC_ALL="$language.UTF-8" wine "$build/tests/win32/win32_test.exe" --gtest_filter='*SystemsCodePage*' 2>&1) ||
+        { echo "$run"; exit 1; }
+    grep -q '^\[  PASSED  \] 1 test\.' <<< "$run" || { echo "$run"; exit 1; }
+done
+wineserver -w
+
 # A player's new prefix has none of Wine's fonts, only what its font mapper
 # substitutes for them (wider faces): the window's captions must still show
 # whole there. The control table's test again, in a prefix of that kind.

@@ -32,10 +32,17 @@ const CodePageName* FindCodePage(unsigned number) {
     return it != kCodePages.end() ? &*it : nullptr;
 }
 
-// One case for letters that differ only in it: the lower case of the upper
-// case, so that Greek's final 'ς' goes with 'σ' and 'Σ'.
 namespace {
-char32_t Folded(char32_t c) { return text_system::LowerCase(text_system::UpperCase(c)); }
+
+// One case for letters that differ only in it: the lower case of the upper
+// case, so that Turkish 'ı' goes with 'i' and 'I'. Greek's final 'ς' goes
+// with 'σ' and 'Σ' as Unicode's case folding has it; Wine's upper case
+// leaves it as it is.
+char32_t Folded(char32_t c) {
+    if (c == U'\u03C2') return U'\u03C3';
+    return text_system::LowerCase(text_system::UpperCase(c));
+}
+
 }  // namespace
 
 // A single-byte code page, made once from the system's converter.

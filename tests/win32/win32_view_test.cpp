@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -15,9 +16,11 @@
 #include <thread>
 #include <vector>
 
+#include "vantor/code_page.h"
 #include "vantor/text.h"
 #include "cli/tally.h"
 #include "tests/support/log_builder.h"
+#include "tests/support/scripts.h"
 #include "tests/support/temp_dir.h"
 #include "vantor_version.h"
 #include "win32/by_log_window.h"
@@ -209,8 +212,20 @@ TEST_F(Win32ViewTest, EnterAndEscapePressNothingTabFollowsTheTableTheMenusAreThe
     PressCtrl(Item(Control::txtPID), 'L');
     SendMessageW(window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(system), MAKELPARAM(0, TRUE));
     Texts menu{L"Copy\tCtrl+C-", L"By Log...\tCtrl+B", L"Skipped Records...-", L"Exact Names (Not the Game's Tally)",
-               L"Follow the Logs\tCtrl+L+", L"About Vantor Log Analyzer..."};
+               L"Follow the Logs\tCtrl+L+", L"Automatic+", L"Thai (874)", L"Central European (1250)",
+               L"Cyrillic (1251)", L"Western (1252)", L"Greek (1253)", L"Turkish (1254)", L"Hebrew (1255)",
+               L"Arabic (1256)", L"Baltic (1257)", L"Vietnamese (1258)", L"About Vantor Log Analyzer..."};
     EXPECT_EQ(items(system), menu);
+    // The code pages are a submenu of their own: automatic, a line, the ten.
+    int codePages = -1;
+    for (int i = 0; i < GetMenuItemCount(system); ++i) {
+        wchar_t caption[80] = {};
+        GetMenuStringW(system, static_cast<UINT>(i), caption, 80, MF_BYPOSITION);
+        if (GetSubMenu(system, i) != nullptr && std::wstring(caption) == L"Code Page of the Logs") {
+            codePages = GetMenuItemCount(GetSubMenu(system, i));
+        }
+    }
+    EXPECT_EQ(codePages, 12);
     // The list's menu, read while it is open, then closed.
     static Texts listMenu;
     SetTimer(window(), 1, 10, [](HWND owner, UINT, UINT_PTR id, DWORD) {
@@ -285,13 +300,42 @@ TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheC
     EXPECT_TRUE(quit) << "the message loop is told to end";
 }
 
+// A Windows set to another language writes the logs in its code page: the
+// player typed in its script finds its records, and the names show in it.
+// (The suite runs this under Wine once for each language's locale.)
+TEST_F(Win32ViewTest, GoReadsTheLogsInTheSystemsCodePage) {
+    const auto script = std::find_if(testing::kScripts.begin(), testing::kScripts.end(),
+                                     [](const testing::Script& s) { return s.codePage == GetACP(); });
+    ASSERT_NE(script, testing::kScripts.end()) << "code page " << GetACP();
+    dir.Write("ActionLog1.txt", testing::Pickup(std::string(script->itemBytes) + "(7)", script->playerBytes));
+    Type(Control::txtLogDir, (dir.path() / L"").wstring());
+    if (script->playerInOtherCase != script->player) {
+        Type(Control::txtPID, Utf8ToWide(script->playerInOtherCase));
+        Go();
+        EXPECT_EQ(Text(Control::Label3),
+                  Utf8ToWide("No record of '" + std::string(script->playerInOtherCase) + "'; the logs have '" +
+                             CodePage(GetACP()).ToUtf8(script->playerBytes) + "'"));
+    }
+    Type(Control::txtPID, Utf8ToWide(script->player));
+    Go();
+    const HWND list = Item(Control::List1);
+    ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
+    std::wstring name(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, 0, 0)), L'\0');
+    SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(name.data()));
+    EXPECT_EQ(name, Utf8ToWide(CodePage(GetACP()).ToUtf8(script->itemBytes)));
+    if (script->codePage != 1258) {
+        EXPECT_EQ(name, Utf8ToWide(script->item));
+    }
+}
+
 TEST_F(Win32ViewTest, ARunTimeErrorAndAboutAreMessageBoxesOfTheWindow) {
     Type(Control::txtLogDir, L"C:\\\u00E9t\u00E9-\u65E5\u672C\\");  // no such folder
     Go();
     SendMessageW(window(), WM_SYSCOMMAND, Win32View::CommandId(Command::About), 0);
     EXPECT_EQ(boxes, (Texts{L"Vantor Log Analyzer | Log folder 'C:\\\u00E9t\u00E9-\u65E5\u672C\\' "
                             L"does not exist. | " + std::to_wstring(MB_ICONERROR),
-                            L"About Vantor Log Analyzer | Vantor Log Analyzer\nVersion " VANTOR_VERSION L" | " +
+                            L"About Vantor Log Analyzer | Vantor Log Analyzer\nVersion " VANTOR_VERSION
+                            L"\n\nThe logs are read in Windows-1252, Western (automatic). | " +
                                 std::to_wstring(MB_ICONINFORMATION)}));
 }
 
