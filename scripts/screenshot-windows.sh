@@ -11,25 +11,46 @@
 #   bash scripts/screenshot-windows.sh                  at 96 dpi: docs/screenshot-windows.png
 #                                                       and docs/screenshot-windows-by-log.png
 #   bash scripts/screenshot-windows.sh --dpi 144 FILE   at another DPI: FILE and FILE's name with -by-log
+#   bash scripts/screenshot-windows.sh --language ru_RU FILE
+#                                                       as on a Windows in that language (ru_RU, el_GR,
+#                                                       he_IL, th_TH or pl_PL): a log in its code page
+#                                                       and script, the window alone, its first item clicked
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 dpi=96
 out=docs/screenshot-windows.png
+language=""
 case "${1:-}" in
     "") ;;
-    --dpi) dpi=$2; out=${3:?usage: $0 [--dpi N FILE]} ;;
-    *) echo "usage: $0 [--dpi N FILE]" >&2; exit 2 ;;
+    --dpi) dpi=$2; out=${3:?usage: $0 [--dpi N FILE | --language LL_CC FILE]} ;;
+    --language) language=$2; out=${3:?usage: $0 [--dpi N FILE | --language LL_CC FILE]} ;;
+    *) echo "usage: $0 [--dpi N FILE | --language LL_CC FILE]" >&2; exit 2 ;;
+esac
+# A player and three pickups in the language's script, the bytes of its code page.
+player=Alia
+case "$language" in
+    "") ;;
+    ru_RU) player='Странник' records='2026-01-05 10:00:00\t\xD1\xF2\xF0\xE0\xED\xED\xE8\xEA\tForest01\t[Pickup]\t120,44\t\xD8\xEA\xF3\xF0\xE0 \xE2\xEE\xEB\xEA\xE0(3)\r\n2026-01-05 10:01:00\t\xD1\xF2\xF0\xE0\xED\xED\xE8\xEA\tForest01\t[Pickup]\t120,44\t\xC7\xE5\xEB\xFC\xE5 \xE7\xE4\xEE\xF0\xEE\xE2\xFC\xFF(12)\r\n2026-01-05 10:02:00\t\xD1\xF2\xF0\xE0\xED\xED\xE8\xEA\tForest01\t[Pickup]\t120,44\t\xC6\xE5\xEB\xE5\xE7\xED\xE0\xFF \xF0\xF3\xE4\xE0(7)\r\n' ;;
+    el_GR) player='Αλέξης' records='2026-01-05 10:00:00\t\xC1\xEB\xDD\xEE\xE7\xF2\tForest01\t[Pickup]\t120,44\t\xCE\xDF\xF6\xEF\xF2(3)\r\n2026-01-05 10:01:00\t\xC1\xEB\xDD\xEE\xE7\xF2\tForest01\t[Pickup]\t120,44\t\xD6\xDF\xEB\xF4\xF1\xEF \xE6\xF9\xDE\xF2(12)\r\n2026-01-05 10:02:00\t\xC1\xEB\xDD\xEE\xE7\xF2\tForest01\t[Pickup]\t120,44\t\xC4\xDD\xF1\xEC\xE1 \xEB\xFD\xEA\xEF\xF5(7)\r\n' ;;
+    he_IL) player='שלום' records='2026-01-05 10:00:00\t\xF9\xEC\xE5\xED\tForest01\t[Pickup]\t120,44\t\xE7\xF8\xE1 \xE1\xF8\xE6\xEC(3)\r\n2026-01-05 10:01:00\t\xF9\xEC\xE5\xED\tForest01\t[Pickup]\t120,44\t\xF9\xE9\xF7\xE5\xE9 \xF8\xE9\xF4\xE5\xE9(12)\r\n2026-01-05 10:02:00\t\xF9\xEC\xE5\xED\tForest01\t[Pickup]\t120,44\t\xF2\xE5\xF8 \xE6\xE0\xE1(7)\r\n' ;;
+    th_TH) player='สมชาย' records='2026-01-05 10:00:00\t\xCA\xC1\xAA\xD2\xC2\tForest01\t[Pickup]\t120,44\t\xB4\xD2\xBA\xE0\xCB\xC5\xE7\xA1(3)\r\n2026-01-05 10:01:00\t\xCA\xC1\xAA\xD2\xC2\tForest01\t[Pickup]\t120,44\t\xC2\xD2\xBF\xD7\xE9\xB9\xBE\xC5\xD1\xA7(12)\r\n2026-01-05 10:02:00\t\xCA\xC1\xAA\xD2\xC2\tForest01\t[Pickup]\t120,44\t\xCB\xB9\xD1\xA7\xCB\xC1\xD2\xBB\xE8\xD2(7)\r\n' ;;
+    pl_PL) player='Łukasz' records='2026-01-05 10:00:00\t\xA3ukasz\tForest01\t[Pickup]\t120,44\t\xAFelazny miecz(3)\r\n2026-01-05 10:01:00\t\xA3ukasz\tForest01\t[Pickup]\t120,44\tMikstura \xBFycia(12)\r\n2026-01-05 10:02:00\t\xA3ukasz\tForest01\t[Pickup]\t120,44\tSk\xF3ra wilka(7)\r\n' ;;
+    *) echo "$0: no logs for the language $language" >&2; exit 2 ;;
 esac
 by_log_out="${out%.png}-by-log.png"
 
-bash scripts/setup.sh wine wine64 xvfb xdotool x11-utils imagemagick
+bash scripts/setup.sh wine wine64 xvfb xdotool x11-utils imagemagick locales
 bash scripts/test-windows.sh --build-only
 build=build/windows-cross
 
 # A prefix of its own: the tests' prefix uses Wine's null driver, this one X11.
 export WINEPREFIX="$PWD/$build/wine-prefix-screenshot" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
-export LC_ALL=C.UTF-8
+# Wine takes the system's ANSI code page from the locale.
+if [ -n "$language" ] && ! locale -a | grep -qx "$language.utf8"; then
+    $([ "$(id -u)" -eq 0 ] || echo sudo) localedef -i "$language" -c -f UTF-8 "$language.UTF-8"
+fi
+export LC_ALL="${language:-C}.UTF-8"
 # The first display nobody else uses (other builds may take pictures too).
 display=74
 while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
@@ -64,12 +85,16 @@ profile=$(wine cmd /c 'echo %USERPROFILE%' 2> /dev/null | tr -d '\r')
 logs="$(winepath -u "$profile")/My Documents/Halvern/ZENTHARA/LOG"
 rm -rf "$logs"
 mkdir -p "$logs"
+if [ -n "$language" ]; then
+    printf '%b' "$records" > "$logs/ActionLog0105.txt"
+else
 cp examples/logs/* "$logs/"
 printf '%b' '2026-01-04 10:00:00\tAlia\tForest01\t[Pickup]\t120,44\tRed Potion(2)\r\n' \
     '2026-01-04 10:00:09\tAlia\tForest01\t[Pickup]\t121,44\tBlue Widget(x2)\r\n' \
     '2026-01-04 10:01:30\tAlia\tMine02\t[Pickup]\t130,50\tIron Ore C.(6)\r\n' > "$logs/ActionLog0104.txt"
+fi
 
-wine "$build/win32/vantor-log-analyzer.exe" --player Alia > /dev/null 2>&1 &
+wine "$build/win32/vantor-log-analyzer.exe" --player "$player" > /dev/null 2>&1 &
 app=$!
 find_window() {
     local found=""
@@ -99,6 +124,17 @@ click() {
     sleep 0.3
 }
 click 3100 600                               # Go!
+if [ -n "$language" ]; then
+    # The window alone, with its first item clicked and no tip.
+    sleep 2
+    click 3000 1530
+    xdotool mousemove --window "$window" $(at 7000 3900)
+    sleep 1
+    mkdir -p "$(dirname "$out")"
+    import -window "$window" "$out"
+    echo "saved $out"
+    exit 0
+fi
 box=""
 for _ in $(seq 50); do
     box=$(xdotool search --name '^Vantor Log Analyzer$' 2> /dev/null | grep -vx "$window" | head -n 1) && [ -n "$box" ] && break
