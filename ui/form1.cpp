@@ -27,10 +27,6 @@ constexpr bool kFileNamesIgnoreCase = false;
 constexpr std::string_view kFolderSetting = "folder";
 constexpr std::string_view kPlayerSetting = "player";
 
-// A listed row whose total took records of other names carries this mark;
-// its tip names them.
-constexpr std::string_view kOthersMark = " *";
-
 // Skipped records shown in the message; the rest are counted.
 constexpr std::size_t kProblemsShown = 10;
 
