@@ -397,6 +397,7 @@ TEST_F(Win32ViewTest, ByLogShowsTheRangeAndFilterAsATableAndChartsTheSelectedIte
     ASSERT_NE(byLog, nullptr);
     EXPECT_EQ(GetWindow(byLog, GW_OWNER), window());
     EXPECT_EQ(TextOf(byLog), L"By Log: Alia, Picked Up");
+    EXPECT_TRUE(GetClassLongPtrW(byLog, GCLP_HICON) && GetClassLongPtrW(byLog, GCLP_HICONSM)) << "the program's icon";
     const auto control = [&](int id) { return GetDlgItem(byLog, id); };
     const HWND table = control(ByLogWindow::kTable);
     const HWND header = reinterpret_cast<HWND>(SendMessageW(table, LVM_GETHEADER, 0, 0));
