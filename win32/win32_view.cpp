@@ -293,7 +293,9 @@ void Win32View::CreateTip() {
     for (const Control control : {Control::List1, Control::Label3}) {
         TOOLINFOW tool{};
         tool.cbSize = sizeof tool;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        // Transparent: the tip shows just below the mouse, and the list must
+        // still see the mouse move there, off its last row, to take it down.
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT;
         tool.hwnd = mWindow;
         tool.uId = reinterpret_cast<UINT_PTR>(Handle(control));
         tool.lpszText = LPSTR_TEXTCALLBACKW;
@@ -310,10 +312,17 @@ LRESULT CALLBACK Win32View::ListProc(HWND list, UINT message, WPARAM wParam, LPA
     return DefSubclassProc(list, message, wParam, lParam);
 }
 
-// The row at a point of the list's client area; -1 below the last one.
+// The row at a point of the list's client area; -1 outside it and below
+// the last row, where the list names the nearest row.
 int Win32View::ListRowAt(POINT point) const {
-    const LRESULT found = SendMessageW(Handle(Control::List1), LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
-    return HIWORD(found) != 0 ? -1 : LOWORD(found);
+    const HWND list = Handle(Control::List1);
+    const LRESULT found = SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
+    RECT row{};
+    if (HIWORD(found) != 0 || SendMessageW(list, LB_GETITEMRECT, LOWORD(found), reinterpret_cast<LPARAM>(&row)) == LB_ERR ||
+        !PtInRect(&row, point)) {
+        return -1;
+    }
+    return LOWORD(found);
 }
 
 // Another row: the tip goes, and comes back with that row's text.

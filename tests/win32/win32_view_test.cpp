@@ -309,7 +309,8 @@ TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheC
                TTN_GETDISPINFOW};
     SendMessageW(window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&ask));
     EXPECT_STREQ(ask.lpszText, L"Alia, Picked Up: 2 items in 1 log, 1 skipped");
-    // A name wider than the list scrolls into view.
+    // A name wider than the list scrolls into view and shows whole in its
+    // tip; below the last row there is no tip.
     const std::wstring coin = L"\u20ACuro Coin of the Wandering Warlord Mummy";
     {
         const WindowDc dc(list);
@@ -320,6 +321,17 @@ TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheC
         GetClientRect(list, &inside);
         EXPECT_GT(extent.cx, inside.right);
         EXPECT_GE(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), extent.cx);
+    }
+    RECT second{};
+    SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+    ask.hdr.idFrom = reinterpret_cast<UINT_PTR>(list);
+    using Hover = std::pair<LONG, std::wstring>;  // the mouse's height in the list, the tip
+    for (const auto& [y, tip] : {Hover{second.top + 2, coin + L": 5"}, Hover{second.bottom + 4, L""}}) {
+        POINT at{4, y};
+        ClientToScreen(list, &at);
+        SetCursorPos(at.x, at.y);
+        SendMessageW(window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&ask));
+        EXPECT_EQ(std::wstring(ask.lpszText), tip) << y;
     }
 
     // Ctrl+C on the list, then its menu's Copy: the whole list on the clipboard.
