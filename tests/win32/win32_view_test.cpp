@@ -439,7 +439,7 @@ TEST_F(Win32ViewTest, TheWindowAnswersDuringAnAnalysisAndListsThousandsOfItemsAt
     for (int log = 0; log < 10; ++log) dir.Write("ActionLog" + std::to_string(1000 + log) + ".txt", logs[log]);
     Type(Control::txtLogDir, (dir.path() / L"").wstring());
     Type(Control::txtPID, L"Alia");
-    std::atomic<bool> done{false};
+    std::atomic<bool> done{false}, asked{false};
     std::atomic<int> unanswered{0};
     std::chrono::duration<double> slowest{};
     std::thread asker([&, target = window()] {
@@ -448,12 +448,14 @@ TEST_F(Win32ViewTest, TheWindowAnswersDuringAnAnalysisAndListsThousandsOfItemsAt
             unanswered += !SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result);
             slowest = std::max<std::chrono::duration<double>>(slowest, Clock::now() - before);
         }
+        asked = true;
     });
     const auto go = Clock::now();
     Click(Control::Command1);
     PumpUntil([&] { return SendMessageW(Item(Control::List1), LB_GETCOUNT, 0, 0) >= kItems; });
     const auto listed = Clock::now();
     done = true;
+    PumpUntil([&] { return asked.load(); });  // its last message may have come after the list was filled
     asker.join();
     EXPECT_EQ(SendMessageW(Item(Control::List1), LB_GETCOUNT, 0, 0), kItems);
     EXPECT_EQ(unanswered, 0);
