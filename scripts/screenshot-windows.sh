@@ -11,16 +11,22 @@
 #   bash scripts/screenshot-windows.sh                  at 96 dpi: docs/screenshot-windows.png
 #                                                       and docs/screenshot-windows-by-log.png
 #   bash scripts/screenshot-windows.sh --dpi 144 FILE   at another DPI: FILE and FILE's name with -by-log
+#   ... --larger                                        remembered as closed 200 x 100 pixels larger
+#                                                       than its first size: starts at that size
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 dpi=96
 out=docs/screenshot-windows.png
-case "${1:-}" in
-    "") ;;
-    --dpi) dpi=$2; out=${3:?usage: $0 [--dpi N FILE]} ;;
-    *) echo "usage: $0 [--dpi N FILE]" >&2; exit 2 ;;
-esac
+larger=false
+usage="usage: $0 [--dpi N FILE] [--larger]"
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --dpi) dpi=${2:?$usage}; out=${3:?$usage}; shift 3 ;;
+        --larger) larger=true; shift ;;
+        *) echo "$usage" >&2; exit 2 ;;
+    esac
+done
 by_log_out="${out%.png}-by-log.png"
 
 bash scripts/setup.sh wine wine64 xvfb xdotool x11-utils imagemagick
@@ -54,6 +60,16 @@ fi
 # script linked them), nothing remembered from the last run.
 find "$WINEPREFIX/drive_c/windows/Fonts" -lname '/usr/share/wine/fonts/*' -delete
 wine reg delete 'HKCU\Software\Vantor Log Analyzer' /f > /dev/null 2>&1 || true
+width=$(( 7845 * dpi / 1440 ))
+height=$(( 4320 * dpi / 1440 ))
+if $larger; then
+    # The window's place as the window saves it: its frame's edges (4 pixels
+    # each side and a caption of 23 at 96 dpi), the DPI, not maximised.
+    width=$((width + 200)) height=$((height + 100))
+    frame_width=$((width + 8 * dpi / 96)) frame_height=$((height + 27 * dpi / 96))
+    wine reg add 'HKCU\Software\Vantor Log Analyzer' /v window /t REG_SZ \
+        /d "40 40 $((40 + frame_width)) $((40 + frame_height)) $dpi 0" /f > /dev/null
+fi
 # The DPI that Wine reports to programs.
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f > /dev/null
 wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels /t REG_DWORD \
@@ -86,8 +102,6 @@ sleep 1
 # Without a window manager Wine's X window is the client area alone.
 info=$(xwininfo -id "$window")
 echo "$info" | grep -E 'xwininfo|Width|Height'
-width=$(( 7845 * dpi / 1440 ))
-height=$(( 4320 * dpi / 1440 ))
 echo "$info" | grep -q '"Vantor Log Analyzer"' || { echo "wrong caption" >&2; exit 1; }
 echo "$info" | grep -q "Width: $width\$" && echo "$info" | grep -q "Height: $height\$" ||
     { echo "client area is not $width x $height" >&2; exit 1; }
