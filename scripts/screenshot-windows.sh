@@ -15,18 +15,24 @@
 #                                                       as on a Windows in that language (ru_RU, el_GR,
 #                                                       he_IL, th_TH or pl_PL): a log in its code page
 #                                                       and script, the window alone, its first item clicked
+#   ... --larger                                        remembered as closed 200 x 100 pixels larger
+#                                                       than its first size: starts at that size
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 dpi=96
 out=docs/screenshot-windows.png
 language=""
-case "${1:-}" in
-    "") ;;
-    --dpi) dpi=$2; out=${3:?usage: $0 [--dpi N FILE | --language LL_CC FILE]} ;;
-    --language) language=$2; out=${3:?usage: $0 [--dpi N FILE | --language LL_CC FILE]} ;;
-    *) echo "usage: $0 [--dpi N FILE | --language LL_CC FILE]" >&2; exit 2 ;;
-esac
+larger=false
+usage="usage: $0 [--dpi N FILE | --language LL_CC FILE] [--larger]"
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --dpi) dpi=${2:?$usage}; out=${3:?$usage}; shift 3 ;;
+        --language) language=${2:?$usage}; out=${3:?$usage}; shift 3 ;;
+        --larger) larger=true; shift ;;
+        *) echo "$usage" >&2; exit 2 ;;
+    esac
+done
 # A player and three pickups in the language's script, the bytes of its code page.
 player=Alia
 case "$language" in
@@ -75,6 +81,16 @@ fi
 # script linked them), nothing remembered from the last run.
 find "$WINEPREFIX/drive_c/windows/Fonts" -lname '/usr/share/wine/fonts/*' -delete
 wine reg delete 'HKCU\Software\Vantor Log Analyzer' /f > /dev/null 2>&1 || true
+width=$(( 7845 * dpi / 1440 ))
+height=$(( 4320 * dpi / 1440 ))
+if $larger; then
+    # The window's place as the window saves it: its frame's edges (4 pixels
+    # each side and a caption of 23 at 96 dpi), the DPI, not maximised.
+    width=$((width + 200)) height=$((height + 100))
+    frame_width=$((width + 8 * dpi / 96)) frame_height=$((height + 27 * dpi / 96))
+    wine reg add 'HKCU\Software\Vantor Log Analyzer' /v window /t REG_SZ \
+        /d "40 40 $((40 + frame_width)) $((40 + frame_height)) $dpi 0" /f > /dev/null
+fi
 # The DPI that Wine reports to programs.
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f > /dev/null
 wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels /t REG_DWORD \
@@ -111,11 +127,16 @@ sleep 1
 # Without a window manager Wine's X window is the client area alone.
 info=$(xwininfo -id "$window")
 echo "$info" | grep -E 'xwininfo|Width|Height'
-width=$(( 7845 * dpi / 1440 ))
-height=$(( 4320 * dpi / 1440 ))
 echo "$info" | grep -q '"Vantor Log Analyzer"' || { echo "wrong caption" >&2; exit 1; }
-echo "$info" | grep -q "Width: $width\$" && echo "$info" | grep -q "Height: $height\$" ||
+shown_width=$(echo "$info" | sed -n 's/^ *Width: //p') shown_height=$(echo "$info" | sed -n 's/^ *Height: //p')
+# Larger: the frame's size above is 96 dpi's scaled, which Wine draws a
+# few pixels smaller at other DPIs.
+slack=0
+$larger && slack=4
+[ "$shown_width" -ge "$width" ] && [ "$shown_width" -le $((width + slack)) ] &&
+    [ "$shown_height" -ge "$height" ] && [ "$shown_height" -le $((height + slack)) ] ||
     { echo "client area is not $width x $height" >&2; exit 1; }
+width=$shown_width height=$shown_height
 
 # Positions in twips, as the control table gives them.
 at() { echo $(( $1 * dpi / 1440 )) $(( $2 * dpi / 1440 )); }

@@ -130,7 +130,9 @@ std::int64_t ByLogForm::Value(const TallyRow& row, int column) const {
 std::string ByLogForm::Cell(int row, int column) const {
     if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return {};
     const TallyRow& shown = rows_[shown_[static_cast<std::size_t>(row)]];
-    if (column == kItemColumn) return shown.item;
+    if (column == kItemColumn) {
+        return shown.item + (shown.others.empty() ? "" : std::string(kOthersMark));
+    }
     return std::to_string(Value(shown, column));
 }
 
@@ -221,9 +223,9 @@ std::string ByLogForm::Table(char separator, bool quoted) const {
     table += "\r\n";
     for (int row = 0; row < RowCount(); ++row) {
         for (int column = 0; column < ColumnCount(); ++column) {
-            const std::string cell = Cell(row, column);
             if (column > 0) table += separator;
-            table += column == kItemColumn ? field(cell) : cell;
+            table += column == kItemColumn ? field(rows_[shown_[static_cast<std::size_t>(row)]].item)
+                                           : Cell(row, column);
         }
         table += "\r\n";
     }

@@ -13,6 +13,10 @@ namespace vantor {
 
 class FormView;
 
+// A listed row whose total took records of other names carries this mark
+// after its name, in the main list and in By log's table; its tip names them.
+inline constexpr std::string_view kOthersMark = " *";
+
 // The By log window as a toolkit draws it.
 class ByLogView {
 public:
@@ -66,6 +70,8 @@ public:
     int RowCount() const { return static_cast<int>(shown_.size()); }
     int ColumnCount() const;
     std::string Header(int column) const;
+    // The item column's names carry kOthersMark as the main list has it;
+    // Copy and Save as CSV take the names alone.
     std::string Cell(int row, int column) const;
     bool IsNumber(int column) const { return column != kItemColumn; }
     int SortColumn() const { return sortColumn_; }  // -1: first met first

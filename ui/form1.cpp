@@ -28,10 +28,6 @@ constexpr std::string_view kFolderSetting = "folder";
 constexpr std::string_view kPlayerSetting = "player";
 constexpr std::string_view kCodePageSetting = "codepage";  // "automatic" or a number of kCodePages
 
-// A listed row whose total took records of other names carries this mark;
-// its tip names them.
-constexpr std::string_view kOthersMark = " *";
-
 // Skipped records shown in the message; the rest are counted.
 constexpr std::size_t kProblemsShown = 10;
 

@@ -33,10 +33,13 @@ void RegisterClasses(HINSTANCE instance, WNDPROC window, WNDPROC chart) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = window;
     windowClass.hInstance = instance;
+    windowClass.hIcon = ProgramIcon(instance, SM_CXICON);
+    windowClass.hIconSm = ProgramIcon(instance, SM_CXSMICON);
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
     RegisterClassExW(&windowClass);  // fails harmlessly once registered
+    windowClass.hIcon = windowClass.hIconSm = nullptr;
     // The chart paints all of itself, off screen: no background to erase first.
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = chart;

@@ -23,6 +23,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     }
     vantor::win32::Win32View window(instance, *start);
     if (window.Window() == nullptr) return 1;
-    ShowWindow(window.Window(), show);
+    window.Show(show);
     return window.Run();
 }

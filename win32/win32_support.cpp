@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "vantor/text.h"
+#include "win32/resource.h"
 
 namespace vantor::win32 {
 
@@ -66,6 +67,11 @@ RECT FrameAround(int width, int height, DWORD style, UINT dpi) {
         AdjustWindowRectEx(&rect, style, FALSE, 0);
     }
     return rect;
+}
+
+HICON ProgramIcon(HINSTANCE instance, int metric) {
+    const int size = GetSystemMetrics(metric);
+    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VANTOR), IMAGE_ICON, size, size, 0));
 }
 
 LOGFONTW MessageFont(UINT dpi) {

@@ -93,6 +93,10 @@ RECT FrameAround(int width, int height, DWORD style, UINT dpi);
 // `pixels` at 96 dpi, at `dpi`.
 inline int Scaled(int pixels, UINT dpi) { return MulDiv(pixels, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI); }
 
+// The program's icon (IDI_VANTOR) in the size of the system metric `metric`
+// (SM_CXICON, SM_CXSMICON), square.
+HICON ProgramIcon(HINSTANCE instance, int metric);
+
 // The font of message boxes at `dpi`, and its size in points.
 LOGFONTW MessageFont(UINT dpi);
 double MessageFontPoints(UINT dpi);

@@ -6,19 +6,20 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 #include <vector>
 
 #include "vantor/text.h"
 #include "ui/font_fit.h"
 #include "win32/by_log_window.h"
-#include "win32/resource.h"
 
 namespace vantor::win32 {
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"VantorLogAnalyzer";
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// A sizing border and Maximize: the controls follow the window's size.
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
 // Control IDs start here, clear of IDOK (1) and IDCANCEL (2), which the
 // dialog manager sends for Enter and Escape, and of the commands' IDs.
 constexpr int kFirstControlId = 100;
@@ -28,6 +29,9 @@ constexpr UINT kPostedMessage = WM_APP + 1;
 // enabled) and its NUL: the dialog then returns any path the file system
 // can hold, however many units its characters take.
 constexpr std::size_t kFileBufferSize = 32768;
+// The window's normal place and size as it was last closed, the DPI they
+// are in and whether it was maximised: "left top right bottom dpi 0|1".
+constexpr std::string_view kPlacementSetting = "window";
 
 // How many pixels the widest fixed caption overflows its control in `font`
 // (zero or less: they all fit), the text's height counted against a label's.
@@ -116,10 +120,8 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
-    windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VANTOR), IMAGE_ICON,
-                                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VANTOR), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    windowClass.hIcon = ProgramIcon(instance, SM_CXICON);
+    windowClass.hIconSm = ProgramIcon(instance, SM_CXSMICON);
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
@@ -204,6 +206,10 @@ LRESULT Win32View::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (OnMenuCommand(static_cast<UINT>(wParam & 0xFFF0))) return 0;
             break;
         case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
+        case WM_SIZE:
+            if (wParam != SIZE_MINIMIZED) PlaceControls();
+            return 0;
+        case WM_GETMINMAXINFO: OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
         case kPostedMessage: OnPosted(); return 0;
         case WM_CLOSE: OnClose(); return 0;
         case WM_DESTROY: OnDestroy(); return 0;
@@ -222,10 +228,11 @@ bool Win32View::OnCreate() {
     CreateTip();
     CreateAccelerators();
     LayOut();
-    const RECT frame = FrameAround(TwipsToPixels(kFormWidth, static_cast<int>(mDpi)),
-                                   TwipsToPixels(kFormHeight, static_cast<int>(mDpi)), kWindowStyle, mDpi);
+    const SIZE first = FirstClientSize();
+    const RECT frame = FrameAround(first.cx, first.cy, kWindowStyle, mDpi);
     SetWindowPos(mWindow, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RestorePlacement();
     const HMENU system = GetSystemMenu(mWindow, FALSE);
     AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
     AppendCommands(system, true);
@@ -278,7 +285,8 @@ void Win32View::CreateControls() {
                 // The list keeps the table's height rather than a whole number of rows.
                 windowClass = WC_LISTBOXW;
                 // Its keys reach the window first (WM_VKEYTOITEM), for Ctrl+C.
-                style |= WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT;
+                // A name wider than the list scrolls into view (WidenList).
+                style |= WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT;
                 extended = WS_EX_CLIENTEDGE;
                 break;
             case ControlKind::Option:
@@ -304,7 +312,9 @@ void Win32View::CreateTip() {
     for (const Control control : {Control::List1, Control::Label3}) {
         TOOLINFOW tool{};
         tool.cbSize = sizeof tool;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        // Transparent: the tip shows just below the mouse, and the list must
+        // still see the mouse move there, off its last row, to take it down.
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT;
         tool.hwnd = mWindow;
         tool.uId = reinterpret_cast<UINT_PTR>(Handle(control));
         tool.lpszText = LPSTR_TEXTCALLBACKW;
@@ -321,10 +331,17 @@ LRESULT CALLBACK Win32View::ListProc(HWND list, UINT message, WPARAM wParam, LPA
     return DefSubclassProc(list, message, wParam, lParam);
 }
 
-// The row at a point of the list's client area; -1 below the last one.
+// The row at a point of the list's client area; -1 outside it and below
+// the last row, where the list names the nearest row.
 int Win32View::ListRowAt(POINT point) const {
-    const LRESULT found = SendMessageW(Handle(Control::List1), LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
-    return HIWORD(found) != 0 ? -1 : LOWORD(found);
+    const HWND list = Handle(Control::List1);
+    const LRESULT found = SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
+    RECT row{};
+    if (HIWORD(found) != 0 || SendMessageW(list, LB_GETITEMRECT, LOWORD(found), reinterpret_cast<LPARAM>(&row)) == LB_ERR ||
+        !PtInRect(&row, point)) {
+        return -1;
+    }
+    return LOWORD(found);
 }
 
 // Another row: the tip goes, and comes back with that row's text.
@@ -350,17 +367,105 @@ LPARAM Win32View::OnTipText(NMTTDISPINFOW& tip) {
     return 0;
 }
 
-// Places the controls and picks their font for the current DPI.
+// Picks the controls' font for the current DPI and places them.
 void Win32View::LayOut() {
-    const int dpi = static_cast<int>(mDpi);
     Font font = ReadableFont(mWindow, mDpi);
-    for (const ControlEntry& entry : kControls) {
-        const HWND control = Handle(entry.id);
-        SetWindowPos(control, nullptr, TwipsToPixels(entry.left, dpi), TwipsToPixels(entry.top, dpi),
-                     TwipsToPixels(entry.width, dpi), TwipsToPixels(entry.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-    }
+    for (const HWND control : mControls) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     mFont = std::move(font);  // the old font goes once no control uses it
+    PlaceControls();
+    // The names' widths in the new font.
+    const HWND list = Handle(Control::List1);
+    const auto rows = static_cast<WPARAM>(std::max<LRESULT>(0, SendMessageW(list, LB_GETCOUNT, 0, 0)));
+    std::vector<std::wstring> texts;
+    for (WPARAM row = 0; row < rows; ++row) {
+        std::wstring& text = texts.emplace_back(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, row, 0)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text.data()))));
+    }
+    mListExtent = 0;
+    WidenList(texts);
+}
+
+// Each control where its anchors put it in the client area as it is now.
+void Win32View::PlaceControls() {
+    if (Handle(Control::List1) == nullptr) return;  // before WM_CREATE made them
+    RECT client{};
+    GetClientRect(mWindow, &client);
+    HDWP moves = BeginDeferWindowPos(static_cast<int>(kControls.size()));
+    for (const ControlEntry& entry : kControls) {
+        const PixelRect place = PlaceControl(entry, client.right, client.bottom, static_cast<int>(mDpi));
+        if (moves != nullptr) {
+            moves = DeferWindowPos(moves, Handle(entry.id), nullptr, place.left, place.top, place.width, place.height,
+                                   SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    if (moves != nullptr) EndDeferWindowPos(moves);
+    // A status that ends in "..." shows more of itself when wider.
+    InvalidateRect(Handle(Control::Label3), nullptr, TRUE);
+}
+
+// The list scrolls the widest name listed so far into view, whole.
+void Win32View::WidenList(const std::vector<std::wstring>& texts) {
+    const HWND list = Handle(Control::List1);
+    const WindowDc dc(list);
+    const Selection font(dc.get(), mFont.get());
+    for (const std::wstring& text : texts) {
+        SIZE extent{};
+        GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+        mListExtent = std::max(mListExtent, static_cast<int>(extent.cx) + Scaled(6, mDpi));  // and the row's margins
+    }
+    SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(mListExtent), 0);
+}
+
+SIZE Win32View::FirstClientSize() const {
+    return {TwipsToPixels(kFormWidth, static_cast<int>(mDpi)), TwipsToPixels(kFormHeight, static_cast<int>(mDpi))};
+}
+
+// Never smaller than the first size, at whichever DPI the window is now.
+void Win32View::OnMinMaxInfo(MINMAXINFO& limits) const {
+    const SIZE first = FirstClientSize();
+    const RECT frame = FrameAround(first.cx, first.cy, kWindowStyle, mDpi);
+    limits.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+// Where the window was last closed: its normal place and size (no less
+// than the first size, and scaled if the DPI changed since), which
+// SetWindowPlacement moves onto a monitor if it is on none now; maximised on
+// Show if it was.
+void Win32View::RestorePlacement() {
+    const std::optional<std::string> saved = mSettings.Load(kPlacementSetting);
+    if (!saved) return;
+    std::istringstream in(*saved);
+    RECT was{};
+    int dpi = 0, maximised = 0;
+    if (!(in >> was.left >> was.top >> was.right >> was.bottom >> dpi >> maximised) || dpi <= 0) return;
+    const SIZE first = FirstClientSize();
+    const RECT least = FrameAround(first.cx, first.cy, kWindowStyle, mDpi);
+    const int scale = static_cast<int>(mDpi);
+    const LONG width = std::max(MulDiv(was.right - was.left, scale, dpi), static_cast<int>(least.right - least.left));
+    const LONG height = std::max(MulDiv(was.bottom - was.top, scale, dpi), static_cast<int>(least.bottom - least.top));
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(mWindow, &placement);
+    placement.showCmd = SW_HIDE;  // until Show
+    placement.rcNormalPosition = {was.left, was.top, was.left + width, was.top + height};
+    SetWindowPlacement(mWindow, &placement);
+    mStartMaximised = maximised != 0;
+}
+
+void Win32View::SavePlacement() const {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(mWindow, &placement)) return;
+    const RECT& normal = placement.rcNormalPosition;
+    const bool maximised = IsZoomed(mWindow) || (IsIconic(mWindow) && (placement.flags & WPF_RESTORETOMAXIMIZED) != 0);
+    mSettings.Save(kPlacementSetting, std::to_string(normal.left) + ' ' + std::to_string(normal.top) + ' ' +
+                                          std::to_string(normal.right) + ' ' + std::to_string(normal.bottom) + ' ' +
+                                          std::to_string(mDpi) + ' ' + (maximised ? '1' : '0'));
+}
+
+void Win32View::Show(int command) {
+    const bool plain = command == SW_SHOWNORMAL || command == SW_SHOWDEFAULT || command == SW_SHOW;
+    ShowWindow(mWindow, mStartMaximised && plain ? SW_SHOWMAXIMIZED : command);
 }
 
 // Focus returns to the control that had it, as in a dialog.
@@ -431,6 +536,7 @@ void Win32View::OnClose() {
 
 // Work posted before the window goes is dropped with it.
 void Win32View::OnDestroy() {
+    SavePlacement();
     mForm.Form_Unload();
     {
         const std::lock_guard lock(mPostLock);
@@ -485,6 +591,7 @@ void Win32View::AddListItems(const std::vector<std::string>& items) {
     texts.reserve(items.size());
     std::size_t units = 0;
     for (const std::string& item : items) units += (texts.emplace_back(Utf8ToWide(item)).size() + 1) * sizeof(wchar_t);
+    WidenList(texts);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LB_INITSTORAGE, texts.size(), static_cast<LPARAM>(units));
     for (const std::wstring& text : texts) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -494,6 +601,7 @@ void Win32View::AddListItems(const std::vector<std::string>& items) {
 
 void Win32View::SetListItems(const std::vector<std::string>& items) {
     SendMessageW(Handle(Control::List1), LB_RESETCONTENT, 0, 0);
+    mListExtent = 0;
     AddListItems(items);
 }
 

@@ -26,11 +26,12 @@ class ByLogWindow;
 // The window in plain Win32: creates the controls of kControls (control IDs
 // from ControlId) and the menus of kCommands, converts texts between UTF-8
 // and UTF-16, and hands every event to Form1. Positions and the font follow
-// the window's DPI.
+// the window's DPI; made larger, the controls follow their anchors
+// (PlaceControl). The window's place and size are remembered in `settings`.
 class Win32View final : public FormView {
 public:
-    // Creates the window, hidden, and loads Form1 with the command line's
-    // arguments and what `settings` remembers. Show it with ShowWindow.
+    // Creates the window, hidden, where it was last closed, and loads Form1
+    // with the command line's arguments and what `settings` remembers.
     explicit Win32View(HINSTANCE instance, StartArguments arguments = {},
                        Settings settings = Settings::ForThisProgram());
     ~Win32View() override;
@@ -47,6 +48,9 @@ public:
     // context menu (WM_COMMAND).
     static UINT CommandId(Command command);
 
+    // Shows the window as ShowWindow's `command` says; a plain show
+    // maximises it when it was maximised as it was last closed.
+    void Show(int command);
     // Runs the message loop until the window is closed; the exit code.
     int Run();
     // What the message loop does with one message: the menu's Ctrl keys,
@@ -94,6 +98,7 @@ private:
     LPARAM OnTipText(NMTTDISPINFOW& tip);
     bool OnMenuCommand(UINT id);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void OnMinMaxInfo(MINMAXINFO& limits) const;
     void OnPosted();
     void OnClose();
     void OnDestroy();
@@ -101,6 +106,12 @@ private:
     void CreateControls();
     void CreateAccelerators();
     void LayOut();
+    void PlaceControls();
+    void WidenList(const std::vector<std::wstring>& texts);
+    // The window's client area at its first size, which is also its least.
+    SIZE FirstClientSize() const;
+    void RestorePlacement();
+    void SavePlacement() const;
     void CreateTip();
     void AddListItems(const std::vector<std::string>& items);
     static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR view);
@@ -120,6 +131,8 @@ private:
     UINT mDpi = USER_DEFAULT_SCREEN_DPI;
     Font mFont;
     HACCEL mAccelerators = nullptr;
+    bool mStartMaximised = false;  // as the window was last closed
+    int mListExtent = 0;     // the widest listed name's width, in pixels
     HWND mTip = nullptr;     // the list's and the status line's tooltip
     int mTipRow = -1;        // the row it was last shown for
     std::wstring mTipText;   // what it shows, kept while it asks

@@ -16,14 +16,14 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Three logs; "Gem" only in the last, "Rope" only in the first, and a name
-// that comes apart in the logs' code page.
+// Three logs; "Gem" only in the last, "Rope" only in the first and with
+// another name's records, and a name that comes apart in the logs' code page.
 std::shared_ptr<TallyOutcome> Outcome() {
     auto outcome = std::make_shared<TallyOutcome>();
     outcome->logs = {"ActionLog0101.txt", "ActionLog0102.txt", "ActionLog0103.txt"};
     outcome->rows = {
         {"Widget", "Widget", 9, {{0, 4, 1}, {1, 2, 2}, {2, 3, 1}}, {0, 1, 2}, {}},
-        {"Rope", "Rope", 5, {{0, 5, 1}}, {0}, {}},
+        {"Rope", "Rope", 5, {{0, 5, 1}}, {0}, {{"rope", "rope", 1, 1}}},
         {"Caf\u00E9 Gem", "Caf\xE9 Gem", -2, {{2, -2, 1}}, {2}, {}},
     };
     return outcome;
@@ -53,24 +53,24 @@ TEST(ByLog, RangesFilterAndOrderDecideTheRowsAndTotals) {
     form.SetOutcome(Outcome(), "Alia, Picked Up");
     EXPECT_EQ(form.Caption(), "By Log: Alia, Picked Up");
     EXPECT_EQ(Table(form), "Item|Total|ActionLog0101.txt|ActionLog0102.txt|ActionLog0103.txt|\n"
-                           "Widget|9|4|2|3|\nRope|5|5|0|0|\nCaf\u00E9 Gem|-2|0|0|-2|");
+                           "Widget|9|4|2|3|\nRope *|5|5|0|0|\nCaf\u00E9 Gem|-2|0|0|-2|");
     form.Last_Change(2);
     EXPECT_EQ(Table(form), "Item|Total|ActionLog0102.txt|ActionLog0103.txt|\nWidget|5|2|3|\nCaf\u00E9 Gem|-2|0|-2|");
     EXPECT_EQ(form.Status(), "2 of 2 items, 2 logs: ActionLog0102.txt to ActionLog0103.txt");
     form.From_Change(0);
     form.To_Change(0);
-    EXPECT_EQ(Table(form), "Item|Total|ActionLog0101.txt|\nWidget|4|4|\nRope|5|5|");
+    EXPECT_EQ(Table(form), "Item|Total|ActionLog0101.txt|\nWidget|4|4|\nRope *|5|5|");
     form.To_Change(2);
     form.Filter_Change("PE");  // letter case ignored
     form.Header_Click(ByLogForm::kItemColumn);
-    EXPECT_EQ(Table(form).substr(Table(form).find('\n')), "\nRope|5|5|0|0|");
+    EXPECT_EQ(Table(form).substr(Table(form).find('\n')), "\nRope *|5|5|0|0|");
     form.Filter_Change("");
     form.Header_Click(ByLogForm::kTotalColumn);  // a number: largest first, whatever came before
-    EXPECT_EQ(form.Cell(0, 0) + "," + form.Cell(1, 0) + "," + form.Cell(2, 0), "Widget,Rope,Caf\u00E9 Gem");
+    EXPECT_EQ(form.Cell(0, 0) + "," + form.Cell(1, 0) + "," + form.Cell(2, 0), "Widget,Rope *,Caf\u00E9 Gem");
     form.Header_Click(ByLogForm::kTotalColumn);
     EXPECT_GT(view.refreshes, 8);
 
-    // Copy: what is shown, tab-separated; a new analysis of more logs keeps
+    // Copy: what is shown, tab-separated, the names without the mark; a new analysis of more logs keeps
     // the filter, the order and the selection, and the range grows to the new last log.
     form.Row_Click(1);
     form.Copy_Click();
@@ -83,7 +83,7 @@ TEST(ByLog, RangesFilterAndOrderDecideTheRowsAndTotals) {
     more->rows[1].total = 6;
     form.SetOutcome(more, "Alia, Picked Up");
     EXPECT_EQ(form.ColumnCount(), 6);
-    EXPECT_EQ(form.Cell(form.SelectedRow(), 0) + "=" + form.Cell(form.SelectedRow(), 1), "Rope=6");
+    EXPECT_EQ(form.Cell(form.SelectedRow(), 0) + "=" + form.Cell(form.SelectedRow(), 1), "Rope *=6");
 }
 
 TEST(ByLog, SavesTheShownTableAsCsvThatSpreadsheetsReadAsUtf8) {

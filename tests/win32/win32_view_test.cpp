@@ -125,9 +125,24 @@ protected:
     bool quit = false;  // the message loop was told to end
 };
 
-// At 96 dpi, then moved to a monitor of 144 dpi: every control where the
-// table puts it, in one font that its caption fits.
-TEST_F(Win32ViewTest, TheTablesControlsStandInPlaceInAFontTheirCaptionsFitAtEachDpi) {
+// What a player expects of each control as the window is made larger:
+// which of its edges go right (x) or down (y) with the window's.
+struct Follows {
+    Control control;
+    bool leftX, rightX, topY, bottomY;
+};
+constexpr Follows kFollows[] = {
+    {Control::List1, false, true, false, true},     {Control::Label3, false, true, false, false},
+    {Control::txtLogDir, false, true, false, false}, {Control::btnBrowse, true, true, false, false},
+    {Control::Text1, true, true, false, false},     {Control::Label4, true, true, false, false},
+    {Control::Label6, false, false, false, false},  {Control::Option1_3, false, false, false, false},
+    {Control::Command1, false, false, false, false},
+};
+
+// At 96 dpi, then moved to a monitor of 144 dpi: at the first size every
+// control where the table puts it, in one font that its caption fits; made
+// larger, the controls' edges follow the window's; never smaller than that.
+TEST_F(Win32ViewTest, TheTablesControlsStandInPlaceInAFontTheirCaptionsFitAtEachDpiAndFollowTheSize) {
     ASSERT_EQ(GetDpiForWindow(window()), 96u) << "the Wine prefix is not at 96 dpi";
     EXPECT_EQ(TextOf(window()), L"Vantor Log Analyzer");
     RECT client{};
@@ -135,9 +150,21 @@ TEST_F(Win32ViewTest, TheTablesControlsStandInPlaceInAFontTheirCaptionsFitAtEach
     EXPECT_EQ((Edges{client.left, client.top, client.right, client.bottom}), (Edges{0, 0, 523, 288}));
     EXPECT_EQ(SendMessageW(Item(Control::Option1_0), BM_GETCHECK, 0, 0), BST_CHECKED);
     std::vector<LONG> fontHeights;
-    RECT suggested{40, 50, 840, 550};  // by Windows, for the window on a monitor of 144 dpi
+    RECT suggested{40, 50, 940, 600};  // by Windows, for the window on a monitor of 144 dpi
     for (const int dpi : {96, 144}) {
         const int twips = 1440 / dpi;  // per pixel
+        const LONG width = 7845 / twips, height = 4320 / twips;
+        // A client area of `x` by `y`, in whatever frame Wine draws (at 96
+        // dpi still, and its least size at 144 dpi's frame).
+        const auto resize = [&](LONG x, LONG y) {
+            RECT frame{}, client{};
+            GetWindowRect(window(), &frame);
+            GetClientRect(window(), &client);
+            SetWindowPos(window(), nullptr, 0, 0, x + frame.right - frame.left - client.right,
+                         y + frame.bottom - frame.top - client.bottom,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING);
+        };
+        resize(width, height);
         const HDC dc = GetDC(window());
         const LRESULT font = SendMessageW(Item(Control::Label1), WM_GETFONT, 0, 0);
         SelectObject(dc, reinterpret_cast<HFONT>(font));
@@ -157,12 +184,27 @@ TEST_F(Win32ViewTest, TheTablesControlsStandInPlaceInAFontTheirCaptionsFitAtEach
             EXPECT_LE(extent.cy, entry.height / twips) << entry.name << entry.index << " at " << dpi;
         }
         ReleaseDC(window(), dc);
+        resize(width + 200, height + 100);
+        for (const Follows& f : kFollows) {
+            const ControlEntry& entry = EntryOf(f.control);
+            const LONG left = entry.left / twips, top = entry.top / twips;
+            EXPECT_EQ(EdgesOf(Item(f.control)), (Edges{left + 200 * f.leftX, top + 100 * f.topY,
+                                                       left + entry.width / twips + 200 * f.rightX,
+                                                       top + entry.height / twips + 100 * f.bottomY}))
+                << entry.name << " at " << dpi;
+        }
+        MINMAXINFO limits{};
+        SendMessageW(window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        RECT least{0, 0, width, height};
+        AdjustWindowRectExForDpi(&least, static_cast<DWORD>(GetWindowLongW(window(), GWL_STYLE)), FALSE, 0, dpi);
+        EXPECT_EQ((Edges{0, 0, limits.ptMinTrackSize.x, limits.ptMinTrackSize.y}),
+                  (Edges{0, 0, least.right - least.left, least.bottom - least.top})) << dpi;
         LOGFONTW logFont{};
         GetObjectW(reinterpret_cast<HFONT>(font), sizeof logFont, &logFont);
         fontHeights.push_back(logFont.lfHeight);
         SendMessageW(window(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     }
-    EXPECT_EQ(EdgesOf(window()), (Edges{40, 50, 840, 550}));
+    EXPECT_EQ(EdgesOf(window()), (Edges{40, 50, 940, 600}));
     EXPECT_NEAR(fontHeights[1], fontHeights[0] * 3 / 2, 1) << "the font grows with the dpi";
 }
 
@@ -243,7 +285,7 @@ TEST_F(Win32ViewTest, EnterAndEscapePressNothingTabFollowsTheTableTheMenusAreThe
 TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheCurrentLog) {
     using testing::Record;
     dir.Write("ActionLog-\u65E5\u672C.txt", testing::Pickup("Widget(3)") + testing::Pickup("Ink(lots)") +
-                                              testing::Pickup("\x80uro Coin(5)") + Record("Alia", "[Sell]", "Rose(2)") +
+                                              testing::Pickup("\x80uro Coin of the Wandering Warlord Mummy(5)") + Record("Alia", "[Sell]", "Rose(2)") +
                                               Record("Alia", "[Buy]", "Salt(8)") + Record("Alia", "[MR_Buy]", "Orb(R)(6)") +
                                               Record("Alia", "[Buy]", "Salt(1)"));
     Type(Control::txtLogDir, (dir.path() / L"").wstring());
@@ -282,11 +324,35 @@ TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheC
                TTN_GETDISPINFOW};
     SendMessageW(window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&ask));
     EXPECT_STREQ(ask.lpszText, L"Alia, Picked Up: 2 items in 1 log, 1 skipped");
+    // A name wider than the list scrolls into view and shows whole in its
+    // tip; below the last row there is no tip.
+    const std::wstring coin = L"\u20ACuro Coin of the Wandering Warlord Mummy";
+    {
+        const WindowDc dc(list);
+        const Selection font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc.get(), coin.c_str(), static_cast<int>(coin.size()), &extent);
+        RECT inside{};
+        GetClientRect(list, &inside);
+        EXPECT_GT(extent.cx, inside.right);
+        EXPECT_GE(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), extent.cx);
+    }
+    RECT second{};
+    SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+    ask.hdr.idFrom = reinterpret_cast<UINT_PTR>(list);
+    using Hover = std::pair<LONG, std::wstring>;  // the mouse's height in the list, the tip
+    for (const auto& [y, tip] : {Hover{second.top + 2, coin + L": 5"}, Hover{second.bottom + 4, L""}}) {
+        POINT at{4, y};
+        ClientToScreen(list, &at);
+        SetCursorPos(at.x, at.y);
+        SendMessageW(window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&ask));
+        EXPECT_EQ(std::wstring(ask.lpszText), tip) << y;
+    }
 
     // Ctrl+C on the list, then its menu's Copy: the whole list on the clipboard.
     for (const bool key : {true, false}) {
         key ? PressCtrl(list, 'C') : void(SendMessageW(window(), WM_COMMAND, Win32View::CommandId(Command::Copy), 0));
-        EXPECT_EQ(TakeClipboard(window()), L"Widget\t3\r\n\u20ACuro Coin\t5\r\n");
+        EXPECT_EQ(TakeClipboard(window()), L"Widget\t3\r\n" + coin + L"\t5\r\n");
     }
 
     // Closed during an analysis: the window goes once the current log is read.
@@ -369,8 +435,10 @@ TEST_F(Win32ViewTest, BrowseFillsTheDialogRequestAndTakesTheUpperCasedFolder) {
 
 
 // What is remembered between starts goes to the registry, or to the INI
-// file beside the program once there is one, and comes back whole.
-TEST(Win32Settings, TheFolderAndThePlayerComeBackFromTheRegistryOrTheIniBesideTheProgram) {
+// file beside the program once there is one, and comes back whole; the
+// window's place and size too: maximised as it was, or, closed off every
+// monitor, on one.
+TEST(Win32Settings, TheFolderPlayerAndPlaceComeBackFromTheRegistryOrTheIniBesideTheProgram) {
     const std::wstring folder = L"C:\\Jeux\\\u00E9t\u00E9-\u65E5\u672C\\", player = L" \u00E9lan";
     for (const bool ini : {false, true}) {
         ForgetSettings();
@@ -382,8 +450,19 @@ TEST(Win32Settings, TheFolderAndThePlayerComeBackFromTheRegistryOrTheIniBesideTh
             const Win32View first = start();
             SetWindowTextW(field(first, Control::txtLogDir), folder.c_str());
             SetWindowTextW(field(first, Control::txtPID), player.c_str());
+            SetWindowPos(first.Window(), nullptr, ini ? -5000 : 60, ini ? 4000 : 70, 800, 500, SWP_NOZORDER | SWP_NOACTIVATE);
+            if (!ini) ShowWindow(first.Window(), SW_MAXIMIZE);
         }
-        const Win32View second = start();
+        Win32View second = start();
+        second.Show(SW_SHOWNORMAL);
+        EXPECT_EQ(IsZoomed(second.Window()) != FALSE, !ini);
+        WINDOWPLACEMENT kept{};
+        kept.length = sizeof kept;
+        GetWindowPlacement(second.Window(), &kept);
+        const RECT& normal = kept.rcNormalPosition;
+        EXPECT_EQ((Edges{normal.right - normal.left, normal.bottom - normal.top, ini ? 0 : normal.left, ini ? 0 : normal.top}),
+                  (Edges{800, 500, ini ? 0 : 60, ini ? 0 : 70})) << ini;
+        EXPECT_NE(MonitorFromRect(&normal, MONITOR_DEFAULTTONULL), nullptr) << "on a monitor";
         EXPECT_EQ(TextOf(field(second, Control::txtLogDir)) + L"|" + TextOf(field(second, Control::txtPID)), folder + L"|" + player) << ini;
         HKEY key = nullptr;
         EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) == ERROR_SUCCESS, !ini) << ini;
@@ -404,7 +483,7 @@ TEST_F(Win32ViewTest, TheWindowAnswersDuringAnAnalysisAndListsThousandsOfItemsAt
     for (int log = 0; log < 10; ++log) dir.Write("ActionLog" + std::to_string(1000 + log) + ".txt", logs[log]);
     Type(Control::txtLogDir, (dir.path() / L"").wstring());
     Type(Control::txtPID, L"Alia");
-    std::atomic<bool> done{false};
+    std::atomic<bool> done{false}, asked{false};
     std::atomic<int> unanswered{0};
     std::chrono::duration<double> slowest{};
     std::thread asker([&, target = window()] {
@@ -413,12 +492,14 @@ TEST_F(Win32ViewTest, TheWindowAnswersDuringAnAnalysisAndListsThousandsOfItemsAt
             unanswered += !SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result);
             slowest = std::max<std::chrono::duration<double>>(slowest, Clock::now() - before);
         }
+        asked = true;
     });
     const auto go = Clock::now();
     Click(Control::Command1);
     PumpUntil([&] { return SendMessageW(Item(Control::List1), LB_GETCOUNT, 0, 0) >= kItems; });
     const auto listed = Clock::now();
     done = true;
+    PumpUntil([&] { return asked.load(); });  // its last message may have come after the list was filled
     asker.join();
     EXPECT_EQ(SendMessageW(Item(Control::List1), LB_GETCOUNT, 0, 0), kItems);
     EXPECT_EQ(unanswered, 0);
@@ -441,6 +522,7 @@ TEST_F(Win32ViewTest, ByLogShowsTheRangeAndFilterAsATableAndChartsTheSelectedIte
     ASSERT_NE(byLog, nullptr);
     EXPECT_EQ(GetWindow(byLog, GW_OWNER), window());
     EXPECT_EQ(TextOf(byLog), L"By Log: Alia, Picked Up");
+    EXPECT_TRUE(GetClassLongPtrW(byLog, GCLP_HICON) && GetClassLongPtrW(byLog, GCLP_HICONSM)) << "the program's icon";
     const auto control = [&](int id) { return GetDlgItem(byLog, id); };
     const HWND table = control(ByLogWindow::kTable);
     const HWND header = reinterpret_cast<HWND>(SendMessageW(table, LVM_GETHEADER, 0, 0));
