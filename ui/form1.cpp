@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <filesystem>
 
 #include "vantor/follow.h"
 #include "vantor/text.h"
@@ -26,6 +27,8 @@ constexpr bool kFileNamesIgnoreCase = false;
 // Settings remembered between starts.
 constexpr std::string_view kFolderSetting = "folder";
 constexpr std::string_view kPlayerSetting = "player";
+constexpr std::string_view kActionSetting = "action";          // the option's tag, "[Pickup]"
+constexpr std::string_view kExactNamesSetting = "exactNames";  // "1" or "0"
 
 // A listed row whose total took records of other names carries this mark;
 // its tip names them.
@@ -107,16 +110,28 @@ Form1::Form1(FormView& view) : mView(view) {}
 Form1::~Form1() { StopAnalysis(); }
 
 void Form1::Form_Load(const StartArguments& arguments) {
+    // The folder last read, while it is there; a folder that went (a game
+    // moved, a stick taken out) gives way to where the game writes now.
     std::string folder = DefaultLogFolder();
-    if (const auto remembered = mView.LoadSetting(kFolderSetting)) folder = *remembered;
+    if (const auto remembered = mView.LoadSetting(kFolderSetting)) {
+        std::error_code error;
+        if (std::filesystem::is_directory(Utf8ToPath(*remembered), error)) folder = *remembered;
+        mFolderRead = *remembered;
+    }
     if (arguments.folder) folder = WithTrailingSeparator(*arguments.folder);
     mView.SetText(Control::txtLogDir, folder);
     const std::optional<std::string> player = arguments.player ? arguments.player : mView.LoadSetting(kPlayerSetting);
     if (player) mView.SetText(Control::txtPID, *player);
     mItems = std::make_unique<clsHash>();
-    mActionTag = kActions[0].tag;
+    int option = 0;
+    if (const auto tag = mView.LoadSetting(kActionSetting)) {
+        const auto found = std::find_if(kActions.begin(), kActions.end(), [&](const Action& a) { return a.tag == *tag; });
+        if (found != kActions.end()) option = static_cast<int>(found - kActions.begin());
+    }
+    mActionTag = kActions[static_cast<std::size_t>(option)].tag;
     // Shown selected from the start; its tag is set above.
-    mView.SetChecked(Control::Option1_0);
+    mView.SetChecked(OptionControl(option));
+    mExactNames = mView.LoadSetting(kExactNamesSetting) == "1";
     if (arguments.follow) Menu_Click(Command::Follow);
 }
 
@@ -134,9 +149,11 @@ void Form1::Form_Unload() {
     mItems.reset();
 }
 
+// The inputs but the folder, which is remembered once it has been read.
 void Form1::SaveSettings() {
-    mView.SaveSetting(kFolderSetting, mView.Text(Control::txtLogDir));
     mView.SaveSetting(kPlayerSetting, mView.Text(Control::txtPID));
+    mView.SaveSetting(kActionSetting, mActionTag);
+    mView.SaveSetting(kExactNamesSetting, mExactNames ? "1" : "0");
 }
 
 void Form1::Option1_Click(int Index) {
@@ -169,6 +186,7 @@ void Form1::StartAnalysis(bool keepList) {
     mWhose = mPlayerShown + ", " + std::string(action != kActions.end() ? action->caption : std::string_view(mActionTag)) +
              (mExactNames ? ", exact names" : "");
     const std::string folder = mView.Text(Control::txtLogDir);
+    mFolderShown = folder;
     const ScanOptions options{0, mExactNames};
 
     mStop = false;
@@ -281,6 +299,10 @@ void Form1::OnFinished(const Finished& finished) {
 
 void Form1::OnUpdate(std::shared_ptr<const TallyOutcome> outcome) {
     mProgressWanted = false;
+    if (mFolderShown != mFolderRead) {
+        mFolderRead = mFolderShown;
+        mView.SaveSetting(kFolderSetting, mFolderRead);
+    }
     ShowRows(*outcome);
     mOutcome = std::move(outcome);
     mView.SetText(Control::Label3, Summary(*mOutcome));

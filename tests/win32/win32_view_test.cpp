@@ -327,16 +327,19 @@ TEST_F(Win32ViewTest, BrowseFillsTheDialogRequestAndTakesTheUpperCasedFolder) {
 // What is remembered between starts goes to the registry, or to the INI
 // file beside the program once there is one, and comes back whole.
 TEST(Win32Settings, TheFolderAndThePlayerComeBackFromTheRegistryOrTheIniBesideTheProgram) {
-    const std::wstring folder = L"C:\\Jeux\\\u00E9t\u00E9-\u65E5\u672C\\", player = L" \u00E9lan";
+    const std::wstring player = L" \u00E9lan";
     for (const bool ini : {false, true}) {
         ForgetSettings();
         testing::TempDir program;
         if (ini) program.Write("vantor-log-analyzer.ini", "");
+        // A folder is remembered once read, and shown while it is there.
+        const std::wstring folder = (program.path() / L"\u00E9t\u00E9-\u65E5\u672C" / L"").wstring();
+        std::filesystem::create_directory(folder);
+        Settings::In(program.path().wstring(), kSettingsKey).Save("folder", WideToUtf8(folder));
         const auto start = [&] { return Win32View(GetModuleHandleW(nullptr), {}, Settings::In(program.path().wstring(), kSettingsKey)); };
         const auto field = [](const Win32View& view, Control id) { return GetDlgItem(view.Window(), Win32View::ControlId(id)); };
         {
             const Win32View first = start();
-            SetWindowTextW(field(first, Control::txtLogDir), folder.c_str());
             SetWindowTextW(field(first, Control::txtPID), player.c_str());
         }
         const Win32View second = start();
