@@ -183,8 +183,8 @@ void Form1::StartAnalysis(bool keepList) {
     mPlayerShown = mView.Text(Control::txtPID);
     const Query query{Utf8ToWindows1252(mPlayerShown).value_or("\t"), mActionTag};
     const auto action = std::find_if(kActions.begin(), kActions.end(), [&](const Action& a) { return a.tag == mActionTag; });
-    mWhose = mPlayerShown + ", " + std::string(action != kActions.end() ? action->caption : std::string_view(mActionTag)) +
-             (mExactNames ? ", exact names" : "");
+    mActionShown = action != kActions.end() ? action->caption : std::string_view(mActionTag);
+    mWhose = mPlayerShown + ", " + mActionShown + (mExactNames ? ", exact names" : "");
     const std::string folder = mView.Text(Control::txtLogDir);
     mFolderShown = folder;
     const ScanOptions options{0, mExactNames};
@@ -306,7 +306,7 @@ void Form1::OnUpdate(std::shared_ptr<const TallyOutcome> outcome) {
     ShowRows(*outcome);
     mOutcome = std::move(outcome);
     mView.SetText(Control::Label3, Summary(*mOutcome));
-    if (mByLog) mByLog->SetOutcome(mOutcome, mWhose);
+    if (mByLog) mByLog->SetOutcome(mOutcome, mWhose, mPlayerShown, mActionShown);
     // Shown once after Go!; while following, the status line counts them and
     // the menu shows them, rather than a box popping up during play.
     if (mOutcome->problemCount > mProblemsShown && !mFollowing) {
@@ -420,7 +420,7 @@ void Form1::Menu_Click(Command command) {
         case Command::Copy: List1_Copy(); break;
         case Command::ByLog:
             if (!mByLog) mByLog = std::make_unique<ByLogForm>(mView);
-            mByLog->SetOutcome(mOutcome, mWhose);
+            mByLog->SetOutcome(mOutcome, mWhose, mPlayerShown, mActionShown);
             mView.ShowByLog(*mByLog);
             break;
         case Command::SkippedRecords:

@@ -97,6 +97,7 @@ private:
     std::shared_ptr<const TallyOutcome> mOutcome;
     std::string mWhose;
     std::string mPlayerShown;     // the player ID of the analysis as typed
+    std::string mActionShown;     // its action's caption, "Picked Up"
     std::string mFolderShown;     // and its folder
     std::string mFolderRead;      // the folder remembered: the last one read
     std::size_t mProblemsShown = 0;  // the problems of this analysis already reported
