@@ -95,9 +95,9 @@ Font CreateChosenFont(const FontChoice& choice, UINT dpi) {
     return Font(CreateFontIndirectW(&font));
 }
 
-std::wstring KnownFolder(int csidl) {
+std::wstring UserDocumentsFolder() {
     wchar_t folder[MAX_PATH] = {};
-    if (SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder))) return folder;
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, folder))) return folder;
     const wchar_t* profile = _wgetenv(L"USERPROFILE");
     return profile != nullptr ? profile : L"";
 }
