@@ -21,6 +21,7 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QToolTip>
 
@@ -397,6 +398,11 @@ std::string QtView::ShowFileDialog(const vantor::FileDialogRequest& request) {
     dialog.selectFile(ToQString(request.initialFileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return FromQString(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
+}
+
+std::string QtView::DocumentsFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return FromQString(QDir::toNativeSeparators(QDir(documents).exists() ? documents : QDir::homePath()));
 }
 
 std::string QtView::UpperCase(std::string_view text) { return FromQString(ToQString(text).toUpper()); }

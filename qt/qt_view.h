@@ -48,6 +48,7 @@ public:
     void SetClipboardText(std::string_view text) override;
     void ShowMessage(std::string_view title, std::string_view text, vantor::MessageKind kind) override;
     std::string ShowFileDialog(const vantor::FileDialogRequest& request) override;
+    std::string DocumentsFolder() override;
     std::string UpperCase(std::string_view text) override;
     void Post(std::function<void()> work) override;
     void CloseWindow() override;

@@ -1,6 +1,7 @@
 #include "ui/by_log.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "vantor/code_page.h"
@@ -11,6 +12,9 @@
 namespace vantor {
 
 namespace {
+
+// Where the last table was saved, remembered between starts.
+constexpr std::string_view kSaveFolderSetting = "csvFolder";
 
 // "ActionLog0102.txt" is "0102" under its bar.
 std::string ShortName(std::string_view log) {
@@ -31,7 +35,10 @@ std::string CsvField(std::string_view text) {
 
 ByLogForm::ByLogForm(FormView& owner) : owner_(owner) {}
 
-void ByLogForm::SetOutcome(std::shared_ptr<const TallyOutcome> outcome, std::string whose) {
+void ByLogForm::SetOutcome(std::shared_ptr<const TallyOutcome> outcome, std::string whose, std::string player,
+                           std::string action) {
+    player_ = std::move(player);
+    action_ = std::move(action);
     const int oldCount = static_cast<int>(LogNames().size());
     const bool toLast = to_ == oldCount - 1;
     const bool sameLogs = outcome_ != nullptr && outcome != nullptr &&
@@ -237,14 +244,39 @@ void ByLogForm::Copy_Click() {
 }
 
 void ByLogForm::SaveCsv_Click() {
-    const std::string path = CommDlgs::ShowFileDialog(owner_, 2, "Save as CSV", "tally.csv",
-                                                      std::string("CSV Files") + '\0' + "*.csv", "", "csv");
+    // Never the folder the dialog would pick by itself: the program's own
+    // when it was started from the Start menu.
+    std::string folder;
+    std::error_code error;
+    if (const auto saved = owner_.LoadSetting(kSaveFolderSetting);
+        saved && !saved->empty() && std::filesystem::is_directory(Utf8ToPath(*saved), error)) {
+        folder = *saved;
+    } else {
+        folder = owner_.DocumentsFolder();
+    }
+    std::vector<std::string> parts{player_, action_};
+    const std::vector<std::string>& logs = LogNames();
+    const auto logPart = [&](int log) {
+        std::string name = logs[static_cast<std::size_t>(log)];
+        if (FoldedUtf8(name).ends_with(".txt")) name.resize(name.size() - 4);
+        parts.push_back(std::move(name));
+    };
+    if (from_ >= 0 && to_ >= from_ && to_ < static_cast<int>(logs.size())) {
+        logPart(from_);
+        if (to_ > from_) logPart(to_);
+    }
+    const std::string path = CommDlgs::ShowFileDialog(owner_, 2, "Save as CSV", CommDlgs::FileNameOf(parts, ".csv"),
+                                                      std::string("CSV Files") + '\0' + "*.csv", folder, "csv");
     if (path.empty()) return;
     // A byte-order mark, so that spreadsheets read the names as UTF-8.
     std::ofstream out(Utf8ToPath(path), std::ios::binary | std::ios::trunc);
     out << "\xEF\xBB\xBF" << Table(',', true);
     out.close();
-    if (!out) owner_.ShowMessage("Save as CSV", "Could not write '" + path + "'.", MessageKind::Error);
+    if (!out) {
+        owner_.ShowMessage("Save as CSV", "Could not write '" + path + "'.", MessageKind::Error);
+        return;
+    }
+    owner_.SaveSetting(kSaveFolderSetting, PathToUtf8(Utf8ToPath(path).parent_path() / ""));
 }
 
 }  // namespace vantor

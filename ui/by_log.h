@@ -41,11 +41,13 @@ public:
     // `owner` is the main window, for the clipboard and the dialogs.
     explicit ByLogForm(FormView& owner);
 
-    // The analysis to show (none: an empty table) and whose it is, e.g.
-    // "Alia, Picked Up". A new analysis of the same logs keeps the range,
-    // the filter, the order and the selected item; a range that reached the
+    // The analysis to show (none: an empty table), whose it is, e.g.
+    // "Alia, Picked Up", and the player and the action for the name of a
+    // saved file. A new analysis of the same logs keeps the range, the
+    // filter, the order and the selected item; a range that reached the
     // last log reaches the new last log.
-    void SetOutcome(std::shared_ptr<const TallyOutcome> outcome, std::string whose);
+    void SetOutcome(std::shared_ptr<const TallyOutcome> outcome, std::string whose, std::string player = {},
+                    std::string action = {});
     // The toolkit's window while it is open; nullptr once it is closed.
     void Attach(ByLogView* view);
 
@@ -58,7 +60,10 @@ public:
     void Row_Click(int row);  // -1: none
     // Every shown row and column, tab-separated, onto the clipboard.
     void Copy_Click();
-    // The same as CSV, UTF-8, into a file the player chooses.
+    // The same as CSV, UTF-8, into a file the player chooses. The dialog
+    // starts in the folder of the last save while it is there, else in
+    // Documents, and suggests the player, the action and the range as the
+    // name: "Alia-Picked-Up-ActionLog0101-ActionLog0103.csv".
     void SaveCsv_Click();
 
     // What the view shows. Texts are UTF-8.
@@ -95,6 +100,8 @@ private:
     ByLogView* view_ = nullptr;
     std::shared_ptr<const TallyOutcome> outcome_;
     std::string whose_;
+    std::string player_;
+    std::string action_;
     int from_ = 0;
     int to_ = -1;
     std::string filter_;

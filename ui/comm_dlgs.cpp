@@ -17,7 +17,44 @@ std::size_t CharacterCount(std::string_view text) {
         std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
+// The first `count` characters of UTF-8 text.
+std::string_view FirstCharacters(std::string_view text, std::size_t count) {
+    std::size_t end = 0;
+    for (std::size_t seen = 0; end < text.size(); ++end) {
+        if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80 && seen++ == count) break;
+    }
+    return text.substr(0, end);
+}
+
 }  // namespace
+
+std::string FileNameOf(const std::vector<std::string>& parts, std::string_view extension) {
+    std::vector<std::string> cleaned;
+    for (const std::string& part : parts) {
+        const std::size_t first = part.find_first_not_of(' ');
+        if (first == std::string::npos) continue;
+        std::string name = part.substr(first, part.find_last_not_of(' ') - first + 1);
+        for (char& c : name) {
+            if (c == ' ') {
+                c = '-';
+            } else if (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) {
+                c = '_';
+            }
+        }
+        cleaned.push_back(std::move(name));
+    }
+    if (cleaned.empty()) cleaned.emplace_back("tally");
+    // Too long (a long player ID, long log names): each part cut to an equal share.
+    const std::size_t room = kMaxFileName - CharacterCount(extension) - (cleaned.size() - 1);
+    std::size_t length = cleaned.size() - 1;
+    for (const std::string& part : cleaned) length += CharacterCount(part);
+    if (length + CharacterCount(extension) > kMaxFileName) {
+        for (std::string& part : cleaned) part = std::string(FirstCharacters(part, room / cleaned.size()));
+    }
+    std::string name;
+    for (const std::string& part : cleaned) name += (name.empty() ? "" : "-") + part;
+    return name + std::string(extension);
+}
 
 std::string ShowFileDialog(vantor::FormView& OwnerWindow, int DialogMode, std::string_view DialogTitle,
                            std::string_view InitialFileName, std::string_view FilterSpec,

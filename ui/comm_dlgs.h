@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantor {
 class FormView;
@@ -27,6 +28,14 @@ inline constexpr unsigned kSaveFlags = 0x806;
 std::string ShowFileDialog(vantor::FormView& OwnerWindow, int DialogMode, std::string_view DialogTitle,
                            std::string_view InitialFileName, std::string_view FilterSpec,
                            std::string_view InitialDir, std::string_view DefaultExt);
+
+// A file name made of `parts` (UTF-8), e.g. {"Alia", "Picked Up",
+// "ActionLog0101"} and ".csv" to "Alia-Picked-Up-ActionLog0101.csv": the
+// parts trimmed and joined by '-', spaces in them made '-', characters that
+// a file name cannot hold on Windows or Linux made '_', empty parts left
+// out, and the parts cut to keep the name within the dialog's 255
+// characters. No part at all gives "tally" and the extension.
+std::string FileNameOf(const std::vector<std::string>& parts, std::string_view extension);
 
 // 1-based start (in bytes) of the last occurrence of SearchFor in SearchIn,
 // 0 if none; overlapping occurrences count. With CountFromEnd and a match,

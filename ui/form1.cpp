@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 #include "vantor/code_page.h"
 #include "vantor/follow.h"
@@ -27,6 +28,8 @@ constexpr bool kFileNamesIgnoreCase = false;
 constexpr std::string_view kFolderSetting = "folder";
 constexpr std::string_view kPlayerSetting = "player";
 constexpr std::string_view kCodePageSetting = "codepage";  // "automatic" or a number of kCodePages
+constexpr std::string_view kActionSetting = "action";          // the option's tag, "[Pickup]"
+constexpr std::string_view kExactNamesSetting = "exactNames";  // "1" or "0"
 
 // Skipped records shown in the message; the rest are counted.
 constexpr std::size_t kProblemsShown = 10;
@@ -104,8 +107,14 @@ Form1::Form1(FormView& view) : mView(view) {}
 Form1::~Form1() { StopAnalysis(); }
 
 void Form1::Form_Load(const StartArguments& arguments) {
+    // The folder last read, while it is there; a folder that went (a game
+    // moved, a stick taken out) gives way to where the game writes now.
     std::string folder = DefaultLogFolder();
-    if (const auto remembered = mView.LoadSetting(kFolderSetting)) folder = *remembered;
+    if (const auto remembered = mView.LoadSetting(kFolderSetting)) {
+        std::error_code error;
+        if (std::filesystem::is_directory(Utf8ToPath(*remembered), error)) folder = *remembered;
+        mFolderRead = *remembered;
+    }
     if (arguments.folder) folder = WithTrailingSeparator(*arguments.folder);
     mView.SetText(Control::txtLogDir, folder);
     const std::optional<std::string> player = arguments.player ? arguments.player : mView.LoadSetting(kPlayerSetting);
@@ -115,9 +124,15 @@ void Form1::Form_Load(const StartArguments& arguments) {
         mCodePageChosen = known != nullptr ? known->number : 0;
     }
     mLoaded = true;
-    mActionTag = kActions[0].tag;
+    int option = 0;
+    if (const auto tag = mView.LoadSetting(kActionSetting)) {
+        const auto found = std::find_if(kActions.begin(), kActions.end(), [&](const Action& a) { return a.tag == *tag; });
+        if (found != kActions.end()) option = static_cast<int>(found - kActions.begin());
+    }
+    mActionTag = kActions[static_cast<std::size_t>(option)].tag;
     // Shown selected from the start; its tag is set above.
-    mView.SetChecked(Control::Option1_0);
+    mView.SetChecked(OptionControl(option));
+    mExactNames = mView.LoadSetting(kExactNamesSetting) == "1";
     if (arguments.follow) Menu_Click(Command::Follow);
 }
 
@@ -135,10 +150,12 @@ void Form1::Form_Unload() {
     mLoaded = false;
 }
 
+// The inputs but the folder, which is remembered once it has been read.
 void Form1::SaveSettings() {
-    mView.SaveSetting(kFolderSetting, mView.Text(Control::txtLogDir));
     mView.SaveSetting(kPlayerSetting, mView.Text(Control::txtPID));
     mView.SaveSetting(kCodePageSetting, mCodePageChosen == 0 ? "automatic" : std::to_string(mCodePageChosen));
+    mView.SaveSetting(kActionSetting, mActionTag);
+    mView.SaveSetting(kExactNamesSetting, mExactNames ? "1" : "0");
 }
 
 void Form1::Option1_Click(int Index) {
@@ -168,8 +185,9 @@ void Form1::StartAnalysis(bool keepList) {
     const std::string folder = mView.Text(Control::txtLogDir);
     const Query query{mPlayerShown, mActionTag, {}, CodePageUsed(folder)};
     const auto action = std::find_if(kActions.begin(), kActions.end(), [&](const Action& a) { return a.tag == mActionTag; });
-    mWhose = mPlayerShown + ", " + std::string(action != kActions.end() ? action->caption : std::string_view(mActionTag)) +
-             (mExactNames ? ", exact names" : "");
+    mActionShown = action != kActions.end() ? action->caption : std::string_view(mActionTag);
+    mWhose = mPlayerShown + ", " + mActionShown + (mExactNames ? ", exact names" : "");
+    mFolderShown = folder;
     const ScanOptions options{0, mExactNames};
 
     mStop = false;
@@ -287,10 +305,14 @@ void Form1::OnFinished(const Finished& finished) {
 
 void Form1::OnUpdate(std::shared_ptr<const TallyOutcome> outcome) {
     mProgressWanted = false;
+    if (mFolderShown != mFolderRead) {
+        mFolderRead = mFolderShown;
+        mView.SaveSetting(kFolderSetting, mFolderRead);
+    }
     ShowRows(*outcome);
     mOutcome = std::move(outcome);
     mView.SetText(Control::Label3, Summary(*mOutcome));
-    if (mByLog) mByLog->SetOutcome(mOutcome, mWhose);
+    if (mByLog) mByLog->SetOutcome(mOutcome, mWhose, mPlayerShown, mActionShown);
     // Shown once after Go!; while following, the status line counts them and
     // the menu shows them, rather than a box popping up during play.
     if (mOutcome->problemCount > mProblemsShown && !mFollowing) {
@@ -404,7 +426,7 @@ void Form1::Menu_Click(Command command) {
         case Command::Copy: List1_Copy(); break;
         case Command::ByLog:
             if (!mByLog) mByLog = std::make_unique<ByLogForm>(mView);
-            mByLog->SetOutcome(mOutcome, mWhose);
+            mByLog->SetOutcome(mOutcome, mWhose, mPlayerShown, mActionShown);
             mView.ShowByLog(*mByLog);
             break;
         case Command::SkippedRecords:

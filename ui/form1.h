@@ -35,8 +35,9 @@ public:
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
-    // Fills in the defaults, what was remembered from the last run, then what
-    // the command line gave; the view calls it once its controls exist.
+    // Fills in the defaults, what was remembered from the last run (the
+    // folder last read, the player, the action, Exact Names), then what the
+    // command line gave; the view calls it once its controls exist.
     void Form_Load(const StartArguments& arguments = {});
     // The window is asked to close. Returns whether it may close now; during
     // an analysis it closes (CloseWindow) once the current log is read.
@@ -98,6 +99,9 @@ private:
     std::shared_ptr<const TallyOutcome> mOutcome;
     std::string mWhose;
     std::string mPlayerShown;     // the player ID of the analysis as typed
+    std::string mActionShown;     // its action's caption, "Picked Up"
+    std::string mFolderShown;     // and its folder
+    std::string mFolderRead;      // the folder remembered: the last one read
     std::size_t mProblemsShown = 0;  // the problems of this analysis already reported
     std::unique_ptr<ByLogForm> mByLog;
 

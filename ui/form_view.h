@@ -58,6 +58,9 @@ public:
     virtual void ShowMessage(std::string_view title, std::string_view text, MessageKind kind) = 0;
     // A modal file dialog: the chosen full path, or empty text when cancelled.
     virtual std::string ShowFileDialog(const FileDialogRequest& request) = 0;
+    // The user's Documents folder (the home folder when there is none),
+    // where a save starts the first time.
+    virtual std::string DocumentsFolder() = 0;
     // The platform's upper case of `text`.
     virtual std::string UpperCase(std::string_view text) = 0;
 

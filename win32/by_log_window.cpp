@@ -325,6 +325,17 @@ void ByLogWindow::ShowColumns() {
     for (int column = 0; column < mForm->ColumnCount(); ++column) headers.push_back(mForm->Header(column));
     if (headers == mHeaders) return;
     const HWND table = Item(kTable);
+    // Room beside a caption: the header's margins on either side of the
+    // text and of the sort arrow, the arrow (which the header sizes by its
+    // height) and the divider, so that whichever column is sorted by shows
+    // its caption whole.
+    const HWND header = reinterpret_cast<HWND>(SendMessageW(table, LVM_GETHEADER, 0, 0));
+    RECT headerArea{};
+    GetClientRect(header, &headerArea);
+    const int margin = static_cast<int>(SendMessageW(header, HDM_GETBITMAPMARGIN, 0, 0));
+    const int headerHeight = headerArea.bottom > 0 ? static_cast<int>(headerArea.bottom) : Scaled(kRow, mDpi);
+    const int arrow = 2 * MulDiv(headerHeight, 4, 13);
+    const int room = 4 * margin + arrow + Scaled(6, mDpi);
     SendMessageW(table, WM_SETREDRAW, FALSE, 0);
     while (SendMessageW(table, LVM_DELETECOLUMN, 0, 0)) {
     }
@@ -335,9 +346,8 @@ void ByLogWindow::ShowColumns() {
         entry.fmt = mForm->IsNumber(column) ? LVCFMT_RIGHT : LVCFMT_LEFT;
         entry.pszText = text.data();
         entry.iSubItem = column;
-        // Room for the header and its sort arrow.
         const int needed = static_cast<int>(SendMessageW(table, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
-        entry.cx = column == ByLogForm::kItemColumn ? Scaled(kItemColumnWidth, mDpi) : needed + Scaled(20, mDpi);
+        entry.cx = std::max(column == ByLogForm::kItemColumn ? Scaled(kItemColumnWidth, mDpi) : 0, needed + room);
         SendMessageW(table, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&entry));
     }
     SendMessageW(table, WM_SETREDRAW, TRUE, 0);

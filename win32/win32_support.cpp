@@ -1,6 +1,9 @@
 #include "win32/win32_support.h"
 
+#include <shlobj.h>
+
 #include <cmath>
+#include <cwchar>
 
 #include "vantor/text.h"
 #include "win32/resource.h"
@@ -96,6 +99,13 @@ Font CreateChosenFont(const FontChoice& choice, UINT dpi) {
     font.lfWidth = 0;
     if (!choice.face.empty()) lstrcpynW(font.lfFaceName, Utf8ToWide(choice.face).c_str(), LF_FACESIZE);
     return Font(CreateFontIndirectW(&font));
+}
+
+std::wstring UserDocumentsFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, folder))) return folder;
+    const wchar_t* profile = _wgetenv(L"USERPROFILE");
+    return profile != nullptr ? profile : L"";
 }
 
 }  // namespace vantor::win32

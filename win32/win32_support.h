@@ -87,6 +87,8 @@ std::wstring WindowText(HWND window);
 // The window's dots per inch (the system's where Windows cannot tell it per
 // window), a system metric and a frame at a given DPI.
 UINT WindowDpi(HWND window);
+// The user's Documents folder, else the profile folder.
+std::wstring UserDocumentsFolder();
 int Metric(int index, UINT dpi);
 // The window rectangle, at the origin, around a client area of `width` by `height`.
 RECT FrameAround(int width, int height, DWORD style, UINT dpi);

@@ -683,6 +683,8 @@ std::string Win32View::ShowFileDialog(const FileDialogRequest& request) {
     return WideToUtf8(std::wstring_view(file).substr(0, end));
 }
 
+std::string Win32View::DocumentsFolder() { return WideToUtf8(UserDocumentsFolder()); }
+
 std::string Win32View::UpperCase(std::string_view text) {
     std::wstring wide = Utf8ToWide(text);
     CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));

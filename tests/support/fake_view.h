@@ -34,6 +34,7 @@ public:
     std::vector<MessageKind> messageKinds;
     std::vector<FileDialogRequest> dialogs;      // each dialog asked for
     std::string nextAnswer;                      // the next dialog's answer; empty: cancelled
+    std::string documents = "/home/alia/Documents/";
     std::string clipboard;
     std::map<std::string, std::string, std::less<>> settings;
     ByLogForm* byLog = nullptr;                  // the By log window's form, once shown
@@ -60,6 +61,7 @@ public:
         dialogs.push_back(request);
         return std::exchange(nextAnswer, {});
     }
+    std::string DocumentsFolder() override { return documents; }
     // ASCII letters only: enough to tell upper-cased text apart.
     std::string UpperCase(std::string_view text) override {
         std::string upper(text);

@@ -92,7 +92,7 @@ TEST(ByLog, SavesTheShownTableAsCsvThatSpreadsheetsReadAsUtf8) {
     ByLogForm form(owner);
     auto outcome = Outcome();
     outcome->rows[1].item = "Rope, \"long\"";
-    form.SetOutcome(outcome, "Alia, Picked Up");
+    form.SetOutcome(outcome, "Alia, Picked Up", "Alia", "Picked Up");
     form.Last_Change(1);
     owner.nextAnswer = (dir.path() / "tally.csv").string();
     form.SaveCsv_Click();
@@ -102,9 +102,19 @@ TEST(ByLog, SavesTheShownTableAsCsvThatSpreadsheetsReadAsUtf8) {
     std::ostringstream saved;
     saved << in.rdbuf();
     EXPECT_EQ(saved.str(), "\xEF\xBB\xBF\"Item\",\"Total\",\"ActionLog0103.txt\"\r\n\"Widget\",3,3\r\n\"Caf\u00E9 Gem\",-2,-2\r\n");
+    form.From_Change(0);
     owner.nextAnswer = (dir.path() / "missing" / "tally.csv").string();
     form.SaveCsv_Click();
     EXPECT_EQ(owner.messages.size(), 1u) << "a file that cannot be written is a message";
+    owner.settings["csvFolder"] = dir.text() + "gone";
+    form.SaveCsv_Click();
+    // Documents first, then the folder of the last save while it is there;
+    // the player, the action and the range as the name.
+    Texts asked;
+    for (const FileDialogRequest& dialog : owner.dialogs) asked.push_back(dialog.initialDir + "|" + dialog.initialFileName);
+    EXPECT_EQ(asked, (Texts{owner.documents + "|Alia-Picked-Up-ActionLog0103.csv",
+                            dir.text() + "|Alia-Picked-Up-ActionLog0101-ActionLog0103.csv",
+                            owner.documents + "|Alia-Picked-Up-ActionLog0101-ActionLog0103.csv"}));
 }
 
 // The chart: a scale of round steps covering the values and zero; bars from

@@ -39,6 +39,18 @@ TEST(ShowFileDialog, LongInitialFileNameFailsBeforeTheDialog) {
     EXPECT_EQ(view.dialogs[0].flags, 0x806u);
 }
 
+TEST(FileNameOf, JoinsThePartsIntoANameEveryFileSystemHolds) {
+    std::string longPlayer;
+    for (int i = 0; i < 300; ++i) longPlayer += "\u00E9";
+    const struct { std::vector<std::string> parts; std::string name; } cases[] = {
+        {{"Alia", "Picked Up", "ActionLog0101", "ActionLog0103"}, "Alia-Picked-Up-ActionLog0101-ActionLog0103.csv"},
+        {{" A:l/i\\a|?\t ", "Sold to NPC"}, "A_l_i_a___-Sold-to-NPC.csv"},
+        {{"", "  "}, "tally.csv"},
+        {{longPlayer, "Picked Up"}, longPlayer.substr(0, 2 * 125) + "-Picked-Up.csv"},  // within the dialog's 255
+    };
+    for (const auto& c : cases) EXPECT_EQ(CommDlgs::FileNameOf(c.parts, ".csv"), c.name) << c.name;
+}
+
 // A face whose captions overflow at every listed size shrinks until they
 // fit; a face that fits is taken as it is, before any that comes after it.
 TEST(FitFont, TakesTheFirstThatFitsElseShrinksTheClosest) {

@@ -186,6 +186,27 @@ TEST_F(Form1Test, StartsInTheRememberedFolderOrTheCommandLinesAndBrowseTakesTheC
     }
 }
 
+// The action and Exact Names come back at the next start, and so does the
+// folder last read; not one that failed, nor one that is gone since.
+TEST_F(Form1Test, RemembersTheActionExactNamesAndTheFolderLastRead) {
+    form.Option1_Click(1);
+    form.Menu_Click(Command::ExactNames);
+    Go();
+    Text(Control::txtLogDir) = dir.text() + "missing";
+    Go();
+    ASSERT_EQ(view.messages.size(), 1u);
+    form.Form_Unload();
+    for (const bool gone : {false, true}) {
+        if (gone) view.settings["folder"] = dir.text() + "gone";
+        view.texts.clear();
+        Form1 next(view);
+        next.Form_Load();
+        EXPECT_EQ(Text(Control::txtLogDir), gone ? DefaultLogFolder() : dir.text());
+        EXPECT_EQ(view.checked, Control::Option1_1);
+        EXPECT_TRUE(next.MenuChecked(Command::ExactNames));
+    }
+}
+
 // Exact names: each full name its own row, labelled; the store's rows again
 // when it is turned off.
 TEST_F(Form1Test, ExactNamesListEachFullNameAndSayItIsNotTheGamesTally) {

@@ -439,16 +439,19 @@ TEST_F(Win32ViewTest, BrowseFillsTheDialogRequestAndTakesTheUpperCasedFolder) {
 // window's place and size too: maximised as it was, or, closed off every
 // monitor, on one.
 TEST(Win32Settings, TheFolderPlayerAndPlaceComeBackFromTheRegistryOrTheIniBesideTheProgram) {
-    const std::wstring folder = L"C:\\Jeux\\\u00E9t\u00E9-\u65E5\u672C\\", player = L" \u00E9lan";
+    const std::wstring player = L" \u00E9lan";
     for (const bool ini : {false, true}) {
         ForgetSettings();
         testing::TempDir program;
         if (ini) program.Write("vantor-log-analyzer.ini", "");
+        // A folder is remembered once read, and shown while it is there.
+        const std::wstring folder = (program.path() / L"\u00E9t\u00E9-\u65E5\u672C" / L"").wstring();
+        std::filesystem::create_directory(folder);
+        Settings::In(program.path().wstring(), kSettingsKey).Save("folder", WideToUtf8(folder));
         const auto start = [&] { return Win32View(GetModuleHandleW(nullptr), {}, Settings::In(program.path().wstring(), kSettingsKey)); };
         const auto field = [](const Win32View& view, Control id) { return GetDlgItem(view.Window(), Win32View::ControlId(id)); };
         {
             const Win32View first = start();
-            SetWindowTextW(field(first, Control::txtLogDir), folder.c_str());
             SetWindowTextW(field(first, Control::txtPID), player.c_str());
             SetWindowPos(first.Window(), nullptr, ini ? -5000 : 60, ini ? 4000 : 70, 800, 500, SWP_NOZORDER | SWP_NOACTIVATE);
             if (!ini) ShowWindow(first.Window(), SW_MAXIMIZE);
@@ -593,6 +596,43 @@ TEST_F(Win32ViewTest, ByLogShowsTheRangeAndFilterAsATableAndChartsTheSelectedIte
         key ? PressCtrl(table, 'C') : void(SendMessageW(control(ByLogWindow::kCopy), BM_CLICK, 0, 0));
         EXPECT_EQ(TakeClipboard(window()), L"Item\tTotal\tActionLog0001.txt\tActionLog0002.txt\tActionLog0003.txt\r\n"
                                            L"Rose\t7\t2\t0\t5\r\nSalt\t1\t0\t0\t1\r\nWidget\t7\t3\t4\t0\r\n") << key;
+    }
+    // Sorted by Total, then by a log, at 96 and at 144 dpi: the sorted
+    // column's caption is drawn whole beside its arrow, as many of its
+    // text's pixels as the caption drawn alone has.
+    const auto textPixels = [](HDC dc, const RECT& area) {
+        int count = 0;
+        for (int x = area.left; x < area.right; ++x) {
+            for (int y = area.top; y < area.bottom; ++y) count += GetPixel(dc, x, y) == GetSysColor(COLOR_BTNTEXT);
+        }
+        return count;
+    };
+    RECT suggested{40, 50, 1240, 890};
+    for (const int dpi : {96, 144}) {
+        if (dpi != 96) SendMessageW(byLog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        for (const int column : {ByLogForm::kTotalColumn, ByLogForm::kFirstLogColumn + 2}) {
+            RECT item{};
+            SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+            NMLISTVIEW click{{table, ByLogWindow::kTable, LVN_COLUMNCLICK}, -1, column, 0, 0, 0, {}, 0};
+            SendMessageW(byLog, WM_NOTIFY, ByLogWindow::kTable, reinterpret_cast<LPARAM>(&click));
+            const WindowDc headerScreen(header);
+            const MemoryDc drawing(headerScreen.get());
+            const Bitmap headerPicture(CreateCompatibleBitmap(headerScreen.get(), item.right + 1, item.bottom + 1));
+            const Selection headerDrawn(drawing.get(), headerPicture.get());
+            SendMessageW(header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(drawing.get()), PRF_CLIENT);
+            const int shown = textPixels(drawing.get(), item);
+            RECT alone{0, 0, item.right, item.bottom};
+            FillRect(drawing.get(), &alone, GetSysColorBrush(COLOR_3DFACE));
+            const Selection font(drawing.get(), reinterpret_cast<HFONT>(SendMessageW(header, WM_GETFONT, 0, 0)));
+            SetBkMode(drawing.get(), TRANSPARENT);
+            SetTextColor(drawing.get(), GetSysColor(COLOR_BTNTEXT));
+            wchar_t caption[64] = {};
+            HDITEMW text{};
+            text.mask = HDI_TEXT, text.pszText = caption, text.cchTextMax = 64;
+            SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&text));
+            TextOutW(drawing.get(), 0, 0, caption, lstrlenW(caption));
+            EXPECT_EQ(shown, textPixels(drawing.get(), alone)) << dpi << " dpi: " << WideToUtf8(caption);
+        }
     }
     // Save as CSV asks in a dialog of the By log window.
     const std::wstring csv = (dir.path() / L"table.csv").wstring();
