@@ -15,7 +15,7 @@ code_lines() {
         awk -F, 'NR > 1 && $2 != "SUM" { sum += $5 } END { print sum + 0 }'
 }
 
-program=$(code_lines include store analysis cli ui qt win32)
+program=$(code_lines include text store analysis cli ui qt win32)
 tests=$(code_lines tests fuzz)
 share=$((100 * tests / program))
 echo "test share: $tests lines of tests and fuzzers for $program lines of program code: $share % (at most $limit %)"

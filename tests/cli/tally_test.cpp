@@ -8,9 +8,7 @@
 
 #include "cli/tally.h"
 #include "tests/support/log_builder.h"
-#include "tests/support/scripts.h"
 #include "tests/support/temp_dir.h"
-#include "vantor/code_page.h"
 #include "vantor_version.h"
 
 namespace vantor {
@@ -52,8 +50,9 @@ std::string Tsv(std::string text) {
 // Each row runs vantor-tally with its arguments; `out` and `err` are what it
 // must print, where a '*' stands for any text.
 TEST(TallyCommand, FormatsActionsCodePageRangesAndExitStatuses) {
-    TempDir dir, home;
-    const std::string d = dir.text(), sword = "Enchanted Longsword of the Northern Watc", bom = "\xEF\xBB\xBF";
+    TempDir dir, home, cyrillic;
+    cyrillic.Write("ActionLog1.txt", Pickup("\xD8\xEA\xF3\xF0\xE0(4)", "\xD1\xF2\xF0\xE0\xED\xED\xE8\xEA"));
+    const std::string c = cyrillic.text(), d = dir.text(), sword = "Enchanted Longsword of the Northern Watc", bom = "\xEF\xBB\xBF";
     dir.Write("ActionLog0101.txt", Pickup("Blue \"Widget\", large(2)") + Pickup("Widget(5)") +
                                        Pickup("Iron Ore C.(9)") + Pickup("Rose(1)", "Bo") +
                                        Record("Alia", "[Sell]", "Rose(4)") + Record("Alia", "[Buy]", "Salt(8)") +
@@ -136,6 +135,12 @@ TEST(TallyCommand, FormatsActionsCodePageRangesAndExitStatuses) {
         {{"--player", "\xC3\xA9lan", d}, 0, Tsv("Rose\t2\n"), ""},
         {{"--player", "\xC3\xA9lan", "--tag", "[Vend\xC3\xA9]", d}, 0, Tsv("Orb\t5\n"), ""},
         {{"--player", "\xE9lan", "--tag", "[Vend\xE9]", d}, 0, Tsv("Orb\t5\n"), ""},
+        // Another code page by hand: the player and names in it; another number refused.
+        {{"--code-page", "1251", "--player", "\u0421\u0442\u0440\u0430\u043D\u043D\u0438\u043A", c}, 0,
+         Tsv("\u0428\u043A\u0443\u0440\u0430\t4\n"), ""},
+        {{"--code-page", "1251", "--players", "--bytes", c}, 0, Tsv("\xD1\xF2\xF0\xE0\xED\xED\xE8\xEA\t1\n"), ""},
+        {{"--code-page", "932", c}, 2, "",
+         "vantor-tally: --code-page: '932' is not 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257 or 1258\nUsage: *"},
         {{"--player", "\xC4\x80lan", d}, 2, "",
          "vantor-tally: --player: '\xC4\x80lan' cannot be written in Windows-1252, the code page of these logs; "
          "choose another with --code-page"
@@ -186,39 +191,6 @@ TEST(TallyCommand, FormatsActionsCodePageRangesAndExitStatuses) {
         EXPECT_PRED2(matches, out.str(), c.out);
         EXPECT_PRED2(matches, err.str(), c.err);
     }
-}
-
-// Each code page's player and names, given by --code-page: as text in tsv
-// and json, as the logs' bytes with --bytes; another number is refused.
-TEST(TallyCommand, ReadsTheCodePageItIsGiven) {
-    const auto run = [](std::vector<std::string> args, std::string& out, std::string& err) {
-        args.insert(args.begin(), "vantor-tally");
-        std::vector<const char*> argv;
-        for (const auto& arg : args) argv.push_back(arg.c_str());
-        std::ostringstream o, e;
-        const int status = RunTally(static_cast<int>(argv.size()), argv.data(), {o, e, false, false, {}});
-        out = o.str(), err = e.str();
-        return status;
-    };
-    std::string out, err;
-    for (const testing::Script& s : testing::kScripts) {
-        SCOPED_TRACE(s.codePage);
-        TempDir dir;
-        dir.Write("ActionLog1.txt", Pickup(std::string(s.itemBytes) + "(4)", s.playerBytes) + Pickup("Rope(1)"));
-        const std::string page = std::to_string(s.codePage);
-        const std::string item = s.codePage == 1258 ? "Ki\u00EA\u0301m s\u0103\u0301t" : std::string(s.item);
-        EXPECT_EQ(run({"--code-page", page, "--player", std::string(s.player), dir.text()}, out, err), 0) << err;
-        EXPECT_EQ(out, Tsv(item + "\t4\n"));
-        EXPECT_EQ(run({"--code-page", page, "--player", std::string(s.player), "--bytes", dir.text()}, out, err), 0);
-        EXPECT_EQ(out, Tsv(std::string(s.itemBytes) + "\t4\n"));
-        EXPECT_EQ(run({"--code-page", page, "--players", "--format", "json", dir.text()}, out, err), 0);
-        EXPECT_NE(out.find("\"player\": \"" + CodePage(s.codePage).ToUtf8(s.playerBytes) + "\""), std::string::npos)
-            << out;
-    }
-    EXPECT_EQ(run({"--code-page", "932", "--player", "Alia", "."}, out, err), 2);
-    EXPECT_TRUE(err.starts_with("vantor-tally: --code-page: '932' is not 874, 1250, 1251, 1252, 1253, 1254, 1255, "
-                                "1256, 1257 or 1258\n"))
-        << err;
 }
 
 // A character cut by a flush would show as two broken ones on the console.
