@@ -106,7 +106,8 @@ TEST(QtView, BuildsTheControlTableInAWindowThatGrowsFromItsSize) {
 TEST(QtView, GoListClicksOptionsAndCloseGoThroughTheWidgets) {
     vantor::testing::TempDir dir;
     dir.Write("ActionLog0101.txt", Pickup("Widget(3)") + Pickup("\x80uro Coin(5)") +
-                                       vantor::testing::Record("Alia", "[Sell]", "Rose(2)") + Pickup("Cup(1)", "Caf\xE9"));
+                                       vantor::testing::Record("Alia", "[Sell]", "Rose(2)") + Pickup("Cup(1)", "Caf\xE9") +
+                                       Pickup("\xD8\xEA\xF3\xF0\xE0(4)", "\xD1\xF2\xF0\xE0\xED\xED\xE8\xEA"));
     QtView form;
     form.show();
     form.SetText(Control::txtLogDir, dir.text());
@@ -135,6 +136,14 @@ TEST(QtView, GoListClicksOptionsAndCloseGoThroughTheWidgets) {
     EXPECT_EQ(form.Text(Control::Text1), "3");
     EXPECT_EQ(go(1, QStringLiteral("Alia")), QStringLiteral("Rose"));
     EXPECT_EQ(go(0, QStringLiteral("Caf\u00E9")), QStringLiteral("Cup"));
+    // A code page chosen in the menu: a Russian Windows' records, read in it.
+    const auto choose = [&](const QString& caption) {
+        for (QAction* action : form.Menu()->findChildren<QAction*>()) action->text() == caption ? action->trigger() : void();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !form.Scanning(); }, 60000));
+    };
+    choose(QStringLiteral("Cyrillic (1251)"));
+    EXPECT_EQ(go(0, QStringLiteral("\u0421\u0442\u0440\u0430\u043D\u043D\u0438\u043A")), QStringLiteral("\u0428\u043A\u0443\u0440\u0430"));
+    choose(QStringLiteral("Automatic"));
 
     // Closed during a scan: the window closes once the current log is read,
     // and the next one starts with the same folder and player.
@@ -144,7 +153,7 @@ TEST(QtView, GoListClicksOptionsAndCloseGoThroughTheWidgets) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }, 60000));
     EXPECT_EQ(list->count(), 0);
     QtView next;
-    EXPECT_EQ(next.Text(Control::txtLogDir) + "|" + next.Text(Control::txtPID), dir.text() + "|Caf\u00E9");
+    EXPECT_EQ(next.Text(Control::txtLogDir) + "|" + next.Text(Control::txtPID), dir.text() + "|\u0421\u0442\u0440\u0430\u043D\u043D\u0438\u043A");
 }
 
 // The model's header and cells, a line each, as "cell|cell|...".
