@@ -1,6 +1,5 @@
 #include "cli/output.h"
 
-#include <csv.h>
 
 #include <algorithm>
 #include <map>
@@ -16,6 +15,7 @@
 
 #include "vantor/run_error.h"
 #include "vantor/code_page.h"
+#include "vantor/text.h"
 
 namespace vantor {
 
@@ -81,12 +81,6 @@ std::variant<LogRange, std::string> Range(const std::vector<std::string>& logs, 
         return "--from " + options.from + " comes after --to " + options.to;
     }
     return LogRange{first, end - first, options.from.empty() && options.to.empty()};
-}
-
-std::string CsvQuoted(std::string_view field) {
-    std::string quoted(field.size() * 2 + 2, '\0');
-    quoted.resize(csv_write(quoted.data(), quoted.size(), field.data(), field.size()));
-    return quoted;
 }
 
 // What each log of the range credited to the row, 0 where nothing.

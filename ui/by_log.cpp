@@ -24,13 +24,6 @@ std::string ShortName(std::string_view log) {
     return std::string(log.empty() ? "-" : log);
 }
 
-// RFC 4180: every field quoted, quotes doubled.
-std::string CsvField(std::string_view text) {
-    std::string field = "\"";
-    for (const char c : text) field += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return field + '"';
-}
-
 }  // namespace
 
 ByLogForm::ByLogForm(FormView& owner) : owner_(owner) {}
@@ -221,7 +214,7 @@ void ByLogForm::Reorder() {
 }
 
 std::string ByLogForm::Table(char separator, bool quoted) const {
-    const auto field = [&](const std::string& text) { return quoted ? CsvField(text) : text; };
+    const auto field = [&](const std::string& text) { return quoted ? CsvQuoted(text) : text; };
     std::string table;
     for (int column = 0; column < ColumnCount(); ++column) {
         if (column > 0) table += separator;

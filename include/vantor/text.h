@@ -20,6 +20,10 @@ std::wstring Utf8ToWide(std::string_view text);
 inline constexpr char kPathSeparator = '/';
 #endif
 
+// A csv field as RFC 4180 writes it, quoted whatever it holds, its quotes
+// doubled (libcsv's csv_write).
+std::string CsvQuoted(std::string_view field);
+
 // The folder text with a trailing separator ('\\' or '/' on Windows); an
 // empty text stays empty: the current folder.
 std::string WithTrailingSeparator(std::string folder);
