@@ -256,18 +256,19 @@ void QtView::CreateControls() {
 
 void QtView::CreateMenu() {
     mMenu = new QMenu(this);
-    QMenu* submenu = nullptr;  // the one being filled
+    QMenu* submenu = nullptr;  // the one being filled, a choice of one
+    QActionGroup* choice = nullptr;
     std::string_view submenuCaption;
     for (std::size_t i = 0; i < vantor::kCommands.size(); ++i) {
         const vantor::CommandEntry& entry = vantor::kCommands[i];
         QMenu* menu = mMenu;
         if (!entry.submenu.empty()) {
             if (entry.submenu != submenuCaption) {
-                // A submenu's entries are a choice of one.
                 if (entry.separatorBefore) mMenu->addSeparator();
                 submenu = mMenu->addMenu(ToQString(entry.submenu));
                 submenuCaption = entry.submenu;
-                (new QActionGroup(submenu))->setExclusive(true);
+                choice = new QActionGroup(submenu);
+                choice->setExclusive(true);
             } else if (entry.separatorBefore) {
                 submenu->addSeparator();
             }
@@ -277,7 +278,7 @@ void QtView::CreateMenu() {
         }
         QAction* action = menu->addAction(ToQString(entry.caption));
         action->setCheckable(entry.checkable);
-        if (!entry.submenu.empty()) submenu->findChild<QActionGroup*>()->addAction(action);
+        if (!entry.submenu.empty()) choice->addAction(action);
         if (entry.ctrlKey != 0) {
             action->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, static_cast<Qt::Key>(entry.ctrlKey))));
             // Copy is the list's own (the text boxes copy their text); the
