@@ -9,6 +9,7 @@
 #include "qt/qt_view.h"
 #include "tests/support/log_builder.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/window_follows.h"
 
 // Failures show texts, not UTF-16 code units.
 void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
@@ -39,19 +40,8 @@ QString MenuState(QtView& form, const QMenu* menu = nullptr) {
     return state;
 }
 
-// What a player expects of each control as the window is made larger:
-// which of its edges go right (x) or down (y) with the window's.
-struct Follows {
-    Control control;
-    bool leftX, rightX, topY, bottomY;
-};
-constexpr Follows kFollows[] = {
-    {Control::List1, false, true, false, true},     {Control::Label3, false, true, false, false},
-    {Control::txtLogDir, false, true, false, false}, {Control::btnBrowse, true, true, false, false},
-    {Control::Text1, true, true, false, false},     {Control::Label4, true, true, false, false},
-    {Control::Label6, false, false, false, false},  {Control::Option1_3, false, false, false, false},
-    {Control::Command1, false, false, false, false},
-};
+using vantor::testing::Follows;
+using vantor::testing::kFollows;
 
 TEST(QtView, BuildsTheControlTableInAWindowThatGrowsFromItsSize) {
     QtView form;

@@ -22,6 +22,7 @@
 #include "tests/support/log_builder.h"
 #include "tests/support/scripts.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/window_follows.h"
 #include "vantor_version.h"
 #include "win32/by_log_window.h"
 #include "win32/win32_view.h"
@@ -125,19 +126,8 @@ protected:
     bool quit = false;  // the message loop was told to end
 };
 
-// What a player expects of each control as the window is made larger:
-// which of its edges go right (x) or down (y) with the window's.
-struct Follows {
-    Control control;
-    bool leftX, rightX, topY, bottomY;
-};
-constexpr Follows kFollows[] = {
-    {Control::List1, false, true, false, true},     {Control::Label3, false, true, false, false},
-    {Control::txtLogDir, false, true, false, false}, {Control::btnBrowse, true, true, false, false},
-    {Control::Text1, true, true, false, false},     {Control::Label4, true, true, false, false},
-    {Control::Label6, false, false, false, false},  {Control::Option1_3, false, false, false, false},
-    {Control::Command1, false, false, false, false},
-};
+using testing::Follows;
+using testing::kFollows;
 
 // At 96 dpi, then moved to a monitor of 144 dpi: at the first size every
 // control where the table puts it, in one font that its caption fits; made
