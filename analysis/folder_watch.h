@@ -1,7 +1,7 @@
 #pragma once
 
-// What a follower asks of the system: how the logs of a folder look now,
-// and a wait that the system's change notifications or a Wake end.
+// What a follower asks of the system: the clock of file times, files'
+// identities, and a wait that the system's change notifications or a Wake end.
 
 #include <chrono>
 #include <cstdint>
@@ -13,22 +13,10 @@
 
 namespace vantor::detail {
 
-// A log as a look at its folder shows it: enough to see that it changed.
-struct LogLook {
-    std::string name;  // UTF-8
-    std::uint64_t size = 0;
-    std::int64_t time = 0;  // last modification, in FileTime units
-    bool operator==(const LogLook&) const = default;
-};
-
 // The units of file times: 1 ns on Linux, 100 ns on Windows.
 extern const std::int64_t kFileTimesPerSecond;
 // The system's clock now, as a file time.
 std::int64_t FileTimeNow();
-
-// The ordinary files in `folder` named "ActionLog*.txt" in any letter case,
-// sorted by name (links followed); nothing when the folder cannot be listed.
-std::optional<std::vector<LogLook>> LookAtLogs(const std::filesystem::path& folder);
 
 // The file a path names now, as the system tells files apart (device and
 // file number); nothing when it cannot be looked at.

@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -55,28 +54,6 @@ std::int64_t FileTimeNow() {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     return std::int64_t{now.tv_sec} * kFileTimesPerSecond + now.tv_nsec;
-}
-
-std::optional<std::vector<LogLook>> LookAtLogs(const std::filesystem::path& folder) {
-    const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return std::nullopt;
-    DIR* const listing = ::fdopendir(dir);
-    if (listing == nullptr) {
-        ::close(dir);
-        return std::nullopt;
-    }
-    std::vector<LogLook> looks;
-    while (const dirent* entry = ::readdir(listing)) {
-        struct stat info {};
-        if (!IsLogName(entry->d_name) || ::fstatat(dir, entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)) {
-            continue;
-        }
-        looks.push_back({entry->d_name, static_cast<std::uint64_t>(info.st_size),
-                         std::int64_t{info.st_mtim.tv_sec} * kFileTimesPerSecond + info.st_mtim.tv_nsec});
-    }
-    ::closedir(listing);
-    std::sort(looks.begin(), looks.end(), [](const LogLook& a, const LogLook& b) { return a.name < b.name; });
-    return looks;
 }
 
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& file) {

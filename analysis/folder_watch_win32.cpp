@@ -35,27 +35,6 @@ std::int64_t FileTimeNow() {
     return TimeOf(now);
 }
 
-std::optional<std::vector<LogLook>> LookAtLogs(const std::filesystem::path& folder) {
-    WIN32_FIND_DATAW entry{};
-    const HANDLE listing = FindFirstFileExW((Folder(folder) + L"\\*").c_str(), FindExInfoBasic, &entry,
-                                            FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (listing == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::vector<LogLook> looks;
-    do {
-        const std::string name = WideToUtf8(entry.cFileName);
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !IsLogName(name)) continue;
-        // The listing's size and time of a log that a program holds open
-        // for writing may lag on NTFS; the file's own do not.
-        WIN32_FILE_ATTRIBUTE_DATA info{};
-        if (!GetFileAttributesExW((folder / entry.cFileName).c_str(), GetFileExInfoStandard, &info)) continue;
-        looks.push_back(
-            {name, std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow, TimeOf(info.ftLastWriteTime)});
-    } while (FindNextFileW(listing, &entry));
-    FindClose(listing);
-    std::sort(looks.begin(), looks.end(), [](const LogLook& a, const LogLook& b) { return a.name < b.name; });
-    return looks;
-}
-
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& file) {
     const HANDLE handle = CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,

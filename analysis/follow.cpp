@@ -16,7 +16,6 @@ namespace vantor {
 namespace {
 
 using detail::FileIdentity;
-using detail::LogLook;
 
 // A log modified this shortly before a look may be modified again within
 // the same tick of its file system's clock, its size kept, and then look
@@ -65,12 +64,12 @@ struct LogFollower::State {
 
     // What changed since the last Update's look, going by `now`, a look
     // at the logs, whose last in reading order is `last`.
-    Change Compare(const std::vector<LogLook>& now, const std::string& last) const {
+    Change Compare(const std::vector<LogEntry>& now, const std::string& last) const {
         if (now.size() != looks.size()) return Change::Other;
         Change change = Change::Other;  // until the last log is met
         for (std::size_t i = 0; i < now.size(); ++i) {
-            const LogLook& before = looks[i];
-            const LogLook& after = now[i];
+            const LogEntry& before = looks[i];
+            const LogEntry& after = now[i];
             if (before.name != after.name) return Change::Other;
             const bool same = after == before && Trusted(before);
             if (before.name == last) {
@@ -82,7 +81,7 @@ struct LogFollower::State {
         return change;
     }
 
-    bool Trusted(const LogLook& look) const {
+    bool Trusted(const LogEntry& look) const {
         return look.time < lookedAt - kUntrustedFor.count() * detail::kFileTimesPerSecond;
     }
 
@@ -90,11 +89,14 @@ struct LogFollower::State {
     // look at them now.
     bool LooksChanged() const {
         if (!updated) return true;
-        const std::optional<std::vector<LogLook>> now = detail::LookAtLogs(path);
-        if (!now || *now != looks) return true;
+        try {
+            if (ListLogs(path) != looks) return true;
+        } catch (const RunError&) {
+            return true;  // the next Update tells what happened
+        }
         // An untrusted look is made again once it can be trusted.
         const bool untrusted =
-            std::any_of(looks.begin(), looks.end(), [&](const LogLook& look) { return !Trusted(look); });
+            std::any_of(looks.begin(), looks.end(), [&](const LogEntry& look) { return !Trusted(look); });
         if (untrusted && detail::FileTimeNow() - lookedAt >= kUntrustedFor.count() * detail::kFileTimesPerSecond) {
             return true;
         }
@@ -112,7 +114,7 @@ struct LogFollower::State {
     bool updated = false;   // the last Update went through
     bool incremental = false;
     // The last Update's look at the logs, and at the last log.
-    std::vector<LogLook> looks;
+    std::vector<LogEntry> looks;
     std::int64_t lookedAt = 0;
     std::filesystem::path lastPath;
     std::uint64_t lastSize = 0;
@@ -137,17 +139,15 @@ const TallyOutcome& LogFollower::Update(ScanObserver* observer) {
     RequireLogFolder(s.folder);
 
     const std::int64_t lookedAt = detail::FileTimeNow();
-    std::vector<LogLook> looks = detail::LookAtLogs(s.path).value_or(std::vector<LogLook>{});
-    std::vector<std::string> logs = ListLogFiles(s.path);
+    std::vector<LogEntry> looks = ListLogs(s.path);
+    std::vector<std::string> logs = NamesOf(looks);
     std::filesystem::path lastPath;
     std::uint64_t lastSize = 0;
     std::optional<FileIdentity> lastIdentity;
     std::optional<std::string> lastTail;
-    if (!logs.empty()) {
-        lastPath = Utf8ToPath(s.prefix + logs.back());
-        const auto look =
-            std::find_if(looks.begin(), looks.end(), [&](const LogLook& l) { return l.name == logs.back(); });
-        lastSize = look != looks.end() ? look->size : 0;
+    if (!looks.empty()) {
+        lastPath = Utf8ToPath(s.prefix + looks.back().name);
+        lastSize = looks.back().size;
         lastIdentity = detail::IdentityOf(lastPath);
         lastTail = TailBefore(lastPath, lastSize);
     }

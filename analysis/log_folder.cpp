@@ -12,8 +12,13 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <dirent.h>
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace vantor {
@@ -29,21 +34,97 @@ std::string AsciiUpper(std::string_view text) {
     return upper;
 }
 
-// An ordinary file: links are followed, and folders, devices, FIFOs, sockets
-// and broken or looping links are not. On Windows, hidden and system files
-// are left out too, as the platform's own listing does.
-bool IsOrdinaryFile(const std::filesystem::directory_entry& entry) {
-    std::error_code error;
-    if (!entry.is_regular_file(error) || error) return false;
-#ifdef _WIN32
-    const DWORD attributes = GetFileAttributesW(entry.path().c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
-        return false;
-    }
-#endif
-    return true;
+[[noreturn]] void CannotList(const std::filesystem::path& directory, const std::error_code& error) {
+    throw RunError(ErrorKind::FileError, "cannot list '" + PathToUtf8(directory) + "': " + error.message());
 }
+
+#ifdef _WIN32
+std::int64_t TimeOf(const FILETIME& time) {
+    return static_cast<std::int64_t>(std::uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime);
+}
+
+// The logs of the folder in the system's order. The listing's own size and
+// time of a log that a program holds open for writing may lag on NTFS, so
+// they are asked of each log; a link is followed to its file.
+std::vector<LogEntry> ListFolder(const std::filesystem::path& directory) {
+    const std::filesystem::path folder = directory.empty() ? std::filesystem::path(L".") : directory;
+    std::vector<LogEntry> logs;
+    WIN32_FIND_DATAW entry{};
+    const HANDLE listing = FindFirstFileExW((folder.wstring() + L"\\*").c_str(), FindExInfoBasic, &entry,
+                                            FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (listing == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_PATH_NOT_FOUND || code == ERROR_DIRECTORY || code == ERROR_FILE_NOT_FOUND ||
+            code == ERROR_INVALID_NAME) {
+            return logs;
+        }
+        CannotList(directory, std::error_code(static_cast<int>(code), std::system_category()));
+    }
+    do {
+        constexpr DWORD kNotAFile =
+            FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE;
+        std::string name = WideToUtf8(entry.cFileName);
+        if ((entry.dwFileAttributes & kNotAFile) != 0 || !IsLogName(name)) continue;
+        const std::wstring path = (folder / entry.cFileName).wstring();
+        LogEntry log{std::move(name), 0, 0};
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+            WIN32_FILE_ATTRIBUTE_DATA info{};
+            if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info)) continue;
+            log.size = std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+            log.time = TimeOf(info.ftLastWriteTime);
+        } else {
+            const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr);
+            if (file == INVALID_HANDLE_VALUE) continue;  // a broken link
+            BY_HANDLE_FILE_INFORMATION info{};
+            const bool known = GetFileInformationByHandle(file, &info) != 0;
+            CloseHandle(file);
+            if (!known || (info.dwFileAttributes & kNotAFile) != 0) continue;
+            log.size = std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+            log.time = TimeOf(info.ftLastWriteTime);
+        }
+        logs.push_back(std::move(log));
+    } while (FindNextFileW(listing, &entry));
+    const DWORD code = GetLastError();
+    FindClose(listing);
+    if (code != ERROR_NO_MORE_FILES) CannotList(directory, std::error_code(static_cast<int>(code), std::system_category()));
+    return logs;
+}
+#else
+// The logs of the folder in the system's order: ordinary files, links
+// followed (folders, devices, FIFOs, sockets and broken or looping links
+// are not logs).
+std::vector<LogEntry> ListFolder(const std::filesystem::path& directory) {
+    std::vector<LogEntry> logs;
+    const int dir = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return logs;
+        CannotList(directory, std::error_code(errno, std::generic_category()));
+    }
+    DIR* const listing = ::fdopendir(dir);
+    if (listing == nullptr) {
+        const int code = errno;
+        ::close(dir);
+        CannotList(directory, std::error_code(code, std::generic_category()));
+    }
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(listing);
+        if (entry == nullptr) break;
+        struct stat info {};
+        if (!IsLogName(entry->d_name) || ::fstatat(dir, entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)) {
+            continue;
+        }
+        logs.push_back({entry->d_name, static_cast<std::uint64_t>(info.st_size),
+                        std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec});
+    }
+    const int code = errno;
+    ::closedir(listing);
+    if (code != 0) CannotList(directory, std::error_code(code, std::generic_category()));
+    return logs;
+}
+#endif
 
 }  // namespace
 
@@ -56,36 +137,26 @@ bool IsLogName(std::string_view name) {
     return upper.starts_with(kPrefix) && upper.ends_with(kSuffix);
 }
 
-std::vector<std::string> ListLogFiles(const std::filesystem::path& directory) {
-    std::vector<std::string> names;
-    std::error_code error;
-    // An empty folder text means the current folder, as a path prefix would.
-    std::filesystem::directory_iterator it(directory.empty() ? std::filesystem::path(".") : directory, error);
-    if (error) {
-        if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory) {
-            return names;
-        }
-        throw RunError(ErrorKind::FileError,
-                       "cannot list '" + PathToUtf8(directory) + "': " + error.message());
-    }
-    for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
-        if (error) break;
-        std::string name = PathToUtf8(it->path().filename());
-        if (IsLogName(name) && IsOrdinaryFile(*it)) names.push_back(std::move(name));
-    }
-    if (error) {
-        throw RunError(ErrorKind::FileError,
-                       "cannot list '" + PathToUtf8(directory) + "': " + error.message());
-    }
-
+std::vector<LogEntry> ListLogs(const std::filesystem::path& directory) {
+    std::vector<LogEntry> logs = ListFolder(directory);
     // One order on every platform: by upper-cased name, as the game's
     // platform lists them; names that differ only in case by their bytes.
-    std::vector<std::pair<std::string, std::string>> keyed;
-    keyed.reserve(names.size());
-    for (auto& name : names) keyed.emplace_back(AsciiUpper(name), std::move(name));
-    std::sort(keyed.begin(), keyed.end());
-    names.clear();
-    for (auto& [upper, name] : keyed) names.push_back(std::move(name));
+    std::vector<std::pair<std::string, std::size_t>> keyed;
+    keyed.reserve(logs.size());
+    for (std::size_t i = 0; i < logs.size(); ++i) keyed.emplace_back(AsciiUpper(logs[i].name), i);
+    std::sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : logs[a.second].name < logs[b.second].name;
+    });
+    std::vector<LogEntry> sorted;
+    sorted.reserve(logs.size());
+    for (const auto& [upper, i] : keyed) sorted.push_back(std::move(logs[i]));
+    return sorted;
+}
+
+std::vector<std::string> NamesOf(const std::vector<LogEntry>& logs) {
+    std::vector<std::string> names;
+    names.reserve(logs.size());
+    for (const LogEntry& log : logs) names.push_back(log.name);
     return names;
 }
 
@@ -104,13 +175,11 @@ void RequireLogFolder(const std::string& directory) {
 namespace {
 
 // The newest modification time of the logs in `folder`; nothing without logs.
-std::optional<std::filesystem::file_time_type> NewestLog(const std::filesystem::path& folder) {
-    std::optional<std::filesystem::file_time_type> newest;
+std::optional<std::int64_t> NewestLog(const std::filesystem::path& folder) {
+    std::optional<std::int64_t> newest;
     try {
-        for (const std::string& name : ListLogFiles(folder)) {
-            std::error_code error;
-            const auto time = std::filesystem::last_write_time(folder / Utf8ToPath(name), error);
-            if (!error && (!newest || time > *newest)) newest = time;
+        for (const LogEntry& log : ListLogs(folder)) {
+            if (!newest || log.time > *newest) newest = log.time;
         }
     } catch (const RunError&) {
         // A folder that cannot be listed has no logs to offer.
@@ -166,7 +235,7 @@ std::string DefaultLogFolder() {
         error.clear();
     }
     std::string best = native;
-    std::optional<std::filesystem::file_time_type> bestTime;
+    std::optional<std::int64_t> bestTime;
     for (const std::string& candidate : candidates) {
         const auto newest = NewestLog(candidate);
         if (newest && (!bestTime || *newest > *bestTime)) {

@@ -88,21 +88,18 @@ std::vector<PlayerCount> PlayerIndex::Update(const std::string& folder, unsigned
         logs_.clear();
         folder_ = prefix;
     }
-    const std::vector<std::string> names = ListLogFiles(Utf8ToPath(prefix));
+    const std::vector<LogEntry> logs = ListLogs(Utf8ToPath(prefix));
     std::map<std::string, Known> kept;
     std::vector<std::pair<std::string, Known*>> stale;  // to count again
-    for (const std::string& name : names) {
-        std::error_code error;
-        const std::filesystem::path path = Utf8ToPath(prefix + name);
-        Known now{std::filesystem::file_size(path, error), std::filesystem::last_write_time(path, error), {}};
-        if (error) now = {};
-        const auto known = logs_.find(name);
-        if (known != logs_.end() && !error && known->second.size == now.size && known->second.time == now.time) {
+    for (const LogEntry& log : logs) {
+        Known now{log.size, log.time, {}};
+        const auto known = logs_.find(log.name);
+        if (known != logs_.end() && known->second.size == now.size && known->second.time == now.time) {
             now.players = std::move(known->second.players);
-            kept.emplace(name, std::move(now));
+            kept.emplace(log.name, std::move(now));
             continue;
         }
-        stale.emplace_back(name, &kept.emplace(name, std::move(now)).first->second);
+        stale.emplace_back(log.name, &kept.emplace(log.name, std::move(now)).first->second);
     }
     logs_ = std::move(kept);
 
@@ -123,8 +120,8 @@ std::vector<PlayerCount> PlayerIndex::Update(const std::string& folder, unsigned
     for (std::thread& worker : workers) worker.join();
 
     Counter counter;
-    for (const std::string& name : names) {
-        for (const PlayerCount& count : logs_[name].players.players) counter.Add(count.bytes, count.records);
+    for (const LogEntry& log : logs) {
+        for (const PlayerCount& count : logs_[log.name].players.players) counter.Add(count.bytes, count.records);
     }
     std::vector<PlayerCount> players = counter.Take();
     for (PlayerCount& count : players) count.player = text.ToUtf8(count.bytes);

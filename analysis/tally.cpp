@@ -54,7 +54,7 @@ TallyOutcome TallyFolder(const std::string& folder, const Query& query, ScanObse
     const std::string prefix = WithTrailingSeparator(folder);
     clsHash store;
     detail::FolderScan scan(prefix, query, store, options);
-    scan.Run(ListLogFiles(Utf8ToPath(prefix)), observer);
+    scan.Run(NamesOf(ListLogs(Utf8ToPath(prefix))), observer);
     return std::move(scan.outcome());
 }
 

@@ -48,7 +48,7 @@ public:
 private:
     struct Known {
         std::uint64_t size = 0;
-        std::filesystem::file_time_type time;
+        std::int64_t time = 0;
         LogPlayers players;
     };
     std::string folder_;

@@ -43,7 +43,7 @@ inline TallyOutcome TallyWithStore(const std::string& folder, const Query& query
                                    ScanObserver* observer, const ScanOptions& options) {
     RequireLogFolder(folder);
     detail::FolderScan scan(WithTrailingSeparator(folder), query, store, options);
-    scan.Run(ListLogFiles(Utf8ToPath(WithTrailingSeparator(folder))), observer);
+    scan.Run(NamesOf(ListLogs(Utf8ToPath(WithTrailingSeparator(folder)))), observer);
     return std::move(scan.outcome());
 }
 
