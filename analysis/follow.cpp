@@ -1,7 +1,9 @@
 #include "vantor/follow.h"
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "analysis/folder_scan.h"
@@ -44,6 +46,26 @@ std::optional<std::string> TailBefore(const std::filesystem::path& log, std::uin
         return std::nullopt;
     }
 }
+
+// Whether two tallies differ in what a front end shows of them.
+bool SameTally(const TallyOutcome& a, const TallyOutcome& b) {
+    const auto sameProblems = [](const RunError& x, const RunError& y) {
+        return x.kind() == y.kind() && x.detail() == y.detail();
+    };
+    return a.logs == b.logs && a.logsRead == b.logsRead && a.rows == b.rows && a.problemCount == b.problemCount &&
+           std::equal(a.problems.begin(), a.problems.end(), b.problems.begin(), b.problems.end(), sameProblems) &&
+           a.similarPlayers == b.similarPlayers;
+}
+
+// The follower's own observer: asks the front end's, and stops when asked to.
+struct Stoppable : ScanObserver {
+    Stoppable(FollowObserver& observer, const std::atomic<bool>& stop) : observer(observer), stop(stop) {}
+    bool BeforeLog(std::string_view name, std::size_t index, std::size_t count) override {
+        return !stop && observer.BeforeLog(name, index, count);
+    }
+    FollowObserver& observer;
+    const std::atomic<bool>& stop;
+};
 
 bool BeingWritten(const std::filesystem::path& log) {
     try {
@@ -121,12 +143,20 @@ struct LogFollower::State {
     std::optional<FileIdentity> lastIdentity;
     std::optional<std::string> lastTail;
     bool writerSeen = false;  // a program was writing the last log, whose unended line waits
+
+    // Following on a thread of its own.
+    std::thread thread;
+    std::atomic<bool> stop{false};
+    static_assert(std::atomic<bool>::is_always_lock_free, "set in a signal handler");
 };
 
 LogFollower::LogFollower(std::string folder, Query query, ScanOptions options)
     : state_(std::make_unique<State>(std::move(folder), std::move(query), options)) {}
 
-LogFollower::~LogFollower() = default;
+LogFollower::~LogFollower() {
+    RequestStop();
+    Join();
+}
 
 const TallyOutcome& LogFollower::Update(ScanObserver* observer) {
     State& s = *state_;
@@ -209,5 +239,35 @@ bool LogFollower::WaitForChange(std::chrono::milliseconds timeout) {
 }
 
 void LogFollower::Wake() { state_->watch.Wake(); }
+
+void LogFollower::Start(FollowObserver& observer) {
+    state_->thread = std::thread([this, &observer] {
+        State& s = *state_;
+        Stoppable stoppable(observer, s.stop);
+        std::optional<TallyOutcome> last;  // the last one pushed
+        for (bool changed = true; !s.stop; changed = WaitForChange(std::chrono::hours(1))) {
+            if (!changed) continue;
+            try {
+                const TallyOutcome& outcome = Update(&stoppable);
+                if (outcome.stopped) return;
+                const bool differs = !last || !SameTally(*last, outcome);
+                if (!observer.Updated(outcome, differs)) return;
+                if (differs) last = outcome;
+            } catch (const RunError& error) {
+                if (!s.stop) observer.Failed(error);
+                return;
+            }
+        }
+    });
+}
+
+void LogFollower::RequestStop() {
+    state_->stop = true;
+    Wake();
+}
+
+void LogFollower::Join() {
+    if (state_->thread.joinable()) state_->thread.join();
+}
 
 }  // namespace vantor

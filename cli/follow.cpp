@@ -28,7 +28,7 @@ static_assert(std::atomic<LogFollower*>::is_always_lock_free && std::atomic<bool
 
 void RequestStop() {
     stopping = true;
-    if (LogFollower* follower = following.load()) follower->Wake();
+    if (LogFollower* follower = following.load()) follower->RequestStop();
 }
 
 #ifdef _WIN32
@@ -78,52 +78,75 @@ private:
 #endif
 };
 
-// Ends an analysis that a stop request interrupts.
-struct StopCheck : ScanObserver {
-    bool BeforeLog(std::string_view, std::size_t, std::size_t) override { return !stopping; }
+// Prints each tally the follower pushes that differs from the last one
+// printed, each item with its gain since the first, and each note once.
+class Printer : public FollowObserver {
+public:
+    Printer(const TallyOptions& options, std::ostream& out, std::ostream& err) : options_(options), out_(out), err_(err) {
+        options_.follow = true;  // JSON on one line
+    }
+
+    bool BeforeLog(std::string_view, std::size_t, std::size_t) override { return true; }
+
+    bool Updated(const TallyOutcome& outcome, bool changed) override {
+        if (!changed) return true;
+        if (!session_) session_ = ShownTotals(outcome, options_);
+        std::ostringstream text, notes;
+        const int written = WriteOutcome(outcome, options_, text, notes, &*session_);
+        std::istringstream lines(notes.str());
+        for (std::string line; std::getline(lines, line);) {
+            if (said_.insert(line).second) err_ << line << '\n';
+        }
+        err_.flush();
+        if (written == 2) {
+            status_ = 2;
+            return false;
+        }
+        // A change may leave what is printed as it was: a new log with
+        // nothing of the player's, or a change outside the range printed.
+        if (text.str() != shown_) {
+            if (shown_ && options_.format != OutputFormat::Json) {
+                out_ << (options_.format == OutputFormat::Csv ? "\r\n" : "\n");
+            }
+            out_ << text.str();
+            out_.flush();
+            shown_ = text.str();
+        }
+        return true;
+    }
+
+    void Failed(const RunError& error) override {
+        err_ << "vantor-tally: " << EscapeControlBytes(error.detail()) << '\n';
+        status_ = 1;
+    }
+
+    int status() const { return status_; }
+
+private:
+    TallyOptions options_;
+    std::ostream& out_;
+    std::ostream& err_;
+    std::set<std::string> said_;  // lines already on `err`
+    std::optional<std::string> shown_;
+    std::optional<SessionBase> session_;  // the totals of the first tally
+    int status_ = 0;  // 2: a usage error; 1: the folder failed
 };
 
 }  // namespace
 
 int FollowTally(const TallyOptions& options, std::ostream& out, std::ostream& err) {
-    LogFollower follower(options.logDir, {options.player, options.tag, {}, options.codePage},
-                         {options.jobs, options.exactNames});
-    const StopRequests stopRequests(follower);
-    StopCheck stopCheck;
-    std::set<std::string> said;  // lines already on `err`
-    std::optional<std::string> shown;
-    std::optional<SessionBase> session;  // the totals of the first tally
-    TallyOptions followed = options;
-    followed.follow = true;  // JSON on one line
-    while (!stopping) {
-        try {
-            const TallyOutcome& outcome = follower.Update(&stopCheck);
-            if (outcome.stopped) break;
-            if (!session) session = ShownTotals(outcome, followed);
-            std::ostringstream text, notes;
-            const int status = WriteOutcome(outcome, followed, text, notes, &*session);
-            std::istringstream lines(notes.str());
-            for (std::string line; std::getline(lines, line);) {
-                if (said.insert(line).second) err << line << '\n';
-            }
-            err.flush();
-            if (status == 2) return status;
-            if (text.str() != shown) {
-                if (shown && options.format != OutputFormat::Json) {
-                    out << (options.format == OutputFormat::Csv ? "\r\n" : "\n");
-                }
-                out << text.str();
-                out.flush();
-                shown = text.str();
-            }
-        } catch (const RunError& error) {
-            err << "vantor-tally: " << EscapeControlBytes(error.detail()) << '\n';
-            return 1;
-        }
-        while (!stopping && !follower.WaitForChange(std::chrono::hours(1))) {
-        }
+    try {
+        LogFollower follower(options.logDir, {options.player, options.tag, {}, options.codePage},
+                             {options.jobs, options.exactNames});
+        const StopRequests stopRequests(follower);
+        Printer printer(options, out, err);
+        if (!stopping) follower.Start(printer);
+        follower.Join();
+        return printer.status();
+    } catch (const RunError& error) {
+        err << "vantor-tally: " << EscapeControlBytes(error.detail()) << '\n';
+        return 1;
     }
-    return 0;
 }
 
 }  // namespace vantor

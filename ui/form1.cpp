@@ -102,6 +102,39 @@ struct Form1::Finished {
     std::optional<RunError> error;
 };
 
+// Tells the window, from the follower's thread, each tally the follower
+// brings: the first, then one after each change of the logs.
+class Form1::Following : public FollowObserver {
+public:
+    Following(Form1& form, unsigned generation) : form_(form), generation_(generation) {}
+
+    bool BeforeLog(std::string_view name, std::size_t index, std::size_t count) override {
+        return form_.BeforeLog(name, index, count);
+    }
+
+    bool Updated(const TallyOutcome& outcome, bool) override {
+        // Shown even when nothing changed: the status line's time tells
+        // the player that the logs are being followed.
+        auto shown = std::make_shared<const TallyOutcome>(outcome);
+        form_.mView.Post([&form = form_, shown, generation = generation_] {
+            if (generation == form.mGeneration) form.OnUpdate(shown);
+        });
+        return true;
+    }
+
+    void Failed(const RunError& error) override {
+        form_.mView.Post([&form = form_, error, generation = generation_] {
+            if (generation != form.mGeneration) return;
+            form.mFollowing = false;
+            form.OnFinished({nullptr, error});
+        });
+    }
+
+private:
+    Form1& form_;
+    const unsigned generation_;
+};
+
 Form1::Form1(FormView& view) : mView(view) {}
 
 Form1::~Form1() { StopAnalysis(); }
@@ -195,7 +228,18 @@ void Form1::StartAnalysis(bool keepList) {
     mProgressShownAt = std::chrono::steady_clock::duration::zero();
     const unsigned generation = ++mGeneration;
     if (mFollowing) {
-        mWorker = std::thread([this, folder, query, options, generation] { Follow(folder, query, options, generation); });
+        try {
+            mFollower = std::make_unique<LogFollower>(folder, query, options);
+        } catch (const RunError& error) {
+            mView.Post([this, error, generation] {
+                if (generation != mGeneration) return;
+                mFollowing = false;
+                OnFinished({nullptr, error});
+            });
+            return;
+        }
+        mFollowObserver = std::make_unique<Following>(*this, generation);
+        mFollower->Start(*mFollowObserver);
         return;
     }
     mScanning = true;
@@ -214,42 +258,16 @@ void Form1::StartAnalysis(bool keepList) {
     });
 }
 
-// On the analysis's thread: the tally, then again each time the logs change
-// it, until StopAnalysis.
-void Form1::Follow(const std::string& folder, const Query& query, const ScanOptions& options, unsigned generation) {
-    try {
-        auto follower = std::make_shared<LogFollower>(folder, query, options);
-        {
-            const std::lock_guard lock(mFollowerLock);
-            mFollower = follower;
-        }
-        for (bool changed = true; !mStop; changed = follower->WaitForChange(std::chrono::minutes(1))) {
-            if (!changed) continue;
-            auto outcome = std::make_shared<const TallyOutcome>(follower->Update(this));
-            if (outcome->stopped) break;
-            mView.Post([this, outcome, generation] {
-                if (generation == mGeneration) OnUpdate(outcome);
-            });
-        }
-    } catch (const RunError& error) {
-        mView.Post([this, error, generation] {
-            if (generation != mGeneration) return;
-            mFollowing = false;
-            OnFinished({nullptr, error});
-        });
-    }
-    const std::lock_guard lock(mFollowerLock);
-    mFollower.reset();
-}
-
 void Form1::StopAnalysis() {
-    if (!mWorker.joinable()) return;
+    if (!mWorker.joinable() && !mFollower) return;
     mStop = true;
-    {
-        const std::lock_guard lock(mFollowerLock);
-        if (mFollower) mFollower->Wake();
+    if (mFollower) {
+        mFollower->RequestStop();
+        mFollower->Join();
+        mFollower.reset();
+        mFollowObserver.reset();
     }
-    mWorker.join();
+    if (mWorker.joinable()) mWorker.join();
     // Whatever it posted since is left unshown: a new analysis comes, or none.
     ++mGeneration;
     if (mScanning) {

@@ -68,13 +68,13 @@ public:
 
 private:
     struct Finished;
+    class Following;
 
     // Before each log, on the analysis's thread: shows its name on the
     // status line, and stops when the window is being closed.
     bool BeforeLog(std::string_view name, std::size_t index, std::size_t count) override;
 
     void StartAnalysis(bool keepList = false);
-    void Follow(const std::string& folder, const Query& query, const ScanOptions& options, unsigned generation);
     void StopAnalysis();
     void OnFinished(const Finished& finished);
     void OnUpdate(std::shared_ptr<const TallyOutcome> outcome);
@@ -117,8 +117,10 @@ private:
     std::atomic<bool> mProgressWanted{false};  // no outcome shown yet: the status line names the log
     // Work posted by an analysis that has been stopped since is not shown.
     unsigned mGeneration = 0;
-    std::mutex mFollowerLock;
-    std::shared_ptr<LogFollower> mFollower;  // while following, to be woken when stopped
+    // While following: the follower, on a thread of its own, and what it
+    // tells the window through.
+    std::unique_ptr<Following> mFollowObserver;
+    std::unique_ptr<LogFollower> mFollower;
 };
 
 // The message for an analysis that could not start (the folder does not

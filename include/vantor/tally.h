@@ -60,6 +60,7 @@ struct LogCredit {
     std::uint32_t log;  // index into TallyOutcome::logs
     std::int64_t quantity;
     std::uint32_t records;
+    bool operator==(const LogCredit&) const = default;
 };
 
 // Records of a name other than the row's own that the row's total took
@@ -69,6 +70,7 @@ struct OtherName {
     std::string bytes;  // as in the logs
     std::int64_t quantity;
     std::uint32_t records;
+    bool operator==(const OtherName&) const = default;
 };
 
 // One listed item.
@@ -84,6 +86,7 @@ struct TallyRow {
     // slot's (an empty name, a second row of one name cut at 40 bytes).
     std::vector<std::uint32_t> ownLogs;
     std::vector<OtherName> others;
+    bool operator==(const TallyRow&) const = default;
 };
 
 // At most this many problems are kept; TallyOutcome::problemCount counts all.

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <random>
 #include <thread>
@@ -209,6 +212,86 @@ TEST(LogFollower, WaitsForAChangeOrAWake) {
         EXPECT_TRUE(follower.WaitForChange(60s));
         EXPECT_THROW(follower.Update(), RunError);
     }
+}
+
+// What a follower on its own thread pushed, as the window gets it.
+class Pushed : public FollowObserver {
+public:
+    bool BeforeLog(std::string_view, std::size_t, std::size_t) override { return true; }
+    bool Updated(const TallyOutcome& outcome, bool changed) override {
+        const std::lock_guard lock(mutex_);
+        updates_.push_back((changed ? "changed " : "same ") + Rendered(outcome));
+        arrived_.notify_all();
+        return updates_.size() < stopAfter;
+    }
+    void Failed(const RunError& error) override {
+        const std::lock_guard lock(mutex_);
+        updates_.push_back("failed " + error.detail());
+        arrived_.notify_all();
+    }
+    // Whether a push that starts with `text` comes (or came), waiting for
+    // it at most `timeout`. More than one push may follow a change: the
+    // system may report a write in steps.
+    bool Saw(const std::string& text, std::chrono::milliseconds timeout = 60s) {
+        std::unique_lock lock(mutex_);
+        return arrived_.wait_for(lock, timeout, [&] {
+            return std::any_of(updates_.begin(), updates_.end(), [&](const std::string& u) { return u.starts_with(text); });
+        });
+    }
+    std::size_t Count() {
+        const std::lock_guard lock(mutex_);
+        return updates_.size();
+    }
+    std::size_t stopAfter = SIZE_MAX;
+
+private:
+    std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::vector<std::string> updates_;
+};
+
+// Started, a follower pushes the first tally, then one after each change,
+// telling whether the tally changed; the folder going away ends it with a
+// failure, and so does the observer's no or RequestStop from another thread.
+TEST(LogFollower, PushesEachTallyFromItsOwnThreadUntilStopped) {
+    TempDir dir;
+    const fs::path log = dir.Write("ActionLog1.txt", Pickup("Widget(3)"));
+    const auto append = [&](const std::string& records) {
+        std::ofstream(log, std::ios::binary | std::ios::app) << records;
+    };
+    {
+        Pushed pushed;
+        LogFollower follower(dir.text(), {"Alia"});
+        follower.Start(pushed);
+        EXPECT_TRUE(pushed.Saw("changed " + Fresh(dir, {"Alia"})));
+        append(Pickup("Widget(5)", "Bren"));
+        EXPECT_TRUE(pushed.Saw("same " + Fresh(dir, {"Alia"})));
+        append(Pickup("Gadget(2)"));
+        EXPECT_TRUE(pushed.Saw("changed " + Fresh(dir, {"Alia"})));
+        const fs::path elsewhere = dir.path().string() + "-moved";
+        fs::rename(dir.path(), elsewhere);
+        EXPECT_TRUE(pushed.Saw("failed "));
+        follower.Join();
+        fs::rename(elsewhere, dir.path());
+    }
+    {
+        Pushed pushed;
+        pushed.stopAfter = 1;
+        LogFollower follower(dir.text(), {"Alia"});
+        follower.Start(pushed);
+        follower.Join();  // returns: the observer said no
+        EXPECT_EQ(pushed.Count(), 1u);
+    }
+    Pushed pushed;
+    LogFollower follower(dir.text(), {"Alia"});
+    follower.Start(pushed);
+    EXPECT_TRUE(pushed.Saw("changed "));
+    std::thread([&] { follower.RequestStop(); }).join();
+    follower.Join();
+    const std::size_t pushes = pushed.Count();
+    append(Pickup("Gadget(4)"));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(pushed.Count(), pushes);
 }
 
 }  // namespace
