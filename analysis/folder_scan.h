@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/internal.h"
+
 // The folder scan behind TallyFolder, kept between analyses so that a
 // follower can go on adding what the game appends to the last log.
 

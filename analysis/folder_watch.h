@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/internal.h"
+
 // What a follower asks of the system: the clock of file times, files'
 // identities, and a wait that the system's change notifications or a Wake end.
 

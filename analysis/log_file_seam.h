@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/internal.h"
+#include "text/internal.h"
 
 // Where tests make log access fail. Each function runs at its point of
 // LogFile and returns 0 to go on, or an error number that the call then

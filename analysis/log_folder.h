@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/internal.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>

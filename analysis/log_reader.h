@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/internal.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/internal.h"
+#include "text/internal.h"
 
 // Finding the records of a query in a block of log lines: the part of
 // reading a log that looks at every byte. Each instruction set has its own

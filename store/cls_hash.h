@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/internal.h"
+#include "text/internal.h"
 
 #include <cstdint>
 #include <memory>

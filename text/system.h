@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/internal.h"
+
 // What the code pages take from the system: its converter, its letter case
 // and its ANSI code page. One file for each system implements it.
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/internal.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
