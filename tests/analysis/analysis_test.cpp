@@ -214,6 +214,20 @@ TEST(LogFolder, ReadsEachCodePagesPlayersAndNames) {
     }
 }
 
+// On a Windows set to Japanese (932) the bytes are still read one by one,
+// and names become text whole: a two-byte letter is one character.
+TEST(LogFolder, ReadsAMultiByteCodePagesNamesWhole) {
+    TempDir dir;
+    const std::string player = "\x97\x45\x8E\xD2", potion = "\x89\xF1\x95\x9C\x96\xF2";  // 勇者, 回復薬
+    dir.Write("ActionLog1.txt", Pickup(potion + " \x8F\xE3(3)", player) + Pickup(potion + "(2)", player));
+    const TallyOutcome found = TallyFolder(dir.text(), {"勇者", "[Pickup]", {}, 932});
+    ASSERT_EQ(found.rows.size(), 1u);
+    EXPECT_EQ(found.rows[0].item, "回復薬 上");
+    EXPECT_EQ(found.rows[0].total, 5);
+    ASSERT_EQ(found.rows[0].others.size(), 1u);
+    EXPECT_EQ(found.rows[0].others[0].name, "回復薬");
+}
+
 #ifndef _WIN32
 // The game runs under Wine or Proton on Linux: without the profile's own
 // game folder, the prefixes' folder with the newest log is the default,
