@@ -42,7 +42,8 @@ public:
 
     // The form changed: a table of the same shape is only repainted, so the
     // view keeps its scroll position and column widths. Returns whether the
-    // columns changed.
+    // columns are to fit their cells again: other columns, or the first rows
+    // of a ledger.
     bool Update() {
         const int rows = mForm.RowCount();
         const int columns = mForm.ColumnCount();
@@ -50,7 +51,7 @@ public:
             if (rows > 0 && columns > 0) emit dataChanged(index(0, 0), index(rows - 1, columns - 1));
             return false;
         }
-        const bool newColumns = columns != mColumns;
+        const bool newColumns = columns != mColumns || (mRows == 0 && rows > 0);
         beginResetModel();
         mRows = rows;
         mColumns = columns;
@@ -73,6 +74,7 @@ AllActionsWindow::AllActionsWindow(vantor::AllActionsForm& form, QWidget* owner)
     mFilter->setClearButtonEnabled(true);
     mFrom = new QComboBox(this);
     mTo = new QComboBox(this);
+    for (QComboBox* box : {mFrom, mTo}) box->setSizeAdjustPolicy(QComboBox::AdjustToContents);  // the logs come later
     mLast = new QSpinBox(this);
     mModel = new AllActionsModel(form, this);
     mTable = new QTableView(this);
