@@ -134,7 +134,7 @@ void AllActionsWindow::CreateControls() {
         {kTable, WC_LISTVIEWW, L"",
          WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE},
         {kNote, WC_STATICW, Utf8ToWide(AllActionsForm::Note()), SS_LEFT | SS_NOPREFIX, 0},
-        {kProblems, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0},
+        {kProblems, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, 0},
         {kStatus, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0},
         {kCopy, WC_BUTTONW, L"&Copy", WS_TABSTOP | BS_PUSHBUTTON, 0},
         {kSaveCsv, WC_BUTTONW, L"&Save as CSV...", WS_TABSTOP | BS_PUSHBUTTON, 0},
@@ -150,8 +150,8 @@ void AllActionsWindow::CreateControls() {
 }
 
 // The range and the filter in a row along the top; the buttons and the
-// status along the bottom, the problems and the note above them (the note
-// as many lines as it wraps to); the table between.
+// status along the bottom, the problems and the note above them (each as
+// many lines as it wraps to); the table between.
 void AllActionsWindow::LayOut() {
     if (Item(kTable) == nullptr) return;  // WM_SIZE comes before WM_CREATE's controls
     RECT client{};
@@ -192,13 +192,18 @@ void AllActionsWindow::LayOut() {
     place(kCopy, client.right - 2 * (gap + buttonWidth), bottom, buttonWidth, row);
     place(kStatus, gap, bottom + (row - lineHeight) / 2, client.right - 3 * gap - 2 * (gap + buttonWidth), row);
     const int width = client.right - 2 * gap;
-    const int problems = bottom - gap / 2 - lineHeight;
-    place(kProblems, gap, problems, width, lineHeight);
-    const std::wstring note = WindowText(Item(kNote));
-    RECT noteArea{0, 0, width, 0};
-    DrawTextW(dc.get(), note.c_str(), static_cast<int>(note.size()), &noteArea, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-    const int noteTop = problems - gap / 2 - noteArea.bottom;
-    place(kNote, gap, noteTop, width, noteArea.bottom);
+    const auto wrapped = [&](int id) {
+        const std::wstring text = WindowText(Item(id));
+        RECT area{0, 0, width, 0};
+        if (!text.empty()) DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &area, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        return static_cast<int>(area.bottom);
+    };
+    const int problemsHeight = wrapped(kProblems);
+    const int problems = bottom - gap / 2 - problemsHeight;
+    place(kProblems, gap, problems, width, problemsHeight);
+    const int noteHeight = wrapped(kNote);
+    const int noteTop = problems - gap / 2 - noteHeight;
+    place(kNote, gap, noteTop, width, noteHeight);
     const int top = y + row + gap;
     place(kTable, gap, top, width, noteTop - gap - top);
 }
@@ -211,6 +216,7 @@ void AllActionsWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
     }
     mFont = std::move(font);  // the old one goes once no control uses it
     mColumnsShown = false;    // the columns' widths
+    mItemFitted = false;
     SetWindowPos(mWindow, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     if (mForm != nullptr) Refresh();
@@ -220,6 +226,7 @@ void AllActionsWindow::OnDestroy() {
     if (mForm != nullptr) mForm->Attach(nullptr);
     mLogNames.clear();
     mColumnsShown = false;
+    mItemFitted = false;
 }
 
 void AllActionsWindow::OnCommand(int id, int code) {
@@ -295,9 +302,32 @@ void AllActionsWindow::Refresh() {
     SendMessageW(Item(kTable), LVM_SETITEMCOUNT, static_cast<WPARAM>(mForm->RowCount()), LVSICF_NOSCROLL);
     InvalidateRect(Item(kTable), nullptr, FALSE);
     ShowSortArrow();
-    SetWindowTextW(Item(kProblems), Utf8ToWide(mForm->Problems()).c_str());
+    if (mForm->Reading()) mItemFitted = false;
+    if (!mItemFitted && mForm->RowCount() > 0) FitItemColumn();
+    const std::wstring problems = Utf8ToWide(mForm->Problems());
+    if (WindowText(Item(kProblems)) != problems) {
+        SetWindowTextW(Item(kProblems), problems.c_str());
+        LayOut();  // its lines
+    }
     SetWindowTextW(Item(kStatus), Utf8ToWide(mForm->Status()).c_str());
     mRefreshing = false;
+}
+
+// The item column as wide as a new ledger's longest name, up to half the table.
+void AllActionsWindow::FitItemColumn() {
+    const HWND table = Item(kTable);
+    RECT area{};
+    GetClientRect(table, &area);
+    const int least = Scaled(kItemColumnWidth, mDpi);
+    int widest = least;
+    for (int row = 0; row < mForm->RowCount() && row < 5000; ++row) {
+        const std::wstring name = Utf8ToWide(mForm->Cell(row, AllActionsForm::kItemColumn));
+        const auto width = SendMessageW(table, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        widest = std::max(widest, static_cast<int>(width) + Scaled(14, mDpi));  // and the cell's margins
+    }
+    widest = std::min(widest, std::max(static_cast<int>(area.right) / 2, least));
+    SendMessageW(table, LVM_SETCOLUMNWIDTH, AllActionsForm::kItemColumn, widest);
+    mItemFitted = true;
 }
 
 // Each column wide enough for its caption beside the sort arrow: the

@@ -66,6 +66,7 @@ private:
     void CreateControls();
     void LayOut();
     void ShowColumns();
+    void FitItemColumn();
     void ShowSortArrow();
     HWND Item(int id) const { return GetDlgItem(mWindow, id); }
 
@@ -78,6 +79,7 @@ private:
     bool mRefreshing = false;  // the controls' notes of what Refresh does to them are not the player's
     std::vector<std::string> mLogNames;  // as the drop-downs list them
     bool mColumnsShown = false;          // in the font of now
+    bool mItemFitted = false;            // the item column to the ledger's names
 };
 
 }  // namespace vantor::win32
