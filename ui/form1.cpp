@@ -430,8 +430,8 @@ void Form1::Menu_Click(Command command) {
             mView.ShowByLog(*mByLog);
             break;
         case Command::AllActions: {
-            // The player and folder of the last Go! (a Go! counts the
-            // analyses), else those in the boxes.
+            // The player and folder of the last Go! or Follow (mGeneration
+            // counts the analyses started), else those in the boxes.
             const std::string folder = mGeneration > 0 ? mFolderShown : mView.Text(Control::txtLogDir);
             const std::string player = mGeneration > 0 ? mPlayerShown : mView.Text(Control::txtPID);
             if (!mAllActions) mAllActions = std::make_unique<AllActionsForm>(mView);
