@@ -25,6 +25,7 @@
 #include <QStyle>
 #include <QToolTip>
 
+#include "qt/all_actions_window.h"
 #include "qt/by_log_window.h"
 #include "qt/qt_text.h"
 #include "ui/font_fit.h"
@@ -178,8 +179,11 @@ QtView::QtView(const vantor::StartArguments& arguments, QWidget* parent) : QWidg
     restoreGeometry(QSettings().value(kGeometrySetting).toByteArray());  // where it was last closed, if anywhere
 }
 
-// The By log window goes before Form1, whose ByLogForm it shows.
-QtView::~QtView() { delete mByLog; }
+// The By log and All Actions windows go before Form1, whose forms they show.
+QtView::~QtView() {
+    delete mByLog;
+    delete mAllActions;
+}
 
 void QtView::CreateControls() {
     setObjectName(QStringLiteral("Form1"));
@@ -320,6 +324,7 @@ QListWidget* QtView::List() const { return static_cast<QListWidget*>(ControlWidg
 
 QWidget* QtView::DialogParent() {
     if (mByLog != nullptr && mByLog->isActiveWindow()) return mByLog;
+    if (mAllActions != nullptr && mAllActions->isActiveWindow()) return mAllActions;
     return this;
 }
 
@@ -419,6 +424,11 @@ void QtView::ShowByLog(vantor::ByLogForm& form) {
     mByLog->Open();
 }
 
+void QtView::ShowAllActions(vantor::AllActionsForm& form) {
+    if (mAllActions == nullptr) mAllActions = new AllActionsWindow(form, this);
+    mAllActions->Open();
+}
+
 // QSettings in the platform's place for the organisation and application
 // that main() names.
 std::optional<std::string> QtView::LoadSetting(std::string_view name) {
@@ -451,5 +461,6 @@ void QtView::closeEvent(QCloseEvent* event) {
     mForm.Form_Unload();
     QSettings().setValue(kGeometrySetting, saveGeometry());
     if (mByLog != nullptr) mByLog->close();
+    if (mAllActions != nullptr) mAllActions->close();
     event->accept();
 }

@@ -8,6 +8,7 @@
 #include "ui/form_view.h"
 #include "ui/start_arguments.h"
 
+class AllActionsWindow;
 class ByLogWindow;
 class QAction;
 class QButtonGroup;
@@ -34,6 +35,8 @@ public:
     bool Scanning() const { return mForm.Scanning(); }
     // The By log window once it has been opened, else nullptr.
     ByLogWindow* ByLog() const { return mByLog; }
+    // The All Actions window once it has been opened, else nullptr.
+    AllActionsWindow* AllActions() const { return mAllActions; }
 
     // FormView
     std::string Text(vantor::Control control) override;
@@ -53,6 +56,7 @@ public:
     void Post(std::function<void()> work) override;
     void CloseWindow() override;
     void ShowByLog(vantor::ByLogForm& form) override;
+    void ShowAllActions(vantor::AllActionsForm& form) override;
     std::optional<std::string> LoadSetting(std::string_view name) override;
     void SaveSetting(std::string_view name, std::string_view value) override;
 
@@ -75,4 +79,5 @@ private:
     vantor::Form1 mForm{*this};
     // Shows mForm's ByLogForm, so it goes first (see the destructor).
     ByLogWindow* mByLog = nullptr;
+    AllActionsWindow* mAllActions = nullptr;  // likewise
 };

@@ -17,6 +17,8 @@
 #                                                       and script, the window alone, its first item clicked
 #   ... --larger                                        remembered as closed 200 x 100 pixels larger
 #                                                       than its first size: starts at that size
+#   ... --all-actions                                   the All Actions window (Ctrl+E) in place of By log,
+#                                                       once it has read the logs: FILE's name with -all-actions
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,12 +26,14 @@ dpi=96
 out=docs/screenshot-windows.png
 language=""
 larger=false
-usage="usage: $0 [--dpi N FILE | --language LL_CC FILE] [--larger]"
+all_actions=false
+usage="usage: $0 [--dpi N FILE | --language LL_CC FILE] [--larger] [--all-actions]"
 while [ $# -gt 0 ]; do
     case "$1" in
         --dpi) dpi=${2:?$usage}; out=${3:?$usage}; shift 3 ;;
         --language) language=${2:?$usage}; out=${3:?$usage}; shift 3 ;;
         --larger) larger=true; shift ;;
+        --all-actions) all_actions=true; shift ;;
         *) echo "$usage" >&2; exit 2 ;;
     esac
 done
@@ -185,6 +189,16 @@ echo "saved $out"
 xdotool key --window "$box" Return           # closes the warning
 sleep 1
 
+if $all_actions; then
+    all_actions_out="${out%.png}-all-actions.png"
+    xdotool key --window "$window" ctrl+e
+    all=$(find_window '^All Actions: ')
+    sleep 2
+    xdotool mousemove --window "$all" 2 2
+    import -window "$all" "$all_actions_out"
+    echo "saved $all_actions_out"
+    exit 0
+fi
 xdotool key --window "$window" ctrl+b
 by_log=$(find_window '^By Log: ')
 sleep 1

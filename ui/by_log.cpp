@@ -1,20 +1,15 @@
 #include "ui/by_log.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 #include "vantor/code_page.h"
 #include "vantor/text.h"
-#include "ui/comm_dlgs.h"
+#include "ui/csv_save.h"
 #include "ui/form_view.h"
 
 namespace vantor {
 
 namespace {
-
-// Where the last table was saved, remembered between starts.
-constexpr std::string_view kSaveFolderSetting = "csvFolder";
 
 // "ActionLog0102.txt" is "0102" under its bar.
 std::string ShortName(std::string_view log) {
@@ -237,16 +232,6 @@ void ByLogForm::Copy_Click() {
 }
 
 void ByLogForm::SaveCsv_Click() {
-    // Never the folder the dialog would pick by itself: the program's own
-    // when it was started from the Start menu.
-    std::string folder;
-    std::error_code error;
-    if (const auto saved = owner_.LoadSetting(kSaveFolderSetting);
-        saved && !saved->empty() && std::filesystem::is_directory(Utf8ToPath(*saved), error)) {
-        folder = *saved;
-    } else {
-        folder = owner_.DocumentsFolder();
-    }
     std::vector<std::string> parts{player_, action_};
     const std::vector<std::string>& logs = LogNames();
     const auto logPart = [&](int log) {
@@ -258,18 +243,7 @@ void ByLogForm::SaveCsv_Click() {
         logPart(from_);
         if (to_ > from_) logPart(to_);
     }
-    const std::string path = CommDlgs::ShowFileDialog(owner_, 2, "Save as CSV", CommDlgs::FileNameOf(parts, ".csv"),
-                                                      std::string("CSV Files") + '\0' + "*.csv", folder, "csv");
-    if (path.empty()) return;
-    // A byte-order mark, so that spreadsheets read the names as UTF-8.
-    std::ofstream out(Utf8ToPath(path), std::ios::binary | std::ios::trunc);
-    out << "\xEF\xBB\xBF" << Table(',', true);
-    out.close();
-    if (!out) {
-        owner_.ShowMessage("Save as CSV", "Could not write '" + path + "'.", MessageKind::Error);
-        return;
-    }
-    owner_.SaveSetting(kSaveFolderSetting, PathToUtf8(Utf8ToPath(path).parent_path() / ""));
+    SaveCsvTable(owner_, parts, Table(',', true));
 }
 
 }  // namespace vantor

@@ -90,6 +90,7 @@ constexpr int TwipsToPixels(int twips, int dpi) { return twips * dpi / 1440; }
 enum class Command {
     Copy,
     ByLog,
+    AllActions,
     SkippedRecords,
     ExactNames,
     Follow,
@@ -106,7 +107,7 @@ struct CommandEntry {
     bool separatorBefore;
     std::string_view submenu = {};
 };
-extern const std::array<CommandEntry, 17> kCommands;
+extern const std::array<CommandEntry, 18> kCommands;
 inline constexpr std::string_view kCodePageMenu = "Code Page of the Logs";
 
 // The code page a command of kCodePageMenu chooses: 0 for automatic, and

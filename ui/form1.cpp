@@ -447,6 +447,16 @@ void Form1::Menu_Click(Command command) {
             mByLog->SetOutcome(mOutcome, mWhose, mPlayerShown, mActionShown);
             mView.ShowByLog(*mByLog);
             break;
+        case Command::AllActions: {
+            // The player and folder of the last Go! or Follow (mGeneration
+            // counts the analyses started), else those in the boxes.
+            const std::string folder = mGeneration > 0 ? mFolderShown : mView.Text(Control::txtLogDir);
+            const std::string player = mGeneration > 0 ? mPlayerShown : mView.Text(Control::txtPID);
+            if (!mAllActions) mAllActions = std::make_unique<AllActionsForm>(mView);
+            mAllActions->Read(folder, player, CodePageUsed(folder));
+            mView.ShowAllActions(*mAllActions);
+            break;
+        }
         case Command::SkippedRecords:
             if (mOutcome && mOutcome->problemCount > 0) {
                 mView.ShowMessage(kFormCaption, ProblemsText(*mOutcome), MessageKind::Warning);

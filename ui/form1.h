@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "vantor/tally.h"
+#include "ui/all_actions.h"
 #include "ui/by_log.h"
 #include "ui/form_view.h"
 #include "ui/start_arguments.h"
@@ -104,6 +105,7 @@ private:
     std::string mFolderRead;      // the folder remembered: the last one read
     std::size_t mProblemsShown = 0;  // the problems of this analysis already reported
     std::unique_ptr<ByLogForm> mByLog;
+    std::unique_ptr<AllActionsForm> mAllActions;
 
     // The running analysis.
     std::thread mWorker;

@@ -10,6 +10,7 @@
 
 namespace vantor {
 
+class AllActionsForm;
 class ByLogForm;
 
 // An open or save dialog as Form1 asks for it. Texts are UTF-8.
@@ -72,6 +73,8 @@ public:
 
     // Opens the By log window over `form`, or brings it to the front.
     virtual void ShowByLog(ByLogForm& form) = 0;
+    // Opens the All Actions window over `form`, or brings it to the front.
+    virtual void ShowAllActions(AllActionsForm& form) = 0;
 
     // What the window remembers for this user between starts (the log
     // folder, the player): nothing when it was never saved.

@@ -11,6 +11,7 @@
 
 #include "vantor/text.h"
 #include "ui/font_fit.h"
+#include "win32/all_actions_window.h"
 #include "win32/by_log_window.h"
 
 namespace vantor::win32 {
@@ -154,6 +155,8 @@ UINT Win32View::CommandId(Command command) { return 0x10 * (static_cast<UINT>(co
 
 HWND Win32View::ByLogWindowHandle() const { return mByLog ? mByLog->Window() : nullptr; }
 
+HWND Win32View::AllActionsWindowHandle() const { return mAllActions ? mAllActions->Window() : nullptr; }
+
 int Win32View::Run() {
     MSG message{};
     BOOL got = 0;
@@ -164,12 +167,12 @@ int Win32View::Run() {
     return static_cast<int>(message.wParam);
 }
 
-// Ctrl+B and Ctrl+L anywhere in the window; Tab, Shift+Tab and the arrow
+// Ctrl+B, Ctrl+E and Ctrl+L anywhere in the window; Tab, Shift+Tab and the arrow
 // keys move between the controls of either window as in a dialog.
 void Win32View::Dispatch(MSG& message) {
     if (mWindow != nullptr && (message.hwnd == mWindow || IsChild(mWindow, message.hwnd))) {
         if (TranslateAcceleratorW(mWindow, mAccelerators, &message) || IsDialogMessageW(mWindow, &message)) return;
-    } else if (mByLog && mByLog->PreTranslate(message)) {
+    } else if ((mByLog && mByLog->PreTranslate(message)) || (mAllActions && mAllActions->PreTranslate(message))) {
         return;
     }
     TranslateMessage(&message);
@@ -631,8 +634,8 @@ void Win32View::SetClipboardText(std::string_view text) {
 }
 
 HWND Win32View::DialogOwner() const {
-    const HWND byLog = ByLogWindowHandle();
-    return byLog != nullptr && GetActiveWindow() == byLog ? byLog : mWindow;
+    const HWND active = GetActiveWindow();
+    return active != nullptr && (active == ByLogWindowHandle() || active == AllActionsWindowHandle()) ? active : mWindow;
 }
 
 void Win32View::ShowMessageBox(std::wstring_view title, std::wstring_view text, UINT type) {
@@ -698,6 +701,11 @@ void Win32View::CloseWindow() {
 void Win32View::ShowByLog(ByLogForm& form) {
     if (!mByLog) mByLog = std::make_unique<ByLogWindow>(mInstance, mWindow);
     mByLog->Show(form);
+}
+
+void Win32View::ShowAllActions(AllActionsForm& form) {
+    if (!mAllActions) mAllActions = std::make_unique<AllActionsWindow>(mInstance, mWindow);
+    mAllActions->Show(form);
 }
 
 std::optional<std::string> Win32View::LoadSetting(std::string_view name) { return mSettings.Load(name); }

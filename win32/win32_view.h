@@ -21,6 +21,7 @@
 
 namespace vantor::win32 {
 
+class AllActionsWindow;
 class ByLogWindow;
 
 // The window in plain Win32: creates the controls of kControls (control IDs
@@ -42,6 +43,8 @@ public:
     HWND Window() const { return mWindow; }
     // The By log window while it is open, else null.
     HWND ByLogWindowHandle() const;
+    // The All Actions window while it is open, else null.
+    HWND AllActionsWindowHandle() const;
     const Form1& Form() const { return mForm; }
     static int ControlId(Control control);
     // A command's ID in the system menu (WM_SYSCOMMAND) and the list's
@@ -82,6 +85,7 @@ public:
     void Post(std::function<void()> work) override;
     void CloseWindow() override;
     void ShowByLog(ByLogForm& form) override;
+    void ShowAllActions(AllActionsForm& form) override;
     std::optional<std::string> LoadSetting(std::string_view name) override;
     void SaveSetting(std::string_view name, std::string_view value) override;
 
@@ -117,8 +121,8 @@ private:
     void AddListItems(const std::vector<std::string>& items);
     static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR view);
     int ListRowAt(POINT point) const;
-    // The window a dialog or message box is to be owned by: the By log
-    // window when it is the active one.
+    // The window a dialog or message box is to be owned by: the By log or
+    // All Actions window when it is the active one.
     HWND DialogOwner() const;
     void ShowMessageBox(std::wstring_view title, std::wstring_view text, UINT type);
     HWND Handle(Control control) const { return mControls[static_cast<std::size_t>(control)]; }
@@ -146,6 +150,7 @@ private:
 
     Form1 mForm{*this};
     std::unique_ptr<ByLogWindow> mByLog;  // before the form it shows goes
+    std::unique_ptr<AllActionsWindow> mAllActions;  // likewise
 };
 
 }  // namespace vantor::win32

@@ -4,6 +4,7 @@
 #include <QtWidgets>
 #include <map>
 
+#include "qt/all_actions_window.h"
 #include "qt/by_log_window.h"
 #include "qt/qt_text.h"
 #include "qt/qt_view.h"
@@ -61,7 +62,7 @@ TEST(QtView, BuildsTheControlTableInAWindowThatGrowsFromItsSize) {
         if (entry.kind != vantor::ControlKind::TextBox) { EXPECT_EQ(form.Text(entry.id), entry.caption) << entry.name; }
     }
     EXPECT_TRUE(static_cast<QAbstractButton*>(form.ControlWidget(Control::Option1_0))->isChecked());
-    EXPECT_EQ(MenuState(form), QStringLiteral("CopyCtrl+C greyed|By Log...Ctrl+B|Skipped Records... greyed||Exact Names (Not the "
+    EXPECT_EQ(MenuState(form), QStringLiteral("CopyCtrl+C greyed|By Log...Ctrl+B|All Actions...Ctrl+E|Skipped Records... greyed||Exact Names (Not the "
                                               "Game's Tally)|Follow the LogsCtrl+L||Code Page of the Logs|[Automatic checked||Thai (874)|"
                                               "Central European (1250)|Cyrillic (1251)|Western (1252)|Greek (1253)|"
                                               "Turkish (1254)|Hebrew (1255)|Arabic (1256)|Baltic (1257)|Vietnamese "
@@ -174,7 +175,7 @@ TEST(QtView, SkippedRecordsTheStatusLineAndTheByLogWindow) {
     vantor::testing::TempDir dir;
     const std::string player = "Alia of the Far North Road";  // a status line too long for the label
     dir.Write("ActionLog0101.txt", Pickup("Widget(4)", player) + Pickup("Rope(5)", player));
-    dir.Write("ActionLog0102.txt", Pickup("Widget(2)", player));
+    dir.Write("ActionLog0102.txt", Pickup("Widget(2)", player) + vantor::testing::Record(player, "[Sell]", "Rope(2)"));
     dir.Write("ActionLog0103.txt", Pickup("Widget(3)", player) + Pickup("Gem(1)", player) + Pickup("Rope(x)", player));
     QtView form({player, dir.text(), false});
     QStringList boxes;  // what Ctrl+C copies of each message box, then OK
@@ -231,6 +232,24 @@ TEST(QtView, SkippedRecordsTheStatusLineAndTheByLogWindow) {
     QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               QStringLiteral("Item\tTotal\tActionLog0101.txt\tActionLog0102.txt\tActionLog0103.txt\r\nWidget\t9\t4\t2\t3\r\n"));
+
+    // Ctrl+E: the four actions of the same player, read off the window's
+    // thread, sorted by a header click; the skipped record on its line.
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &form; }));
+    QTest::keyClick(form.ControlWidget(Control::txtPID), Qt::Key_E, Qt::ControlModifier);
+    AllActionsWindow* all = form.AllActions();
+    ASSERT_NE(all, nullptr);
+    auto* ledger = all->findChild<QTableView*>(QStringLiteral("table"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ledger->model()->rowCount() == 3; }, 60000));
+    EXPECT_EQ(all->windowTitle(), QStringLiteral("All Actions: Alia of the Far North Road"));
+    QHeaderView* columns = ledger->horizontalHeader();
+    QTest::mouseClick(columns->viewport(), Qt::LeftButton, {}, QPoint(columns->sectionViewportPosition(2) + 4, 4));
+    EXPECT_EQ(Table(*ledger->model()), QStringLiteral("Item|Picked Up|Sold|Bought|Shop|Net|\nRope|5|2|0|0|3|\n"
+                                                      "Widget|9|0|0|0|9|\nGem|1|0|0|0|1|\n"));
+    EXPECT_TRUE(all->findChild<QLabel*>(QStringLiteral("problems"))->text().contains(QStringLiteral("line 3: 'Rope(x)'")));
+    EXPECT_EQ(all->findChild<QLabel*>(QStringLiteral("status"))->text(),
+              QStringLiteral("3 of 3 items, 3 logs: ActionLog0101.txt to ActionLog0103.txt, 1 skipped"));
 }
 
 }  // namespace

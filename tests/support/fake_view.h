@@ -38,6 +38,7 @@ public:
     std::string clipboard;
     std::map<std::string, std::string, std::less<>> settings;
     ByLogForm* byLog = nullptr;                  // the By log window's form, once shown
+    AllActionsForm* allActions = nullptr;        // the All Actions window's form, once shown
     bool closed = false;
 
     std::string Text(Control control) override { return texts[control]; }
@@ -75,6 +76,7 @@ public:
     }
     void CloseWindow() override { closed = true; }
     void ShowByLog(ByLogForm& form) override { byLog = &form; }
+    void ShowAllActions(AllActionsForm& form) override { allActions = &form; }
     std::optional<std::string> LoadSetting(std::string_view name) override {
         const auto found = settings.find(name);
         return found != settings.end() ? std::optional(found->second) : std::nullopt;

@@ -24,6 +24,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/window_follows.h"
 #include "vantor_version.h"
+#include "win32/all_actions_window.h"
 #include "win32/by_log_window.h"
 #include "win32/win32_view.h"
 
@@ -243,7 +244,7 @@ TEST_F(Win32ViewTest, EnterAndEscapePressNothingTabFollowsTheTableTheMenusAreThe
     Type(Control::txtLogDir, (dir.path() / L"").wstring());  // a folder to follow
     PressCtrl(Item(Control::txtPID), 'L');
     SendMessageW(window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(system), MAKELPARAM(0, TRUE));
-    Texts menu{L"Copy\tCtrl+C-", L"By Log...\tCtrl+B", L"Skipped Records...-", L"Exact Names (Not the Game's Tally)",
+    Texts menu{L"Copy\tCtrl+C-", L"By Log...\tCtrl+B", L"All Actions...\tCtrl+E", L"Skipped Records...-", L"Exact Names (Not the Game's Tally)",
                L"Follow the Logs\tCtrl+L+", L"Automatic+", L"Thai (874)", L"Central European (1250)",
                L"Cyrillic (1251)", L"Western (1252)", L"Greek (1253)", L"Turkish (1254)", L"Hebrew (1255)",
                L"Arabic (1256)", L"Baltic (1257)", L"Vietnamese (1258)", L"About Vantor Log Analyzer..."};
@@ -636,6 +637,57 @@ TEST_F(Win32ViewTest, ByLogShowsTheRangeAndFilterAsATableAndChartsTheSelectedIte
     Pump();
     EXPECT_EQ(view.ByLogWindowHandle(), nullptr);
     EXPECT_TRUE(IsWindow(window()));
+}
+
+// A list view's header and cells as it shows them: "cell|cell|...", a line a row.
+std::wstring Cells(HWND table) {
+    const HWND header = reinterpret_cast<HWND>(SendMessageW(table, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    std::wstring shown;
+    for (int row = -1; row < SendMessageW(table, LVM_GETITEMCOUNT, 0, 0); ++row) {
+        for (int column = 0; column < columns; ++column) {
+            wchar_t cell[64] = {};
+            if (row < 0) {
+                HDITEMW item{};
+                item.mask = HDI_TEXT, item.pszText = cell, item.cchTextMax = 64;
+                SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+            } else {
+                LVITEMW item{};
+                item.iSubItem = column, item.pszText = cell, item.cchTextMax = 64;
+                SendMessageW(table, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+            }
+            shown += cell + std::wstring(column + 1 < columns ? L"|" : L"\n");
+        }
+    }
+    return shown;
+}
+
+// Ctrl+E after a Go!: the four actions of its player, read off the window's
+// thread into the table; a header click sorts it; Escape closes it.
+TEST_F(Win32ViewTest, AllActionsShowsTheFourActionsOfTheLastGoSideBySide) {
+    dir.Write("ActionLog0001.txt", testing::Pickup("Widget(3)") + testing::Record("Alia", "[Sell]", "Widget(1)") +
+                                       testing::Record("Alia", "[MR_Buy]", "Rose(2)"));
+    dir.Write("ActionLog0002.txt", testing::Record("Alia", "[Buy]", "Salt(4)") + testing::Pickup("Salt(x)"));
+    Type(Control::txtLogDir, (dir.path() / L"").wstring());
+    Type(Control::txtPID, L"Alia");
+    Go();
+    PressCtrl(Item(Control::List1), 'E');
+    const HWND all = view.AllActionsWindowHandle();
+    ASSERT_NE(all, nullptr);
+    EXPECT_EQ(GetWindow(all, GW_OWNER), window());
+    const HWND table = GetDlgItem(all, AllActionsWindow::kTable);
+    PumpUntil([&] { return SendMessageW(table, LVM_GETITEMCOUNT, 0, 0) == 3; });
+    EXPECT_EQ(TextOf(all), L"All Actions: Alia");
+    EXPECT_EQ(Cells(table), L"Item|Picked Up|Sold|Bought|Shop|Net\nWidget|3|1|0|0|2\nRose|0|0|0|2|2\nSalt|0|0|4|0|4\n");
+    NMLISTVIEW click{{table, AllActionsWindow::kTable, LVN_COLUMNCLICK}, -1, AllActionsForm::kNetColumn, 0, 0, 0, {}, 0};
+    SendMessageW(all, WM_NOTIFY, AllActionsWindow::kTable, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(Cells(table).substr(Cells(table).find(L'\n') + 1), L"Salt|0|0|4|0|4\nWidget|3|1|0|0|2\nRose|0|0|0|2|2\n");
+    EXPECT_EQ(TextOf(GetDlgItem(all, AllActionsWindow::kStatus)), L"3 of 3 items, 2 logs: ActionLog0001.txt to ActionLog0002.txt, 1 skipped");
+    EXPECT_NE(TextOf(GetDlgItem(all, AllActionsWindow::kProblems)).find(L"line 2: 'Salt(x)'"), std::wstring::npos);
+    SetFocus(table);
+    PostMessageW(table, WM_KEYDOWN, VK_ESCAPE, 0);
+    Pump();
+    EXPECT_EQ(view.AllActionsWindowHandle(), nullptr);
 }
 
 }  // namespace

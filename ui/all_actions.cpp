@@ -1,0 +1,306 @@
+#include "ui/all_actions.h"
+
+#include <algorithm>
+#include <array>
+
+#include "vantor/code_page.h"
+#include "vantor/run_error.h"
+#include "vantor/text.h"
+#include "ui/controls.h"
+#include "ui/csv_save.h"
+#include "ui/form1.h"
+#include "ui/form_view.h"
+
+namespace vantor {
+
+namespace {
+
+// The columns, in the order of LedgerRow::totals after the item; Net last.
+// One table, so that a column can join them.
+constexpr std::array<std::string_view, 6> kHeaders = {"Item", "Picked Up", "Sold", "Bought", "Shop", "Net"};
+
+std::string Counted(std::size_t count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + ' ' + std::string(count == 1 ? one : many);
+}
+
+std::string Quoted(std::string_view text) {
+    std::string quoted(1, '\'');
+    quoted.append(text).push_back('\'');
+    return quoted;
+}
+
+// The records skipped and the logs that could not be read to their end.
+std::pair<std::size_t, std::size_t> ProblemCounts(const LedgerOutcome& outcome) {
+    const auto logs = static_cast<std::size_t>(std::count_if(
+        outcome.problems.begin(), outcome.problems.end(), [](const RunError& problem) { return problem.line() == 0; }));
+    return {outcome.problemCount - logs, logs};
+}
+
+}  // namespace
+
+// What a reading left for the window's thread.
+struct AllActionsForm::Read_ {
+    std::shared_ptr<const LedgerOutcome> outcome;
+    std::optional<std::string> error;
+};
+
+AllActionsForm::AllActionsForm(FormView& owner) : owner_(owner) {}
+
+AllActionsForm::~AllActionsForm() { Stop(); }
+
+void AllActionsForm::Read(const std::string& folder, const std::string& player, unsigned codePage) {
+    if (folder == folder_ && player == player_ && codePage == codePage_ && (reading_ || outcome_) && !failed_) return;
+    Stop();
+    folder_ = folder;
+    player_ = player;
+    codePage_ = codePage;
+    failed_ = false;
+    error_.reset();
+    outcome_.reset();
+    {
+        const std::lock_guard lock(progressLock_);
+        progress_.clear();
+    }
+    stop_ = false;
+    reading_ = true;
+    const unsigned generation = ++generation_;
+    worker_ = std::thread([this, folder, player, codePage, generation] {
+        auto read = std::make_shared<Read_>();
+        try {
+            read->outcome = std::make_shared<const LedgerOutcome>(LedgerFolder(folder, player, codePage, this));
+        } catch (const RunError& error) {
+            // The player cannot be written in the code page, or there is no such folder.
+            read->error = error.kind() == ErrorKind::InvalidArgument
+                              ? error.detail() + "; choose another under " + std::string(kCodePageMenu)
+                              : DescribeFolderError(error);
+        }
+        owner_.Post([this, read, generation] {
+            if (generation == generation_) OnRead(read);
+        });
+    });
+    Rebuild();
+}
+
+void AllActionsForm::Stop() {
+    if (!worker_.joinable()) return;
+    stop_ = true;
+    worker_.join();
+    ++generation_;  // what it posted is left unshown
+    reading_ = false;
+}
+
+bool AllActionsForm::BeforeLog(std::string_view name, std::size_t, std::size_t) {
+    {
+        const std::lock_guard lock(progressLock_);
+        progress_ = name;
+    }
+    // One update on its way at a time: thousands of small logs would keep
+    // the window busy repainting.
+    if (!progressPosted_.exchange(true)) {
+        owner_.Post([this] {
+            progressPosted_ = false;
+            if (reading_) Changed();
+        });
+    }
+    return !stop_;
+}
+
+void AllActionsForm::OnRead(const std::shared_ptr<Read_>& read) {
+    if (worker_.joinable()) worker_.join();
+    reading_ = false;
+    error_ = read->error;
+    failed_ = read->error.has_value();
+    outcome_ = read->outcome;
+    from_ = 0;
+    to_ = static_cast<int>(LogNames().size()) - 1;
+    Rebuild();
+}
+
+void AllActionsForm::Attach(AllActionsView* view) {
+    view_ = view;
+    Changed();
+}
+
+void AllActionsForm::Changed() {
+    if (view_ != nullptr) view_->Refresh();
+}
+
+const std::vector<std::string>& AllActionsForm::LogNames() const {
+    static const std::vector<std::string> none;
+    return outcome_ != nullptr ? outcome_->logs : none;
+}
+
+void AllActionsForm::From_Change(int index) {
+    if (index < 0 || index >= static_cast<int>(LogNames().size())) return;
+    from_ = index;
+    to_ = std::max(to_, from_);
+    Rebuild();
+}
+
+void AllActionsForm::To_Change(int index) {
+    if (index < 0 || index >= static_cast<int>(LogNames().size())) return;
+    to_ = index;
+    from_ = std::min(from_, to_);
+    Rebuild();
+}
+
+void AllActionsForm::Last_Change(int count) {
+    const int logs = static_cast<int>(LogNames().size());
+    if (count < 1 || logs == 0) return;
+    to_ = logs - 1;
+    from_ = std::max(0, logs - count);
+    Rebuild();
+}
+
+void AllActionsForm::Filter_Change(std::string_view text) {
+    filter_ = text;
+    Reorder();
+}
+
+void AllActionsForm::Header_Click(int column) {
+    if (column < 0 || column >= ColumnCount()) return;
+    // Numbers largest first, names from A; a second click turns the order round.
+    descending_ = column == sortColumn_ ? !descending_ : IsNumber(column);
+    sortColumn_ = column;
+    Reorder();
+}
+
+int AllActionsForm::ColumnCount() const { return static_cast<int>(kHeaders.size()); }
+
+std::string AllActionsForm::Header(int column) const {
+    if (column < 0 || column >= ColumnCount()) return {};
+    return std::string(kHeaders[static_cast<std::size_t>(column)]);
+}
+
+std::int64_t AllActionsForm::Value(const LedgerRow& row, int column) const {
+    if (column == kNetColumn) return row.Net();
+    return row.totals[static_cast<std::size_t>(column - 1)];
+}
+
+std::string AllActionsForm::Cell(int row, int column) const {
+    if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return {};
+    const LedgerRow& shown = rows_[shown_[static_cast<std::size_t>(row)]];
+    return column == kItemColumn ? shown.item : std::to_string(Value(shown, column));
+}
+
+std::string AllActionsForm::Caption() const { return player_.empty() ? "All Actions" : "All Actions: " + player_; }
+
+std::string AllActionsForm::Note() {
+    return "Sold and Bought are with NPCs, Shop is bought from player shops, Net is picked up and bought less sold. "
+           "Each full name is its own row, as Exact Names counts them: the merged rows of the four actions cannot be "
+           "joined row to row.";
+}
+
+std::string AllActionsForm::Status() const {
+    if (reading_) {
+        const std::lock_guard lock(progressLock_);
+        return progress_.empty() ? "Reading the logs" : "Reading " + progress_;
+    }
+    if (error_) return *error_;
+    if (outcome_ == nullptr) return {};
+    const std::vector<std::string>& logs = outcome_->logs;
+    if (logs.empty()) return "No ActionLog*.txt in this folder";
+    std::string status;
+    if (outcome_->rows.empty()) {
+        const std::string read = Counted(outcome_->logsRead, "log", "logs");
+        if (!outcome_->similarPlayers.empty()) {
+            status = "No record of " + Quoted(player_) + "; the logs have ";
+            for (std::size_t i = 0; i < outcome_->similarPlayers.size(); ++i) {
+                status += (i > 0 ? ", " : "") + Quoted(outcome_->similarPlayers[i]);
+            }
+        } else if (player_.empty()) {
+            status = "The Player ID is empty: no such record in " + read;
+        } else {
+            status = "No record of " + Quoted(player_) + " in " + read;
+        }
+    } else {
+        const int count = to_ - from_ + 1;
+        status = std::to_string(RowCount()) + " of " + Counted(rows_.size(), "item, ", "items, ") +
+                 Counted(static_cast<std::size_t>(count), "log: ", "logs: ") + logs[static_cast<std::size_t>(from_)];
+        if (count > 1) status += " to " + logs[static_cast<std::size_t>(to_)];
+    }
+    const auto [records, unread] = ProblemCounts(*outcome_);
+    if (records > 0) status += ", " + std::to_string(records) + " skipped";
+    if (unread > 0) status += ", " + std::to_string(unread) + " unreadable";
+    return status;
+}
+
+std::string AllActionsForm::Problems() const {
+    if (reading_ || outcome_ == nullptr || outcome_->problems.empty()) return {};
+    const auto [records, logs] = ProblemCounts(*outcome_);
+    std::string text;
+    if (records > 0) text = Counted(records, "record", "records") + " could not be counted";
+    if (logs > 0) text += (text.empty() ? "" : " and ") + Counted(logs, "log", "logs") + " could not be read to the end";
+    text += "; the totals leave " + std::string(records + logs == 1 ? "it" : "them") + " out. ";
+    if (records + logs > 1) text += "The first: ";
+    const RunError& first = outcome_->problems.front();
+    text += EscapeControlBytes(first.file());
+    if (first.line() == 0) return text + " could not be read to its end: " + EscapeControlBytes(first.detail());
+    return text + ", line " + std::to_string(first.line()) + ": " + Quoted(EscapeControlBytes(first.item())) + ", " +
+           EscapeControlBytes(first.detail());
+}
+
+void AllActionsForm::Rebuild() {
+    rows_.clear();
+    foldedNames_.clear();
+    if (outcome_ != nullptr && to_ >= from_ && from_ >= 0) {
+        rows_ = from_ == 0 && to_ + 1 == static_cast<int>(outcome_->logs.size())
+                    ? outcome_->rows
+                    : LedgerRowsInRange(*outcome_, static_cast<std::size_t>(from_), static_cast<std::size_t>(to_));
+    }
+    // Compared at every keystroke in the filter and in every sort by name.
+    for (const LedgerRow& row : rows_) foldedNames_.push_back(FoldedUtf8(row.item));
+    Reorder();
+}
+
+void AllActionsForm::Reorder() {
+    shown_.clear();
+    const std::string wanted = FoldedUtf8(filter_);
+    for (std::size_t index = 0; index < rows_.size(); ++index) {
+        if (foldedNames_[index].find(wanted) != std::string::npos) shown_.push_back(index);
+    }
+    if (sortColumn_ >= 0) {
+        const auto less = [&](std::size_t a, std::size_t b) {
+            if (sortColumn_ == kItemColumn) return foldedNames_[a] < foldedNames_[b];
+            return Value(rows_[a], sortColumn_) < Value(rows_[b], sortColumn_);
+        };
+        std::stable_sort(shown_.begin(), shown_.end(), [&](std::size_t a, std::size_t b) {
+            return descending_ ? less(b, a) : less(a, b);
+        });
+    }
+    Changed();
+}
+
+std::string AllActionsForm::Table(char separator, bool quoted) const {
+    std::string table;
+    for (int row = -1; row < RowCount(); ++row) {
+        for (int column = 0; column < ColumnCount(); ++column) {
+            const std::string cell = row < 0 ? Header(column) : Cell(row, column);
+            if (column > 0) table += separator;
+            table += quoted && (row < 0 || column == kItemColumn) ? CsvQuoted(cell) : cell;
+        }
+        table += "\r\n";
+    }
+    return table;
+}
+
+void AllActionsForm::Copy_Click() {
+    if (RowCount() > 0) owner_.SetClipboardText(Table('\t', false));
+}
+
+void AllActionsForm::SaveCsv_Click() {
+    std::vector<std::string> parts{player_, "All Actions"};
+    const std::vector<std::string>& logs = LogNames();
+    const auto logPart = [&](int log) {
+        std::string name = logs[static_cast<std::size_t>(log)];
+        if (FoldedUtf8(name).ends_with(".txt")) name.resize(name.size() - 4);
+        parts.push_back(std::move(name));
+    };
+    if (from_ >= 0 && to_ >= from_ && to_ < static_cast<int>(logs.size())) {
+        logPart(from_);
+        if (to_ > from_) logPart(to_);
+    }
+    SaveCsvTable(owner_, parts, Table(',', true));
+}
+
+}  // namespace vantor

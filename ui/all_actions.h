@@ -1,0 +1,130 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "vantor/ledger.h"
+
+namespace vantor {
+
+class FormView;
+
+// The All Actions window as a toolkit draws it.
+class AllActionsView {
+public:
+    virtual ~AllActionsView() = default;
+    // What AllActionsForm offers changed (the logs, the range, the table,
+    // the status): show it again, asking AllActionsForm for each part.
+    virtual void Refresh() = 0;
+};
+
+// The All Actions window's behaviour, whatever the toolkit: a player's
+// ledger, every item with what was picked up, sold, bought from NPCs and
+// bought from player shops and the net of them, over a range of logs,
+// sortable by any column and filtered by name. The ledger is read on a
+// thread of its own; what it finds reaches the window's thread through
+// FormView::Post.
+class AllActionsForm : private ScanObserver {
+public:
+    // The table's columns, one table: the item, then the numbers.
+    static constexpr int kItemColumn = 0;
+    static constexpr int kNetColumn = 5;
+
+    // `owner` is the main window, for posting, the clipboard and the dialogs.
+    explicit AllActionsForm(FormView& owner);
+    // Stops a reading after the current log.
+    ~AllActionsForm() override;
+    AllActionsForm(const AllActionsForm&) = delete;
+    AllActionsForm& operator=(const AllActionsForm&) = delete;
+
+    // Reads the ledger of `player` (as typed) in the logs of `folder` in
+    // `codePage`, unless it holds or is reading that one already (and the
+    // last reading of it did not fail). A new ledger shows every log; the
+    // filter and the order stay.
+    void Read(const std::string& folder, const std::string& player, unsigned codePage);
+    // The toolkit's window while it is open; nullptr once it is closed.
+    void Attach(AllActionsView* view);
+    bool Reading() const { return reading_; }
+
+    // The view's events. Log indexes are into LogNames().
+    void From_Change(int index);
+    void To_Change(int index);
+    void Last_Change(int count);  // the last `count` logs
+    void Filter_Change(std::string_view text);
+    void Header_Click(int column);
+    // The shown rows with the header, tab-separated, onto the clipboard.
+    void Copy_Click();
+    // The same as CSV into a file the player chooses (SaveCsvTable), named
+    // after the player and the range: "Alia-All-Actions-ActionLog0101-ActionLog0103.csv".
+    void SaveCsv_Click();
+
+    // What the view shows. Texts are UTF-8.
+    std::string Caption() const;  // "All Actions: Alia"
+    const std::vector<std::string>& LogNames() const;
+    int From() const { return from_; }
+    int To() const { return to_; }
+    std::string Filter() const { return filter_; }
+    int RowCount() const { return static_cast<int>(shown_.size()); }
+    int ColumnCount() const;
+    std::string Header(int column) const;
+    std::string Cell(int row, int column) const;
+    bool IsNumber(int column) const { return column != kItemColumn; }
+    int SortColumn() const { return sortColumn_; }  // -1: first met first
+    bool SortDescending() const { return descending_; }
+    // What the columns hold and why a name is its own row, in a sentence or two.
+    static std::string Note();
+    // "Reading ActionLog0102.txt", then "12 of 40 items, 7 logs:
+    // ActionLog0101.txt to ActionLog0107.txt, 1 skipped", or why nothing
+    // is listed.
+    std::string Status() const;
+    // The records that could not be counted, the first named: empty when none.
+    std::string Problems() const;
+
+private:
+    struct Read_;
+
+    bool BeforeLog(std::string_view name, std::size_t index, std::size_t count) override;
+    void Stop();
+    void OnRead(const std::shared_ptr<Read_>& read);
+    void Rebuild();
+    void Reorder();
+    void Changed();
+    std::int64_t Value(const LedgerRow& row, int column) const;
+    std::string Table(char separator, bool quoted) const;
+
+    FormView& owner_;
+    AllActionsView* view_ = nullptr;
+
+    // What is read or being read: folder, player, code page.
+    std::string folder_;
+    std::string player_;
+    unsigned codePage_ = 0;
+    bool failed_ = false;
+    std::shared_ptr<const LedgerOutcome> outcome_;
+    std::optional<std::string> error_;  // why the last reading found no logs
+
+    std::thread worker_;
+    std::atomic<bool> stop_{false};
+    bool reading_ = false;
+    unsigned generation_ = 0;  // of the reading whose outcome is awaited
+    mutable std::mutex progressLock_;
+    std::string progress_;     // the log being read
+    std::atomic<bool> progressPosted_{false};
+
+    int from_ = 0;
+    int to_ = -1;
+    std::string filter_;
+    int sortColumn_ = -1;
+    bool descending_ = false;
+    std::vector<LedgerRow> rows_;           // the range's rows
+    std::vector<std::string> foldedNames_;  // each one's name, letters lower case
+    std::vector<std::size_t> shown_;        // into rows_, filtered and in order
+};
+
+}  // namespace vantor
