@@ -92,7 +92,7 @@ int FollowTally(const TallyOptions& options, std::ostream& out, std::ostream& er
     StopCheck stopCheck;
     std::set<std::string> said;  // lines already on `err`
     std::optional<std::string> shown;
-    std::optional<SessionBase> session;  // the totals of the first tally
+    std::optional<SessionStart> session;  // the totals of the first tally
     TallyOptions followed = options;
     followed.follow = true;  // JSON on one line
     while (!stopping) {
