@@ -93,6 +93,7 @@ enum class Command {
     SkippedRecords,
     ExactNames,
     Follow,
+    NewSession,
     CodePageAutomatic,  // then one per entry of kCodePages, in its order
     CodePageFirst,
     CodePageLast = CodePageFirst + 9,
@@ -106,7 +107,7 @@ struct CommandEntry {
     bool separatorBefore;
     std::string_view submenu = {};
 };
-extern const std::array<CommandEntry, 17> kCommands;
+extern const std::array<CommandEntry, 18> kCommands;
 inline constexpr std::string_view kCodePageMenu = "Code Page of the Logs";
 
 // The code page a command of kCodePageMenu chooses: 0 for automatic, and

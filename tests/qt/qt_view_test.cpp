@@ -2,6 +2,7 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <fstream>
 #include <map>
 
 #include "qt/by_log_window.h"
@@ -62,7 +63,7 @@ TEST(QtView, BuildsTheControlTableInAWindowThatGrowsFromItsSize) {
     }
     EXPECT_TRUE(static_cast<QAbstractButton*>(form.ControlWidget(Control::Option1_0))->isChecked());
     EXPECT_EQ(MenuState(form), QStringLiteral("CopyCtrl+C greyed|By Log...Ctrl+B|Skipped Records... greyed||Exact Names (Not the "
-                                              "Game's Tally)|Follow the LogsCtrl+L||Code Page of the Logs|[Automatic checked||Thai (874)|"
+                                              "Game's Tally)|Follow the LogsCtrl+L|New Session greyed||Code Page of the Logs|[Automatic checked||Thai (874)|"
                                               "Central European (1250)|Cyrillic (1251)|Western (1252)|Greek (1253)|"
                                               "Turkish (1254)|Hebrew (1255)|Arabic (1256)|Baltic (1257)|Vietnamese "
                                               "(1258)|]|About Vantor Log Analyzer...|"));
@@ -201,7 +202,7 @@ TEST(QtView, SkippedRecordsTheStatusLineAndTheByLogWindow) {
     form.activateWindow();  // as the window manager does once the message box is gone
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &form; }));
     QTest::keyClick(form.ControlWidget(Control::txtPID), Qt::Key_L, Qt::ControlModifier);
-    EXPECT_TRUE(MenuState(form).contains(QStringLiteral("Follow the LogsCtrl+L checked")));
+    EXPECT_TRUE(MenuState(form).contains(QStringLiteral("Follow the LogsCtrl+L checked|New Session|")));
     QTest::keyClick(form.ControlWidget(Control::txtPID), Qt::Key_B, Qt::ControlModifier);
     ByLogWindow* byLog = form.ByLog();
     ASSERT_NE(byLog, nullptr);
@@ -209,8 +210,9 @@ TEST(QtView, SkippedRecordsTheStatusLineAndTheByLogWindow) {
     EXPECT_EQ(byLog->windowTitle(), QStringLiteral("By Log: Alia of the Far North Road, Picked Up"));
     auto* table = byLog->findChild<QTableView*>(QStringLiteral("table"));
     const QAbstractItemModel& model = *table->model();
-    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|ActionLog0101.txt|ActionLog0102.txt|ActionLog0103.txt|\n"
-                                           "Widget|9|4|2|3|\nRope|5|5|0|0|\nGem|1|0|0|1|\n"));
+    // Followed: each item's gain this session, 0 until the logs change.
+    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|Session|ActionLog0101.txt|ActionLog0102.txt|ActionLog0103.txt|\n"
+                                           "Widget|9|0|4|2|3|\nRope|5|0|5|0|0|\nGem|1|0|0|0|1|\n"));
     EXPECT_EQ(model.index(0, 1).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
 
     QWidget* chart = byLog->findChild<QWidget*>(QStringLiteral("chart"));
@@ -221,16 +223,32 @@ TEST(QtView, SkippedRecordsTheStatusLineAndTheByLogWindow) {
     for (int click = 0; click < 2; ++click) {  // the form's order: largest first, then the other way round
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(1) + 4, 4));
     }
-    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|ActionLog0102.txt|ActionLog0103.txt|\nGem|1|0|1|\nWidget|5|2|3|\n"));
+    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|Session|ActionLog0102.txt|ActionLog0103.txt|\nGem|1|0|0|1|\nWidget|5|0|2|3|\n"));
     EXPECT_EQ(std::pair(header->sortIndicatorSection(), header->sortIndicatorOrder()), std::pair(1, Qt::AscendingOrder));
     QTest::keyClicks(byLog->findChild<QLineEdit*>(QStringLiteral("filter")), QStringLiteral("wid"));
     byLog->findChild<QSpinBox*>(QStringLiteral("last"))->setValue(3);
-    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|ActionLog0101.txt|ActionLog0102.txt|ActionLog0103.txt|\nWidget|9|4|2|3|\n"));
+    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|Session|ActionLog0101.txt|ActionLog0102.txt|ActionLog0103.txt|\nWidget|9|0|4|2|3|\n"));
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(model.index(0, 0)).center());
     EXPECT_EQ(Runs(chart->grab().toImage(), bar), 3);
     QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              QStringLiteral("Item\tTotal\tActionLog0101.txt\tActionLog0102.txt\tActionLog0103.txt\r\nWidget\t9\t4\t2\t3\r\n"));
+              QStringLiteral("Item\tTotal\tSession\tActionLog0101.txt\tActionLog0102.txt\tActionLog0103.txt\r\nWidget\t9\t0\t4\t2\t3\r\n"));
+
+    // The game writes: the gain beside the name in the list and in the
+    // Session column; New Session starts again from the totals of now, and
+    // without following there is no Session column.
+    auto* list = static_cast<QListWidget*>(form.ControlWidget(Control::List1));
+    const auto followed = [&] { return form.Text(Control::Label3).find(", session since ") != std::string::npos; };
+    ASSERT_TRUE(QTest::qWaitFor(followed, 60000)) << "the follow's first tally, where the session begins";
+    std::ofstream(dir.path() / "ActionLog0103.txt", std::ios::binary | std::ios::app) << Pickup("Widget(6)", player);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list->item(0)->text() == QStringLiteral("Widget (+6)"); }, 60000))
+        << list->item(0)->text().toStdString();
+    EXPECT_EQ(model.index(0, vantor::ByLogForm::kSessionColumn).data().toString(), QStringLiteral("+6"));
+    form.CommandAction(Command::NewSession)->trigger();
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Widget"));
+    EXPECT_EQ(model.index(0, vantor::ByLogForm::kSessionColumn).data().toString(), QStringLiteral("0"));
+    form.CommandAction(Command::Follow)->trigger();
+    EXPECT_EQ(model.headerData(vantor::ByLogForm::kSessionColumn, Qt::Horizontal).toString(), QStringLiteral("ActionLog0101.txt"));
 }
 
 }  // namespace
