@@ -5,8 +5,28 @@
 # message about the skipped record, clicks the first item, checks the caption
 # and the client size, and saves docs/screenshot.png; then opens the By log
 # window with Ctrl+B, clicks its first row and saves docs/screenshot-by-log.png.
+#
+#   bash scripts/screenshot.sh                      as above
+#   bash scripts/screenshot.sh --follow FILE        started with --follow: waits for the first tally,
+#                                                   appends to the last log, waits for the update, and
+#                                                   saves the window with its gains as FILE and By log
+#                                                   as FILE's name with -by-log
+#   ... --dpi N                                     at N dpi (Qt scaled by N / 96)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+dpi=96
+follow=""
+usage="usage: $0 [--follow FILE] [--dpi N]"
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --follow) follow=${2:?$usage}; shift 2 ;;
+        --dpi) dpi=${2:?$usage}; shift 2 ;;
+        *) echo "$usage" >&2; exit 2 ;;
+    esac
+done
+# Pixels at 96 dpi, at the DPI asked for.
+px() { echo $(( $1 * dpi / 96 )); }
 
 bash scripts/setup.sh
 for tool in Xvfb:xvfb xdotool:xdotool xwd:x11-apps convert:imagemagick; do
@@ -15,8 +35,11 @@ done
 cmake --preset release >/dev/null
 cmake --build --preset release --target vantor-log-analyzer
 
-export DISPLAY=:73
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+# The first display nobody else uses (other builds may take pictures too).
+display=73
+while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+export DISPLAY=":$display"
+Xvfb "$DISPLAY" -screen 0 1280x900x24 -dpi "$dpi" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true' EXIT
 sleep 1
@@ -29,7 +52,9 @@ mkdir -p "$logs"
 cp examples/logs/* "$logs/"
 printf '2026-01-03 07:07:00\tAlia\tForest01\t[Pickup]\t124,46\tArrow Bundle(x)\r\n' >>"$logs/ActionLog0103.txt"
 trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$home"' EXIT
-HOME=$home build/release/qt/vantor-log-analyzer --player Alia 2>/dev/null &
+export QT_SCALE_FACTOR
+QT_SCALE_FACTOR=$(awk "BEGIN { print $dpi / 96 }")
+HOME=$home build/release/qt/vantor-log-analyzer --player Alia ${follow:+--follow} 2>/dev/null &
 app=$!
 trap 'kill "$app" "$xvfb" 2>/dev/null || true; rm -rf "$home"' EXIT
 
@@ -50,16 +75,39 @@ window=$(find_window '^Vantor Log Analyzer$')
 info=$(xwininfo -id "$window")
 echo "$info" | grep -E 'xwininfo|Width|Height'
 echo "$info" | grep -q '"Vantor Log Analyzer"' || { echo "wrong caption" >&2; exit 1; }
-echo "$info" | grep -q 'Width: 523' && echo "$info" | grep -q 'Height: 288' ||
-    { echo "client area is not 523 x 288" >&2; exit 1; }
+# 523 x 288 scaled, give or take the rounding of a half pixel.
+width=$(echo "$info" | sed -n 's/^ *Width: //p') height=$(echo "$info" | sed -n 's/^ *Height: //p')
+[ $((width * 96 / dpi)) -eq 523 ] || [ $(((width + 1) * 96 / dpi)) -eq 523 ] || { echo "client width $width is not 523 scaled" >&2; exit 1; }
+[ $((height * 96 / dpi)) -eq 288 ] || [ $(((height + 1) * 96 / dpi)) -eq 288 ] || { echo "client height $height is not 288 scaled" >&2; exit 1; }
 
-click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
+click() { xdotool mousemove --window "$1" "$(px "$2")" "$(px "$3")" click 1; sleep 0.3; }
+mkdir -p docs
+
+if [ -n "$follow" ]; then
+    # No message during play: the skipped record is counted on the status line.
+    sleep 2
+    printf '%b' '2026-01-03 07:08:00\tAlia\tForest01\t[Pickup]\t124,47\tFeather(19)\r\n' \
+        '2026-01-03 07:09:00\tAlia\tForest01\t[Pickup]\t125,47\tRed Potion(3)\r\n' \
+        '2026-01-03 07:10:00\tAlia\tForest01\t[Pickup]\t125,48\tSilver Ring(1)\r\n' >>"$logs/ActionLog0103.txt"
+    sleep 2
+    click "$window" 240 105                     # the first item
+    xdotool mousemove --window "$window" "$(px 500)" "$(px 280)"  # no tip in the picture
+    sleep 0.5
+    xwd -id "$window" -silent | convert xwd:- "$follow"
+    echo "saved $follow"
+    xdotool windowfocus --sync "$window" key ctrl+b
+    by_log=$(find_window '^By Log: Alia, Picked Up$')
+    sleep 0.5
+    click "$by_log" 60 62                       # the first row
+    xwd -id "$by_log" -silent | convert xwd:- "${follow%.png}-by-log.png"
+    echo "saved ${follow%.png}-by-log.png"
+    exit 0
+fi
 click "$window" 210 40                          # Go!
 box=$(find_window '^Vantor Log Analyzer$' "$window")  # the skipped record
 xdotool windowfocus --sync "$box" key Return
 sleep 0.5
 click "$window" 240 105                         # the first item
-mkdir -p docs
 xwd -id "$window" -silent | convert xwd:- docs/screenshot.png
 echo "saved docs/screenshot.png"
 
