@@ -5,6 +5,7 @@
 // new log, an earlier log rewritten).
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -25,7 +26,7 @@ public:
     // Begins at the totals of `rows`, in the order they are listed.
     explicit SessionStart(const std::vector<TallyRow>& rows);
     // The same for rows of another kind with an `item` (a ledger's), whose
-    // total is `total(row)`: one action's, say.
+    // total is std::invoke(total, row): one action's, say.
     template <typename Row, typename Total>
     SessionStart(const std::vector<Row>& rows, Total total);
 
@@ -53,7 +54,7 @@ private:
 template <typename Row, typename Total>
 SessionStart::SessionStart(const std::vector<Row>& rows, Total total) {
     Keys keys;
-    for (const Row& row : rows) totals_[keys.Next(row.item)] = total(row);
+    for (const Row& row : rows) totals_[keys.Next(row.item)] = std::invoke(total, row);
 }
 
 template <typename Row, typename Total>
@@ -63,7 +64,7 @@ std::vector<std::int64_t> SessionStart::Gains(const std::vector<Row>& rows, Tota
     gains.reserve(rows.size());
     for (const Row& row : rows) {
         const auto start = totals_.find(keys.Next(row.item));
-        gains.push_back(total(row) - (start != totals_.end() ? start->second : 0));
+        gains.push_back(std::invoke(total, row) - (start != totals_.end() ? start->second : 0));
     }
     return gains;
 }

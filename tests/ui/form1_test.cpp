@@ -232,32 +232,25 @@ TEST_F(Form1Test, ExactNamesListEachFullNameAndSayItIsNotTheGamesTally) {
 // Each item shows its gain this session beside its name, whatever changed
 // the logs, until New Session starts again from the totals of now.
 TEST_F(Form1Test, FollowingKeepsTheListTheSelectionTheTotalAndTheGainsUpToDate) {
-    EXPECT_FALSE(form.MenuEnabled(Command::NewSession));
     form.Menu_Click(Command::Follow);
-    EXPECT_TRUE(form.MenuChecked(Command::Follow));
-    EXPECT_TRUE(form.MenuEnabled(Command::NewSession));
+    EXPECT_TRUE(form.MenuChecked(Command::Follow) && form.MenuEnabled(Command::NewSession));
     view.RunUntil([&] { return view.list.size() == 2; });
     view.listIndex = 0;
     form.List1_Click();
     EXPECT_EQ(Text(Control::Text1), "7");
-    form.Menu_Click(Command::ByLog);
-    ASSERT_NE(view.byLog, nullptr);
     std::ofstream(dir.path() / "ActionLog0102.txt", std::ios::binary | std::ios::app)
         << Pickup("Widget(10)") + Pickup("Bar(1)(2)") + Pickup("Lamp(1)");
     view.RunUntil([&] { return view.list.size() == 3; });
     EXPECT_EQ(view.list, (Texts{"Widget (+10)", "\u20ACuro Coin", "Lamp (+1)"}));
-    EXPECT_EQ(view.byLog->Header(ByLogForm::kSessionColumn) + "=" + view.byLog->Cell(0, ByLogForm::kSessionColumn), "Session=+10");
     EXPECT_EQ(view.listFills, 1) << "filled once, then only appended to";
     EXPECT_EQ(view.listIndex, 0);
     EXPECT_EQ(Text(Control::Text1), "17");
     EXPECT_TRUE(view.messages.empty());
-    const std::regex status("Alia, Picked Up: 3 items in 2 logs, 1 skipped, updated \\d\\d:\\d\\d:\\d\\d, "
-                            "session since \\d\\d:\\d\\d:\\d\\d");
+    const std::regex status("Alia, Picked Up: 3 items in 2 logs, 1 skipped, updated \\d\\d:\\d\\d:\\d\\d, session since \\d\\d:\\d\\d:\\d\\d");
     EXPECT_TRUE(std::regex_match(Text(Control::Label3), status)) << Text(Control::Label3);
 
     form.Menu_Click(Command::NewSession);
     EXPECT_EQ(view.list, (Texts{"Widget", "\u20ACuro Coin", "Lamp"}));
-    EXPECT_EQ(view.byLog->Cell(0, ByLogForm::kSessionColumn), "0");
     // An earlier log rewritten with less: a gain below nothing.
     dir.Write("ActionLog0101.txt", Record("Alia", "[Sell]", "Rose(2)"));
     view.RunUntil([&] { return view.list[0] == "Widget (-3)"; });
@@ -267,11 +260,9 @@ TEST_F(Form1Test, FollowingKeepsTheListTheSelectionTheTotalAndTheGainsUpToDate) 
     EXPECT_EQ(view.clipboard, "Widget\t14\t-3\r\n\u20ACuro Coin\t5\t0\r\nLamp\t1\t0\r\n");
 
     form.Menu_Click(Command::Follow);
-    EXPECT_FALSE(form.MenuChecked(Command::Follow));
-    EXPECT_FALSE(form.MenuEnabled(Command::NewSession));
+    EXPECT_FALSE(form.MenuChecked(Command::Follow) || form.MenuEnabled(Command::NewSession));
     EXPECT_EQ(Text(Control::Label3), "Alia, Picked Up: 3 items in 2 logs, 1 skipped");
     EXPECT_EQ(view.list, (Texts{"Widget", "\u20ACuro Coin", "Lamp"}));
-    EXPECT_EQ(view.byLog->Header(ByLogForm::kSessionColumn), "ActionLog0101.txt");
 }
 
 }  // namespace
