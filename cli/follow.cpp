@@ -128,7 +128,7 @@ private:
     std::ostream& err_;
     std::set<std::string> said_;  // lines already on `err`
     std::optional<std::string> shown_;
-    std::optional<SessionBase> session_;  // the totals of the first tally
+    std::optional<SessionStart> session_;  // the totals of the first tally
     int status_ = 0;  // 2: a usage error; 1: the folder failed
 };
 

@@ -2,7 +2,6 @@
 
 
 #include <algorithm>
-#include <map>
 #include <array>
 #include <cstdint>
 #include <nlohmann/json.hpp>
@@ -94,15 +93,6 @@ std::vector<std::int64_t> ByLog(const TallyRow& row, const LogRange& range) {
     return credits;
 }
 
-// Each row's key in a SessionBase: its name and how many rows before it
-// have that name (a name cut at 40 bytes can be several rows).
-std::vector<std::pair<std::string, int>> SessionKeys(const std::vector<TallyRow>& rows) {
-    std::map<std::string, int> seen;
-    std::vector<std::pair<std::string, int>> keys;
-    for (const TallyRow& row : rows) keys.emplace_back(row.item, seen[row.item]++);
-    return keys;
-}
-
 // The rows of the range `options` asks for; an empty range for a usage error.
 std::vector<TallyRow> ShownRows(const TallyOutcome& outcome, const LogRange& range) {
     if (range.whole) return outcome.rows;
@@ -111,18 +101,9 @@ std::vector<TallyRow> ShownRows(const TallyOutcome& outcome, const LogRange& ran
 }
 
 void WriteRows(const std::vector<TallyRow>& rows, std::span<const std::string> logs, const LogRange& range,
-               const TallyOptions& options, const SessionBase* session, std::ostream& out) {
+               const TallyOptions& options, const SessionStart* session, std::ostream& out) {
     const auto name = [&](const TallyRow& row) -> const std::string& { return options.bytes ? row.bytes : row.item; };
-    // Gains since the session began: an item not listed then gains its
-    // whole total.
-    std::vector<std::int64_t> gains;
-    if (session != nullptr) {
-        const auto keys = SessionKeys(rows);
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const auto base = session->find(keys[i]);
-            gains.push_back(rows[i].total - (base != session->end() ? base->second : 0));
-        }
-    }
+    const std::vector<std::int64_t> gains = session != nullptr ? session->Gains(rows) : std::vector<std::int64_t>{};
     switch (options.format) {
         case OutputFormat::Tsv:
         case OutputFormat::Csv: {
@@ -306,19 +287,14 @@ int WriteLedger(const LedgerOutcome& outcome, const TallyOptions& options, std::
     return outcome.problemCount > 0 ? 1 : 0;
 }
 
-SessionBase ShownTotals(const TallyOutcome& outcome, const TallyOptions& options) {
+SessionStart ShownTotals(const TallyOutcome& outcome, const TallyOptions& options) {
     const auto asked = Range(outcome.logs, options);
-    SessionBase base;
-    if (const auto* range = std::get_if<LogRange>(&asked)) {
-        const std::vector<TallyRow> rows = ShownRows(outcome, *range);
-        const auto keys = SessionKeys(rows);
-        for (std::size_t i = 0; i < rows.size(); ++i) base[keys[i]] = rows[i].total;
-    }
-    return base;
+    const auto* range = std::get_if<LogRange>(&asked);
+    return range != nullptr ? SessionStart(ShownRows(outcome, *range)) : SessionStart();
 }
 
 int WriteOutcome(const TallyOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err,
-                 const SessionBase* session) {
+                 const SessionStart* session) {
     const std::optional<LogRange> asked = RangeAfterProblems(outcome, options, err);
     if (!asked) return 2;
     const LogRange& range = *asked;

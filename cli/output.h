@@ -1,14 +1,11 @@
 #pragma once
 
-#include <cstdint>
 #include <iosfwd>
-#include <map>
-#include <string>
-#include <utility>
 #include <vector>
 
 #include "vantor/ledger.h"
 #include "vantor/players.h"
+#include "vantor/session.h"
 #include "vantor/tally.h"
 #include "cli/options.h"
 
@@ -19,17 +16,15 @@ namespace vantor {
 // then a hint when nothing was found. Returns the exit status: 0 done, 1 a
 // problem was met, 2 the range names a log the folder does not have
 // (nothing printed but the error).
-// With `session`, each row also has its gain since the session began: its
-// total less that of the same row in `session` (ShownTotals of the
-// session's first outcome), its whole total when it was not shown then; in
-// tsv and csv a third column "session", in json a member "session".
-using SessionBase = std::map<std::pair<std::string, int>, std::int64_t>;
+// With `session`, each row also has its gain since the session began
+// (SessionStart::Gains, from ShownTotals of the session's first outcome):
+// in tsv and csv a third column "session", in json a member "session".
 int WriteOutcome(const TallyOutcome& outcome, const TallyOptions& options, std::ostream& out, std::ostream& err,
-                 const SessionBase* session = nullptr);
+                 const SessionStart* session = nullptr);
 
-// The totals an outcome shows under `options`, by row: a row is its name and
-// how many shown rows before it have that name.
-SessionBase ShownTotals(const TallyOutcome& outcome, const TallyOptions& options);
+// The totals of the rows an outcome shows under `options`, as a session's
+// start.
+SessionStart ShownTotals(const TallyOutcome& outcome, const TallyOptions& options);
 
 // The player IDs of a folder (--players), most records first.
 void WritePlayers(const std::vector<PlayerCount>& players, const TallyOptions& options, std::ostream& out);

@@ -366,6 +366,12 @@ void QtView::SetListItems(const std::vector<std::string>& items) {
 
 void QtView::AppendListItems(const std::vector<std::string>& items) { List()->addItems(ToQStrings(items)); }
 
+void QtView::ReplaceListItems(const std::vector<std::pair<int, std::string>>& items) {
+    for (const auto& [index, text] : items) {
+        if (QListWidgetItem* item = List()->item(index)) item->setText(ToQString(text));
+    }
+}
+
 int QtView::ListIndex() { return List()->currentRow(); }
 
 void QtView::SetListIndex(int index) {

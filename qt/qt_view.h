@@ -46,6 +46,7 @@ public:
     void SetChecked(vantor::Control option) override;
     void SetListItems(const std::vector<std::string>& items) override;
     void AppendListItems(const std::vector<std::string>& items) override;
+    void ReplaceListItems(const std::vector<std::pair<int, std::string>>& items) override;
     int ListIndex() override;
     void SetListIndex(int index) override;
     void SetClipboardText(std::string_view text) override;

@@ -19,6 +19,11 @@
 #                                                       than its first size: starts at that size
 #   ... --all-actions                                   the All Actions window (Ctrl+E) in place of By log,
 #                                                       once it has read the logs: FILE's name with -all-actions
+#   ... --follow                                        started with --follow instead of Go!: waits for
+#                                                       the first tally, appends to the last log, waits
+#                                                       for the update and saves the window with its
+#                                                       gains and By log (FILE, else
+#                                                       docs/screenshot-windows-session.png)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,13 +32,16 @@ out=docs/screenshot-windows.png
 language=""
 larger=false
 all_actions=false
-usage="usage: $0 [--dpi N FILE | --language LL_CC FILE] [--larger] [--all-actions]"
+follow=false
+named=false
+usage="usage: $0 [--dpi N FILE | --language LL_CC FILE] [--larger] [--all-actions | --follow]"
 while [ $# -gt 0 ]; do
     case "$1" in
-        --dpi) dpi=${2:?$usage}; out=${3:?$usage}; shift 3 ;;
-        --language) language=${2:?$usage}; out=${3:?$usage}; shift 3 ;;
+        --dpi) dpi=${2:?$usage}; out=${3:?$usage}; named=true; shift 3 ;;
+        --language) language=${2:?$usage}; out=${3:?$usage}; named=true; shift 3 ;;
         --larger) larger=true; shift ;;
         --all-actions) all_actions=true; shift ;;
+        --follow) follow=true; shift ;;
         *) echo "$usage" >&2; exit 2 ;;
     esac
 done
@@ -48,6 +56,7 @@ case "$language" in
     pl_PL) player='Łukasz' records='2026-01-05 10:00:00\t\xA3ukasz\tForest01\t[Pickup]\t120,44\t\xAFelazny miecz(3)\r\n2026-01-05 10:01:00\t\xA3ukasz\tForest01\t[Pickup]\t120,44\tMikstura \xBFycia(12)\r\n2026-01-05 10:02:00\t\xA3ukasz\tForest01\t[Pickup]\t120,44\tSk\xF3ra wilka(7)\r\n' ;;
     *) echo "$0: no logs for the language $language" >&2; exit 2 ;;
 esac
+$follow && ! $named && out=docs/screenshot-windows-session.png
 by_log_out="${out%.png}-by-log.png"
 
 bash scripts/setup.sh wine wine64 xvfb xdotool x11-utils imagemagick locales
@@ -114,7 +123,9 @@ printf '%b' '2026-01-04 10:00:00\tAlia\tForest01\t[Pickup]\t120,44\tRed Potion(2
     '2026-01-04 10:01:30\tAlia\tMine02\t[Pickup]\t130,50\tIron Ore C.(6)\r\n' > "$logs/ActionLog0104.txt"
 fi
 
-wine "$build/win32/vantor-log-analyzer.exe" --player "$player" > /dev/null 2>&1 &
+follow_argument=()
+$follow && follow_argument=(--follow)
+wine "$build/win32/vantor-log-analyzer.exe" --player "$player" "${follow_argument[@]}" > /dev/null 2>&1 &
 app=$!
 find_window() {
     local found=""
@@ -148,6 +159,29 @@ click() {
     xdotool mousemove --window "$window" $(at "$1" "$2") click 1
     sleep 0.3
 }
+if $follow; then
+    # No message during play: the skipped record is counted on the status line.
+    sleep 3
+    printf '%b' '2026-01-04 10:02:00\tAlia\tForest01\t[Pickup]\t122,44\tRed Potion(5)\r\n' \
+        '2026-01-04 10:03:00\tAlia\tForest01\t[Pickup]\t123,46\tFeather(7)\r\n' \
+        '2026-01-04 10:04:00\tAlia\tMine02\t[Pickup]\t131,51\tSilver Ring(1)\r\n' >> "$logs/ActionLog0104.txt"
+    sleep 3
+    click 3000 1530                          # the first item
+    xdotool mousemove --window "$window" $(at 7000 3900)  # no tip in the picture
+    sleep 1
+    mkdir -p "$(dirname "$out")"
+    import -window "$window" "$out"
+    echo "saved $out"
+    xdotool key --window "$window" ctrl+b
+    by_log=$(find_window '^By Log: ')
+    sleep 1
+    xdotool mousemove --window "$by_log" $(( 60 * dpi / 96 )) $(( 70 * dpi / 96 )) click 1
+    xdotool mousemove --window "$by_log" 2 2
+    sleep 1
+    import -window "$by_log" "$by_log_out"
+    echo "saved $by_log_out"
+    exit 0
+fi
 click 3100 600                               # Go!
 if [ -n "$language" ]; then
     # The window alone, with its first item clicked and no tip.

@@ -8,18 +8,32 @@
 # last the All Actions window with Ctrl+E, once it has read the logs:
 # docs/screenshot-all-actions.png.
 #
-#   bash scripts/screenshot.sh                at 96 dpi, into docs/
-#   bash scripts/screenshot.sh --dpi 144 DIR  at another DPI (the window scaled by DPI / 96), into DIR
+#   bash scripts/screenshot.sh                      at 96 dpi, into docs/
+#   bash scripts/screenshot.sh --dpi 144 DIR        at another DPI (the window scaled by DPI / 96), into DIR
+#   bash scripts/screenshot.sh --follow FILE        started with --follow: waits for the first tally,
+#                                                   appends to the last log, waits for the update, and
+#                                                   saves the window with its gains as FILE and By log
+#                                                   as FILE's name with -by-log
+#   ... --dpi N                                     with --follow: at N dpi
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 dpi=96
 out=docs
-case "${1:-}" in
-    "") ;;
-    --dpi) dpi=${2:?usage: $0 [--dpi N DIR]}; out=${3:?usage: $0 [--dpi N DIR]} ;;
-    *) echo "usage: $0 [--dpi N DIR]" >&2; exit 2 ;;
-esac
+follow=""
+usage="usage: $0 [--dpi N DIR] | [--follow FILE] [--dpi N]"
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --follow) follow=${2:?$usage}; shift 2 ;;
+        --dpi)
+            dpi=${2:?$usage}
+            shift 2
+            if [ $# -gt 0 ] && [ "${1#--}" = "$1" ]; then out=$1; shift; fi ;;
+        *) echo "$usage" >&2; exit 2 ;;
+    esac
+done
+# Pixels at 96 dpi, at the DPI asked for.
+px() { echo $(( $1 * dpi / 96 )); }
 
 bash scripts/setup.sh
 for tool in Xvfb:xvfb xdotool:xdotool xwd:x11-apps convert:imagemagick; do
@@ -36,8 +50,6 @@ Xvfb "$DISPLAY" -screen 0 1600x1200x24 -dpi "$dpi" -nolisten tcp >/dev/null 2>&1
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true' EXIT
 sleep 1
-# Qt on X11 scales by Xft.dpi, which Xvfb has none of: the same scale by hand.
-[ "$dpi" = 96 ] || export QT_SCALE_FACTOR=$(awk "BEGIN { print $dpi / 96 }")
 # A player's home folder, made for the pictures and removed after (a scratch
 # folder if that name is taken). Its settings go there too.
 home=/home/alia
@@ -47,7 +59,10 @@ mkdir -p "$logs"
 cp examples/logs/* "$logs/"
 printf '2026-01-03 07:07:00\tAlia\tForest01\t[Pickup]\t124,46\tArrow Bundle(x)\r\n' >>"$logs/ActionLog0103.txt"
 trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$home"' EXIT
-HOME=$home build/release/qt/vantor-log-analyzer --player Alia 2>/dev/null &
+# Qt on X11 scales by Xft.dpi, which Xvfb has none of: the same scale by hand.
+export QT_SCALE_FACTOR
+QT_SCALE_FACTOR=$(awk "BEGIN { print $dpi / 96 }")
+HOME=$home build/release/qt/vantor-log-analyzer --player Alia ${follow:+--follow} 2>/dev/null &
 app=$!
 trap 'kill "$app" "$xvfb" 2>/dev/null || true; rm -rf "$home"' EXIT
 
@@ -68,13 +83,34 @@ window=$(find_window '^Vantor Log Analyzer$')
 info=$(xwininfo -id "$window")
 echo "$info" | grep -E 'xwininfo|Width|Height'
 echo "$info" | grep -q '"Vantor Log Analyzer"' || { echo "wrong caption" >&2; exit 1; }
-# Rounded, as Qt scales them.
-width=$(((523 * dpi + 48) / 96)) height=$(((288 * dpi + 48) / 96))
-echo "$info" | grep -q "Width: $width" && echo "$info" | grep -q "Height: $height" ||
-    { echo "client area is not $width x $height" >&2; exit 1; }
+# 523 x 288 scaled, give or take the rounding of a half pixel.
+width=$(echo "$info" | sed -n 's/^ *Width: //p') height=$(echo "$info" | sed -n 's/^ *Height: //p')
+[ $((width * 96 / dpi)) -eq 523 ] || [ $(((width + 1) * 96 / dpi)) -eq 523 ] || { echo "client width $width is not 523 scaled" >&2; exit 1; }
+[ $((height * 96 / dpi)) -eq 288 ] || [ $(((height + 1) * 96 / dpi)) -eq 288 ] || { echo "client height $height is not 288 scaled" >&2; exit 1; }
 
-# At pixels of 96 dpi.
-click() { xdotool mousemove --window "$1" $(($2 * dpi / 96)) $(($3 * dpi / 96)) click 1; sleep 0.3; }
+click() { xdotool mousemove --window "$1" "$(px "$2")" "$(px "$3")" click 1; sleep 0.3; }
+mkdir -p "$out"
+
+if [ -n "$follow" ]; then
+    # No message during play: the skipped record is counted on the status line.
+    sleep 2
+    printf '%b' '2026-01-03 07:08:00\tAlia\tForest01\t[Pickup]\t124,47\tFeather(19)\r\n' \
+        '2026-01-03 07:09:00\tAlia\tForest01\t[Pickup]\t125,47\tRed Potion(3)\r\n' \
+        '2026-01-03 07:10:00\tAlia\tForest01\t[Pickup]\t125,48\tSilver Ring(1)\r\n' >>"$logs/ActionLog0103.txt"
+    sleep 2
+    click "$window" 240 105                     # the first item
+    xdotool mousemove --window "$window" "$(px 500)" "$(px 280)"  # no tip in the picture
+    sleep 0.5
+    xwd -id "$window" -silent | convert xwd:- "$follow"
+    echo "saved $follow"
+    xdotool windowfocus --sync "$window" key ctrl+b
+    by_log=$(find_window '^By Log: Alia, Picked Up$')
+    sleep 0.5
+    click "$by_log" 60 62                       # the first row
+    xwd -id "$by_log" -silent | convert xwd:- "${follow%.png}-by-log.png"
+    echo "saved ${follow%.png}-by-log.png"
+    exit 0
+fi
 click "$window" 210 40                          # Go!
 box=$(find_window '^Vantor Log Analyzer$' "$window")  # the skipped record
 xdotool windowfocus --sync "$box" key Return

@@ -21,10 +21,24 @@ std::string ShortName(std::string_view log) {
 
 }  // namespace
 
+// Appended, not added up: GCC 12 at -O3 takes "+" + text for an
+// overlapping copy (-Wrestrict).
+std::string GainText(std::int64_t gain) {
+    std::string text(gain > 0 ? "+" : "");
+    text += std::to_string(gain);
+    return text;
+}
+
 ByLogForm::ByLogForm(FormView& owner) : owner_(owner) {}
 
 void ByLogForm::SetOutcome(std::shared_ptr<const TallyOutcome> outcome, std::string whose, std::string player,
-                           std::string action) {
+                           std::string action, std::optional<std::vector<std::int64_t>> gains) {
+    // The Session column comes or goes: an order by a log's column stays
+    // with that log.
+    if (gains.has_value() != gains_.has_value() && sortColumn_ >= kSessionColumn) {
+        sortColumn_ = sortColumn_ == kSessionColumn && !gains ? -1 : sortColumn_ + (gains ? 1 : -1);
+    }
+    gains_ = std::move(gains);
     player_ = std::move(player);
     action_ = std::move(action);
     const int oldCount = static_cast<int>(LogNames().size());
@@ -101,8 +115,8 @@ void ByLogForm::Row_Click(int row) {
 }
 
 int ByLogForm::ColumnCount() const {
-    if (to_ < from_) return kFirstLogColumn;
-    return kFirstLogColumn + std::min(to_ - from_ + 1, kMostLogColumns);
+    if (to_ < from_) return FirstLogColumn();
+    return FirstLogColumn() + std::min(to_ - from_ + 1, kMostLogColumns);
 }
 
 int ByLogForm::FirstColumnLog() const { return std::max(from_, to_ - kMostLogColumns + 1); }
@@ -110,13 +124,19 @@ int ByLogForm::FirstColumnLog() const { return std::max(from_, to_ - kMostLogCol
 std::string ByLogForm::Header(int column) const {
     if (column == kItemColumn) return "Item";
     if (column == kTotalColumn) return "Total";
+    if (column == kSessionColumn && gains_) return "Session";
     if (column < 0 || column >= ColumnCount()) return {};
-    return LogNames()[static_cast<std::size_t>(FirstColumnLog() + column - kFirstLogColumn)];
+    return LogNames()[static_cast<std::size_t>(FirstColumnLog() + column - FirstLogColumn())];
 }
 
-std::int64_t ByLogForm::Value(const TallyRow& row, int column) const {
+std::int64_t ByLogForm::Value(std::size_t index, int column) const {
+    const TallyRow& row = rows_[index];
     if (column == kTotalColumn) return row.total;
-    const auto log = static_cast<std::uint32_t>(FirstColumnLog() + column - kFirstLogColumn);
+    if (column == kSessionColumn && gains_) {
+        const std::size_t outcomeRow = rowIndexes_[index];
+        return outcomeRow < gains_->size() ? (*gains_)[outcomeRow] : 0;
+    }
+    const auto log = static_cast<std::uint32_t>(FirstColumnLog() + column - FirstLogColumn());
     const auto part = std::lower_bound(row.parts.begin(), row.parts.end(), log,
                                        [](const LogCredit& credit, std::uint32_t wanted) { return credit.log < wanted; });
     return part != row.parts.end() && part->log == log ? part->quantity : 0;
@@ -124,11 +144,13 @@ std::int64_t ByLogForm::Value(const TallyRow& row, int column) const {
 
 std::string ByLogForm::Cell(int row, int column) const {
     if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return {};
-    const TallyRow& shown = rows_[shown_[static_cast<std::size_t>(row)]];
+    const std::size_t index = shown_[static_cast<std::size_t>(row)];
+    const TallyRow& shown = rows_[index];
     if (column == kItemColumn) {
         return shown.item + (shown.others.empty() ? "" : std::string(kOthersMark));
     }
-    return std::to_string(Value(shown, column));
+    if (column == kSessionColumn && gains_) return GainText(Value(index, column));
+    return std::to_string(Value(index, column));
 }
 
 int ByLogForm::SelectedRow() const {
@@ -155,10 +177,11 @@ std::string ByLogForm::Status() const {
 ChartPicture ByLogForm::Chart(int width, int height, const TextMetrics& metrics) const {
     const int row = SelectedRow();
     if (row < 0) return LayOutChart("Select an item to see it per log", {}, width, height, metrics);
-    const TallyRow& item = rows_[shown_[static_cast<std::size_t>(row)]];
+    const std::size_t index = shown_[static_cast<std::size_t>(row)];
+    const TallyRow& item = rows_[index];
     std::vector<ChartBar> bars;
-    for (int column = kFirstLogColumn; column < ColumnCount(); ++column) {
-        bars.push_back({ShortName(Header(column)), Value(item, column)});
+    for (int column = FirstLogColumn(); column < ColumnCount(); ++column) {
+        bars.push_back({ShortName(Header(column)), Value(index, column)});
     }
     const std::string title = item.item + ": " + std::to_string(item.total) + " in " +
                               std::to_string(to_ - from_ + 1) + (to_ == from_ ? " log" : " logs");
@@ -199,7 +222,7 @@ void ByLogForm::Reorder() {
     if (sortColumn_ >= 0) {
         const auto less = [&](std::size_t a, std::size_t b) {
             if (sortColumn_ == kItemColumn) return foldedNames_[a] < foldedNames_[b];
-            return Value(rows_[a], sortColumn_) < Value(rows_[b], sortColumn_);
+            return Value(a, sortColumn_) < Value(b, sortColumn_);
         };
         std::stable_sort(shown_.begin(), shown_.end(), [&](std::size_t a, std::size_t b) {
             return descending_ ? less(b, a) : less(a, b);
@@ -217,10 +240,10 @@ std::string ByLogForm::Table(char separator, bool quoted) const {
     }
     table += "\r\n";
     for (int row = 0; row < RowCount(); ++row) {
+        const std::size_t index = shown_[static_cast<std::size_t>(row)];
         for (int column = 0; column < ColumnCount(); ++column) {
             if (column > 0) table += separator;
-            table += column == kItemColumn ? field(rows_[shown_[static_cast<std::size_t>(row)]].item)
-                                           : Cell(row, column);
+            table += column == kItemColumn ? field(rows_[index].item) : std::to_string(Value(index, column));
         }
         table += "\r\n";
     }

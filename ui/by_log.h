@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,9 @@ class FormView;
 // after its name, in the main list and in By log's table; its tip names them.
 inline constexpr std::string_view kOthersMark = " *";
 
+// A session's gain as the list and By log show it: "+19", "-5", "0".
+std::string GainText(std::int64_t gain);
+
 // The By log window as a toolkit draws it.
 class ByLogView {
 public:
@@ -31,10 +35,11 @@ public:
 // column and filtered by name, and a chart of the selected item per log.
 class ByLogForm {
 public:
-    // Table columns: the item, its total over the range, then one per log.
+    // Table columns: the item, its total over the range, while following
+    // its gain this session, then one per log (from FirstLogColumn()).
     static constexpr int kItemColumn = 0;
     static constexpr int kTotalColumn = 1;
-    static constexpr int kFirstLogColumn = 2;
+    static constexpr int kSessionColumn = 2;
     // A range of more logs shows the columns of its last this many.
     static constexpr int kMostLogColumns = 1000;
 
@@ -45,9 +50,11 @@ public:
     // "Alia, Picked Up", and the player and the action for the name of a
     // saved file. A new analysis of the same logs keeps the range, the
     // filter, the order and the selected item; a range that reached the
-    // last log reaches the new last log.
+    // last log reaches the new last log. `gains`, while following, is the
+    // session's gain of each of the outcome's rows (Form1's, whatever the
+    // range), shown in a Session column.
     void SetOutcome(std::shared_ptr<const TallyOutcome> outcome, std::string whose, std::string player = {},
-                    std::string action = {});
+                    std::string action = {}, std::optional<std::vector<std::int64_t>> gains = std::nullopt);
     // The toolkit's window while it is open; nullptr once it is closed.
     void Attach(ByLogView* view);
 
@@ -74,9 +81,11 @@ public:
     std::string Filter() const { return filter_; }
     int RowCount() const { return static_cast<int>(shown_.size()); }
     int ColumnCount() const;
+    int FirstLogColumn() const { return gains_ ? kSessionColumn + 1 : kSessionColumn; }
     std::string Header(int column) const;
-    // The item column's names carry kOthersMark as the main list has it;
-    // Copy and Save as CSV take the names alone.
+    // The item column's names carry kOthersMark as the main list has it, and
+    // the Session column's gains their sign (GainText); Copy and Save as CSV
+    // take the names alone and the plain numbers.
     std::string Cell(int row, int column) const;
     bool IsNumber(int column) const { return column != kItemColumn; }
     int SortColumn() const { return sortColumn_; }  // -1: first met first
@@ -92,13 +101,14 @@ private:
     void Rebuild();
     // The rows shown, after a new filter or order.
     void Reorder();
-    int FirstColumnLog() const;  // the log of column kFirstLogColumn
-    std::int64_t Value(const TallyRow& row, int column) const;
+    int FirstColumnLog() const;  // the log of column FirstLogColumn()
+    std::int64_t Value(std::size_t row, int column) const;  // of rows_[row]
     std::string Table(char separator, bool quoted) const;
 
     FormView& owner_;
     ByLogView* view_ = nullptr;
     std::shared_ptr<const TallyOutcome> outcome_;
+    std::optional<std::vector<std::int64_t>> gains_;  // by the outcome's rows
     std::string whose_;
     std::string player_;
     std::string action_;

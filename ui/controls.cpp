@@ -26,13 +26,14 @@ const std::array<ControlEntry, 16> kControls = {{
     {Control::Option1_3, "Option1", 3, Option, kActions[3].caption, 240, 2640, 2055, 255, 15, kLeft | kTop},
 }};
 
-const std::array<CommandEntry, 18> kCommands = {{
+const std::array<CommandEntry, 19> kCommands = {{
     {Command::Copy, "Copy", 'C', false, false},
     {Command::ByLog, "By Log...", 'B', false, false},
     {Command::AllActions, "All Actions...", 'E', false, false},
     {Command::SkippedRecords, "Skipped Records...", 0, false, false},
     {Command::ExactNames, "Exact Names (Not the Game's Tally)", 0, true, true},
     {Command::Follow, "Follow the Logs", 'L', true, false},
+    {Command::NewSession, "New Session", 0, false, false},
     {Command::CodePageAutomatic, "Automatic", 0, true, true, kCodePageMenu},
     {Command::CodePageFirst, "Thai (874)", 0, true, true, kCodePageMenu},
     {static_cast<Command>(static_cast<int>(Command::CodePageFirst) + 1), "Central European (1250)", 0, true, false, kCodePageMenu},

@@ -94,6 +94,7 @@ enum class Command {
     SkippedRecords,
     ExactNames,
     Follow,
+    NewSession,
     CodePageAutomatic,  // then one per entry of kCodePages, in its order
     CodePageFirst,
     CodePageLast = CodePageFirst + 9,
@@ -107,7 +108,7 @@ struct CommandEntry {
     bool separatorBefore;
     std::string_view submenu = {};
 };
-extern const std::array<CommandEntry, 18> kCommands;
+extern const std::array<CommandEntry, 19> kCommands;
 inline constexpr std::string_view kCodePageMenu = "Code Page of the Logs";
 
 // The code page a command of kCodePageMenu chooses: 0 for automatic, and

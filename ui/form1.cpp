@@ -77,8 +77,11 @@ std::string ProblemsText(const TallyOutcome& outcome) {
     return text + "\nCtrl+C copies this message.";
 }
 
-std::string ListText(const TallyRow& row) {
-    return row.item + (row.others.empty() ? "" : std::string(kOthersMark));
+// "Feather (+19)": the gain at a glance beside the name, none when nothing.
+std::string ListText(const TallyRow& row, std::int64_t gain) {
+    std::string text = row.item + (row.others.empty() ? "" : std::string(kOthersMark));
+    if (gain != 0) text.append(" (").append(GainText(gain)).push_back(')');
+    return text;
 }
 
 std::string ClockTime() {
@@ -126,6 +129,8 @@ public:
         form_.mView.Post([&form = form_, error, generation = generation_] {
             if (generation != form.mGeneration) return;
             form.mFollowing = false;
+            form.mSession.reset();
+            form.ShowSession();  // the list without its gains
             form.OnFinished({nullptr, error});
         });
     }
@@ -206,11 +211,14 @@ void Form1::StartAnalysis(bool keepList) {
     // which then only adds to it.
     if (!keepList) {
         mView.SetListItems({});
+        mListTexts.clear();
         mOutcome.reset();
         mProblemsShown = 0;
         mView.SetText(Control::Text1, "");
     }
     SaveSettings();
+    // Following, a session begins with the first tally of these inputs.
+    mSession.reset();
 
     // The inputs hold for the whole analysis; what is changed meanwhile
     // applies to the next Go!.
@@ -234,6 +242,7 @@ void Form1::StartAnalysis(bool keepList) {
             mView.Post([this, error, generation] {
                 if (generation != mGeneration) return;
                 mFollowing = false;
+                ShowSession();  // the list without its gains
                 OnFinished({nullptr, error});
             });
             return;
@@ -327,10 +336,17 @@ void Form1::OnUpdate(std::shared_ptr<const TallyOutcome> outcome) {
         mFolderRead = mFolderShown;
         mView.SaveSetting(kFolderSetting, mFolderRead);
     }
+    if (mFollowing) {
+        mUpdatedAt = ClockTime();
+        if (!mSession) {
+            mSession = SessionStart(outcome->rows);
+            mSessionSince = mUpdatedAt;
+        }
+    }
     ShowRows(*outcome);
     mOutcome = std::move(outcome);
     mView.SetText(Control::Label3, Summary(*mOutcome));
-    if (mByLog) mByLog->SetOutcome(mOutcome, mWhose, mPlayerShown, mActionShown);
+    if (mByLog) mByLog->SetOutcome(mOutcome, mWhose, mPlayerShown, mActionShown, Gains(*mOutcome));
     // Shown once after Go!; while following, the status line counts them and
     // the menu shows them, rather than a box popping up during play.
     if (mOutcome->problemCount > mProblemsShown && !mFollowing) {
@@ -339,24 +355,32 @@ void Form1::OnUpdate(std::shared_ptr<const TallyOutcome> outcome) {
     mProblemsShown = mOutcome->problemCount;
 }
 
-// The list shows the new rows. Rows already listed stay as they are, with
-// the selection and the scroll position, when the new ones only add to
-// them; otherwise the list is filled again and the selected item selected
-// again.
+// The list shows the new rows. Rows already listed stay, with the
+// selection and the scroll position, when the new ones only add to them
+// (those whose gain changed take their new text); otherwise the list is
+// filled again and the selected item selected again.
 void Form1::ShowRows(const TallyOutcome& outcome) {
     const std::vector<TallyRow>* old = mOutcome ? &mOutcome->rows : nullptr;
-    const auto sameText = [](const TallyRow& a, const TallyRow& b) {
+    const auto sameItem = [](const TallyRow& a, const TallyRow& b) {
         return a.item == b.item && a.others.empty() == b.others.empty();
     };
-    const bool extends = old != nullptr && old->size() <= outcome.rows.size() &&
-                         std::equal(old->begin(), old->end(), outcome.rows.begin(), sameText);
+    const bool extends = old != nullptr && old->size() <= outcome.rows.size() && old->size() == mListTexts.size() &&
+                         std::equal(old->begin(), old->end(), outcome.rows.begin(), sameItem);
+    const auto gains = Gains(outcome);
     std::vector<std::string> texts;
-    for (std::size_t row = extends ? old->size() : 0; row < outcome.rows.size(); ++row) {
-        texts.push_back(ListText(outcome.rows[row]));
+    for (std::size_t row = 0; row < outcome.rows.size(); ++row) {
+        texts.push_back(ListText(outcome.rows[row], gains ? (*gains)[row] : 0));
     }
     int selected = mView.ListIndex();
     if (extends) {
-        if (!texts.empty()) mView.AppendListItems(texts);
+        std::vector<std::pair<int, std::string>> changed;
+        for (std::size_t row = 0; row < old->size(); ++row) {
+            if (texts[row] != mListTexts[row]) changed.emplace_back(static_cast<int>(row), texts[row]);
+        }
+        if (!changed.empty()) mView.ReplaceListItems(changed);
+        if (texts.size() > old->size()) {
+            mView.AppendListItems({texts.begin() + static_cast<std::ptrdiff_t>(old->size()), texts.end()});
+        }
     } else {
         mView.SetListItems(texts);
         const TallyRow* was = Row(selected);
@@ -366,7 +390,20 @@ void Form1::ShowRows(const TallyOutcome& outcome) {
                        : -1;
         if (selected >= 0) mView.SetListIndex(selected);
     }
+    mListTexts = std::move(texts);
     if (selected >= 0) mView.SetText(Control::Text1, std::to_string(outcome.rows[static_cast<std::size_t>(selected)].total));
+}
+
+std::optional<std::vector<std::int64_t>> Form1::Gains(const TallyOutcome& outcome) const {
+    if (!mFollowing) return std::nullopt;
+    return mSession ? mSession->Gains(outcome.rows) : std::vector<std::int64_t>(outcome.rows.size());
+}
+
+void Form1::ShowSession() {
+    if (!mOutcome) return;
+    ShowRows(*mOutcome);
+    mView.SetText(Control::Label3, Summary(*mOutcome));
+    if (mByLog) mByLog->SetOutcome(mOutcome, mWhose, mPlayerShown, mActionShown, Gains(*mOutcome));
 }
 
 // Short enough for the status line at the window's small font: whose list
@@ -391,7 +428,7 @@ std::string Form1::Summary(const TallyOutcome& outcome) const {
     // "skipped" alone: the message and the menu say what was skipped.
     if (records > 0) status += ", " + std::to_string(records) + " skipped";
     if (unread > 0) status += ", " + std::to_string(unread) + " unreadable";
-    if (mFollowing) status += ", updated " + ClockTime();
+    if (mFollowing && mSession) status += ", updated " + mUpdatedAt + ", session since " + mSessionSince;
     return status;
 }
 
@@ -406,9 +443,13 @@ void Form1::List1_Click() {
 
 void Form1::List1_Copy() {
     if (!mOutcome || mOutcome->rows.empty()) return;
+    const auto gains = Gains(*mOutcome);
     std::string text;
-    for (const TallyRow& row : mOutcome->rows) {
-        text += row.item + '\t' + std::to_string(row.total) + "\r\n";  // as spreadsheets copy rows
+    for (std::size_t i = 0; i < mOutcome->rows.size(); ++i) {
+        const TallyRow& row = mOutcome->rows[i];
+        text += row.item + '\t' + std::to_string(row.total);
+        if (gains) text += '\t' + std::to_string((*gains)[i]);
+        text += "\r\n";  // as spreadsheets copy rows
     }
     mView.SetClipboardText(text);
 }
@@ -444,7 +485,7 @@ void Form1::Menu_Click(Command command) {
         case Command::Copy: List1_Copy(); break;
         case Command::ByLog:
             if (!mByLog) mByLog = std::make_unique<ByLogForm>(mView);
-            mByLog->SetOutcome(mOutcome, mWhose, mPlayerShown, mActionShown);
+            mByLog->SetOutcome(mOutcome, mWhose, mPlayerShown, mActionShown, mOutcome ? Gains(*mOutcome) : std::nullopt);
             mView.ShowByLog(*mByLog);
             break;
         case Command::AllActions: {
@@ -471,10 +512,20 @@ void Form1::Menu_Click(Command command) {
             mFollowing = !mFollowing;
             if (mFollowing) {
                 StartAnalysis(true);  // with the inputs of now, as Go! takes them
+                // By log's Session column at once, its gains 0 until the first tally.
+                if (mByLog && mOutcome) mByLog->SetOutcome(mOutcome, mWhose, mPlayerShown, mActionShown, Gains(*mOutcome));
             } else {
                 StopAnalysis();
-                if (mOutcome) mView.SetText(Control::Label3, Summary(*mOutcome));
+                mSession.reset();
+                ShowSession();
             }
+            break;
+        case Command::NewSession:
+            // Before the follow's first tally, the session begins with it anyway.
+            if (!mFollowing || !mSession || !mOutcome) break;
+            mSession = SessionStart(mOutcome->rows);
+            mSessionSince = ClockTime();
+            ShowSession();
             break;
         case Command::About: {
             const CodePage used(CodePageUsed(mView.Text(Control::txtLogDir)));
@@ -505,6 +556,7 @@ bool Form1::MenuEnabled(Command command) const {
     switch (command) {
         case Command::Copy: return mOutcome && !mOutcome->rows.empty();
         case Command::SkippedRecords: return mOutcome && mOutcome->problemCount > 0;
+        case Command::NewSession: return mFollowing;
         default: return true;
     }
 }

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "vantor/session.h"
 #include "vantor/tally.h"
 #include "ui/all_actions.h"
 #include "ui/by_log.h"
@@ -50,9 +52,10 @@ public:
     // The list's selection changed, by mouse or keyboard.
     void List1_Click();
     void Option1_Click(int Index);
-    // Ctrl+C or the list's Copy command: every listed item and its total,
-    // a tab between them, one line each, as spreadsheets paste them. An
-    // empty list leaves the clipboard alone.
+    // Ctrl+C or the list's Copy command: every listed item and its total
+    // (while following, and its gain this session), a tab between them, one
+    // line each, as spreadsheets paste them. An empty list leaves the
+    // clipboard alone.
     void List1_Copy();
 
     // The menu.
@@ -80,6 +83,12 @@ private:
     void OnFinished(const Finished& finished);
     void OnUpdate(std::shared_ptr<const TallyOutcome> outcome);
     void ShowRows(const TallyOutcome& outcome);
+    // While following, the session's gain of each of `outcome`'s rows: 0
+    // until the session's first tally; nothing when not following.
+    std::optional<std::vector<std::int64_t>> Gains(const TallyOutcome& outcome) const;
+    // The session began again or ended: the list's gains, By log's and the
+    // status line shown anew.
+    void ShowSession();
     std::string Summary(const TallyOutcome& outcome) const;
     void SaveSettings();
     // The code page of the logs of `folder`: the one chosen, else the automatic one.
@@ -104,6 +113,13 @@ private:
     std::string mFolderShown;     // and its folder
     std::string mFolderRead;      // the folder remembered: the last one read
     std::size_t mProblemsShown = 0;  // the problems of this analysis already reported
+    std::vector<std::string> mListTexts;  // the list's entries as shown
+    // While following: the totals this session began with (at the follow's
+    // first tally, or New Session), when it began and the time of the last
+    // update, "16:39:50".
+    std::optional<SessionStart> mSession;
+    std::string mSessionSince;
+    std::string mUpdatedAt;
     std::unique_ptr<ByLogForm> mByLog;
     std::unique_ptr<AllActionsForm> mAllActions;
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ui/controls.h"
@@ -47,6 +48,9 @@ public:
     // position stay). Either way at the cost of one repaint, not one each.
     virtual void SetListItems(const std::vector<std::string>& items) = 0;
     virtual void AppendListItems(const std::vector<std::string>& items) = 0;
+    // Entries already listed take new texts, each given with its index; the
+    // selection and the scroll position stay, at the cost of one repaint.
+    virtual void ReplaceListItems(const std::vector<std::pair<int, std::string>>& items) = 0;
     // The selected entry's index, -1 when none is selected.
     virtual int ListIndex() = 0;
     // Selects entry `index` (-1: none) without a click.

@@ -610,6 +610,27 @@ void Win32View::SetListItems(const std::vector<std::string>& items) {
 
 void Win32View::AppendListItems(const std::vector<std::string>& items) { AddListItems(items); }
 
+// A list box changes a text by taking the entry out and putting it back,
+// which loses the selection: it is given back, and the first row in view
+// kept.
+void Win32View::ReplaceListItems(const std::vector<std::pair<int, std::string>>& items) {
+    const HWND list = Handle(Control::List1);
+    const LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+    std::vector<std::wstring> texts;
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    for (const auto& [index, text] : items) {
+        const std::wstring& wide = texts.emplace_back(Utf8ToWide(text));
+        if (SendMessageW(list, LB_DELETESTRING, static_cast<WPARAM>(index), 0) == LB_ERR) continue;
+        SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.c_str()));
+    }
+    if (selected != LB_ERR) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+    WidenList(texts);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
 void Win32View::SetListIndex(int index) { SendMessageW(Handle(Control::List1), LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
 int Win32View::ListIndex() {

@@ -1,4 +1,5 @@
 #include "vantor/follow.h"
+#include "vantor/session.h"
 
 #include <gtest/gtest.h>
 
@@ -283,6 +284,17 @@ TEST(LogFollower, PushesEachTallyFromItsOwnThreadUntilStopped) {
     follower.Start(pushed);
     follower.Join();  // returns: the observer said no
     EXPECT_EQ(pushed.Count(), 1u);
+}
+
+// A followed session's gains: a row is known by its name and how many rows
+// before it have that name (a name cut at 40 bytes), wherever it is listed
+// now; one not listed at the start gains its whole total, and an earlier log
+// rewritten with less a loss.
+TEST(SessionStart, EachRowGainsItsTotalLessItsTotalAtTheStart) {
+    struct Row { std::string item; std::int64_t total; };
+    const std::vector<Row> start{{"Cut", 5}, {"Rope", 3}, {"Cut", 2}};
+    const std::vector<Row> now{{"Rope", 1}, {"Cut", 6}, {"Gem", 4}, {"Cut", 2}, {"Cut", 7}};
+    EXPECT_EQ(SessionStart(start, &Row::total).Gains(now, &Row::total), (std::vector<std::int64_t>{-2, 1, 4, 0, 7}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <fstream>
 #include <map>
 
 #include "qt/all_actions_window.h"
@@ -63,7 +64,7 @@ TEST(QtView, BuildsTheControlTableInAWindowThatGrowsFromItsSize) {
     }
     EXPECT_TRUE(static_cast<QAbstractButton*>(form.ControlWidget(Control::Option1_0))->isChecked());
     EXPECT_EQ(MenuState(form), QStringLiteral("CopyCtrl+C greyed|By Log...Ctrl+B|All Actions...Ctrl+E|Skipped Records... greyed||Exact Names (Not the "
-                                              "Game's Tally)|Follow the LogsCtrl+L||Code Page of the Logs|[Automatic checked||Thai (874)|"
+                                              "Game's Tally)|Follow the LogsCtrl+L|New Session greyed||Code Page of the Logs|[Automatic checked||Thai (874)|"
                                               "Central European (1250)|Cyrillic (1251)|Western (1252)|Greek (1253)|"
                                               "Turkish (1254)|Hebrew (1255)|Arabic (1256)|Baltic (1257)|Vietnamese "
                                               "(1258)|]|About Vantor Log Analyzer...|"));
@@ -202,7 +203,7 @@ TEST(QtView, SkippedRecordsTheStatusLineAndTheByLogWindow) {
     form.activateWindow();  // as the window manager does once the message box is gone
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &form; }));
     QTest::keyClick(form.ControlWidget(Control::txtPID), Qt::Key_L, Qt::ControlModifier);
-    EXPECT_TRUE(MenuState(form).contains(QStringLiteral("Follow the LogsCtrl+L checked")));
+    EXPECT_TRUE(MenuState(form).contains(QStringLiteral("Follow the LogsCtrl+L checked|New Session|")));
     QTest::keyClick(form.ControlWidget(Control::txtPID), Qt::Key_B, Qt::ControlModifier);
     ByLogWindow* byLog = form.ByLog();
     ASSERT_NE(byLog, nullptr);
@@ -210,8 +211,9 @@ TEST(QtView, SkippedRecordsTheStatusLineAndTheByLogWindow) {
     EXPECT_EQ(byLog->windowTitle(), QStringLiteral("By Log: Alia of the Far North Road, Picked Up"));
     auto* table = byLog->findChild<QTableView*>(QStringLiteral("table"));
     const QAbstractItemModel& model = *table->model();
-    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|ActionLog0101.txt|ActionLog0102.txt|ActionLog0103.txt|\n"
-                                           "Widget|9|4|2|3|\nRope|5|5|0|0|\nGem|1|0|0|1|\n"));
+    // Followed: each item's gain this session, 0 until the logs change.
+    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|Session|ActionLog0101.txt|ActionLog0102.txt|ActionLog0103.txt|\n"
+                                           "Widget|9|0|4|2|3|\nRope|5|0|5|0|0|\nGem|1|0|0|0|1|\n"));
     EXPECT_EQ(model.index(0, 1).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
 
     QWidget* chart = byLog->findChild<QWidget*>(QStringLiteral("chart"));
@@ -222,16 +224,16 @@ TEST(QtView, SkippedRecordsTheStatusLineAndTheByLogWindow) {
     for (int click = 0; click < 2; ++click) {  // the form's order: largest first, then the other way round
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(1) + 4, 4));
     }
-    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|ActionLog0102.txt|ActionLog0103.txt|\nGem|1|0|1|\nWidget|5|2|3|\n"));
+    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|Session|ActionLog0102.txt|ActionLog0103.txt|\nGem|1|0|0|1|\nWidget|5|0|2|3|\n"));
     EXPECT_EQ(std::pair(header->sortIndicatorSection(), header->sortIndicatorOrder()), std::pair(1, Qt::AscendingOrder));
     QTest::keyClicks(byLog->findChild<QLineEdit*>(QStringLiteral("filter")), QStringLiteral("wid"));
     byLog->findChild<QSpinBox*>(QStringLiteral("last"))->setValue(3);
-    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|ActionLog0101.txt|ActionLog0102.txt|ActionLog0103.txt|\nWidget|9|4|2|3|\n"));
+    EXPECT_EQ(Table(model), QStringLiteral("Item|Total|Session|ActionLog0101.txt|ActionLog0102.txt|ActionLog0103.txt|\nWidget|9|0|4|2|3|\n"));
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(model.index(0, 0)).center());
     EXPECT_EQ(Runs(chart->grab().toImage(), bar), 3);
     QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              QStringLiteral("Item\tTotal\tActionLog0101.txt\tActionLog0102.txt\tActionLog0103.txt\r\nWidget\t9\t4\t2\t3\r\n"));
+              QStringLiteral("Item\tTotal\tSession\tActionLog0101.txt\tActionLog0102.txt\tActionLog0103.txt\r\nWidget\t9\t0\t4\t2\t3\r\n"));
 
     // Ctrl+E: the four actions of the same player, read off the window's
     // thread, sorted by a header click; the skipped record on its line.
@@ -250,6 +252,14 @@ TEST(QtView, SkippedRecordsTheStatusLineAndTheByLogWindow) {
     EXPECT_TRUE(all->findChild<QLabel*>(QStringLiteral("problems"))->text().contains(QStringLiteral("line 3: 'Rope(x)'")));
     EXPECT_EQ(all->findChild<QLabel*>(QStringLiteral("status"))->text(),
               QStringLiteral("3 of 3 items, 3 logs: ActionLog0101.txt to ActionLog0103.txt, 1 skipped"));
+
+    // The game writes: the gain beside the name in the list and in the Session column.
+    auto* list = static_cast<QListWidget*>(form.ControlWidget(Control::List1));
+    // The follow's first tally, where the session begins.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.Text(Control::Label3).find(", session since ") != std::string::npos; }, 60000));
+    std::ofstream(dir.path() / "ActionLog0103.txt", std::ios::binary | std::ios::app) << Pickup("Widget(6)", player);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list->item(0)->text() == QStringLiteral("Widget (+6)"); }, 60000));
+    EXPECT_EQ(model.index(0, vantor::ByLogForm::kSessionColumn).data().toString(), QStringLiteral("+6"));
 }
 
 }  // namespace

@@ -51,6 +51,7 @@ public:
     void SetChecked(Control option) override { checked = option; }
     void SetListItems(const std::vector<std::string>& items) override { list = items, listIndex = -1, ++listFills; }
     void AppendListItems(const std::vector<std::string>& items) override { list.insert(list.end(), items.begin(), items.end()); }
+    void ReplaceListItems(const std::vector<std::pair<int, std::string>>& items) override { for (const auto& [i, text] : items) list.at(i) = text; }
     int ListIndex() override { return listIndex; }
     void SetListIndex(int index) override { listIndex = index; }
     void SetClipboardText(std::string_view text) override { clipboard = text; }

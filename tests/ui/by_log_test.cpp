@@ -86,6 +86,23 @@ TEST(ByLog, RangesFilterAndOrderDecideTheRowsAndTotals) {
     EXPECT_EQ(form.Cell(form.SelectedRow(), 0) + "=" + form.Cell(form.SelectedRow(), 1), "Rope *=6");
 }
 
+// Followed: a Session column after Total with each row's gain, by the
+// outcome's rows whatever the range; an order by a log stays with that log
+// as the column comes; Copy takes the plain numbers.
+TEST(ByLog, FollowedASessionColumnShowsEachRowsGain) {
+    testing::FakeView owner;
+    ByLogForm form(owner);
+    form.SetOutcome(Outcome(), "Alia");
+    form.Header_Click(4);  // ActionLog0103.txt
+    form.SetOutcome(Outcome(), "Alia", {}, {}, std::vector<std::int64_t>{4, 0, -2});
+    EXPECT_EQ(Table(form), "Item|Total|Session|ActionLog0101.txt|ActionLog0102.txt|ActionLog0103.txt|\n"
+                           "Widget|9|+4|4|2|3|\nRope *|5|0|5|0|0|\nCaf\u00E9 Gem|-2|-2|0|0|-2|");
+    EXPECT_EQ(form.SortColumn(), 5);
+    form.Last_Change(1);
+    form.Copy_Click();
+    EXPECT_EQ(owner.clipboard, "Item\tTotal\tSession\tActionLog0103.txt\r\nWidget\t3\t4\t3\r\nCaf\u00E9 Gem\t-2\t-2\t-2\r\n");
+}
+
 TEST(ByLog, SavesTheShownTableAsCsvThatSpreadsheetsReadAsUtf8) {
     testing::TempDir dir;
     testing::FakeView owner;

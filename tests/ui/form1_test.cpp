@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <optional>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -228,9 +229,11 @@ TEST_F(Form1Test, ExactNamesListEachFullNameAndSayItIsNotTheGamesTally) {
 // Following: the list grows at its end as the game writes, the selected
 // item stays selected with its new total, and a record that cannot be
 // counted is counted on the status line, not shown in a box during play.
-TEST_F(Form1Test, FollowingKeepsTheListTheSelectionAndTheTotalUpToDate) {
+// Each item shows its gain this session beside its name, whatever changed
+// the logs, until New Session starts again from the totals of now.
+TEST_F(Form1Test, FollowingKeepsTheListTheSelectionTheTotalAndTheGainsUpToDate) {
     form.Menu_Click(Command::Follow);
-    EXPECT_TRUE(form.MenuChecked(Command::Follow));
+    EXPECT_TRUE(form.MenuChecked(Command::Follow) && form.MenuEnabled(Command::NewSession));
     view.RunUntil([&] { return view.list.size() == 2; });
     view.listIndex = 0;
     form.List1_Click();
@@ -238,16 +241,28 @@ TEST_F(Form1Test, FollowingKeepsTheListTheSelectionAndTheTotalUpToDate) {
     std::ofstream(dir.path() / "ActionLog0102.txt", std::ios::binary | std::ios::app)
         << Pickup("Widget(10)") + Pickup("Bar(1)(2)") + Pickup("Lamp(1)");
     view.RunUntil([&] { return view.list.size() == 3; });
-    EXPECT_EQ(view.list, (Texts{"Widget", "\u20ACuro Coin", "Lamp"}));
+    EXPECT_EQ(view.list, (Texts{"Widget (+10)", "\u20ACuro Coin", "Lamp (+1)"}));
     EXPECT_EQ(view.listFills, 1) << "filled once, then only appended to";
     EXPECT_EQ(view.listIndex, 0);
     EXPECT_EQ(Text(Control::Text1), "17");
     EXPECT_TRUE(view.messages.empty());
-    EXPECT_TRUE(Text(Control::Label3).starts_with("Alia, Picked Up: 3 items in 2 logs, 1 skipped, updated "))
-        << Text(Control::Label3);
+    const std::regex status("Alia, Picked Up: 3 items in 2 logs, 1 skipped, updated \\d\\d:\\d\\d:\\d\\d, session since \\d\\d:\\d\\d:\\d\\d");
+    EXPECT_TRUE(std::regex_match(Text(Control::Label3), status)) << Text(Control::Label3);
+
+    form.Menu_Click(Command::NewSession);
+    EXPECT_EQ(view.list, (Texts{"Widget", "\u20ACuro Coin", "Lamp"}));
+    // An earlier log rewritten with less: a gain below nothing.
+    dir.Write("ActionLog0101.txt", Record("Alia", "[Sell]", "Rose(2)"));
+    view.RunUntil([&] { return view.list[0] == "Widget (-3)"; });
+    EXPECT_EQ(view.listFills, 1);
+    EXPECT_EQ(Text(Control::Text1), "14");
+    form.List1_Copy();
+    EXPECT_EQ(view.clipboard, "Widget\t14\t-3\r\n\u20ACuro Coin\t5\t0\r\nLamp\t1\t0\r\n");
+
     form.Menu_Click(Command::Follow);
-    EXPECT_FALSE(form.MenuChecked(Command::Follow));
+    EXPECT_FALSE(form.MenuChecked(Command::Follow) || form.MenuEnabled(Command::NewSession));
     EXPECT_EQ(Text(Control::Label3), "Alia, Picked Up: 3 items in 2 logs, 1 skipped");
+    EXPECT_EQ(view.list, (Texts{"Widget", "\u20ACuro Coin", "Lamp"}));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -37,6 +38,13 @@ using Edges = std::array<LONG, 4>;  // left, top, right, bottom
 std::wstring TextOf(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// A list box's entry.
+std::wstring ListText(HWND list, int row) {
+    std::wstring text(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0)), L'\0');
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text.data()));
     return text;
 }
 
@@ -245,7 +253,7 @@ TEST_F(Win32ViewTest, EnterAndEscapePressNothingTabFollowsTheTableTheMenusAreThe
     PressCtrl(Item(Control::txtPID), 'L');
     SendMessageW(window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(system), MAKELPARAM(0, TRUE));
     Texts menu{L"Copy\tCtrl+C-", L"By Log...\tCtrl+B", L"All Actions...\tCtrl+E", L"Skipped Records...-", L"Exact Names (Not the Game's Tally)",
-               L"Follow the Logs\tCtrl+L+", L"Automatic+", L"Thai (874)", L"Central European (1250)",
+               L"Follow the Logs\tCtrl+L+", L"New Session", L"Automatic+", L"Thai (874)", L"Central European (1250)",
                L"Cyrillic (1251)", L"Western (1252)", L"Greek (1253)", L"Turkish (1254)", L"Hebrew (1255)",
                L"Arabic (1256)", L"Baltic (1257)", L"Vietnamese (1258)", L"About Vantor Log Analyzer..."};
     EXPECT_EQ(items(system), menu);
@@ -293,9 +301,7 @@ TEST_F(Win32ViewTest, GoListsTheItemsASelectionShowsTheTotalAndCloseWaitsForTheC
         for (int row = 0; row < SendMessageW(list, LB_GETCOUNT, 0, 0); ++row) {
             SendMessageW(list, row == 0 ? WM_LBUTTONDOWN : WM_KEYDOWN, row == 0 ? MK_LBUTTON : VK_DOWN, MAKELPARAM(2, 2));
             SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));  // released: the list lets the mouse go
-            std::wstring name(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, row, 0)), L'\0');
-            SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(name.data()));
-            shown += name + L"\t" + Text(Control::Text1) + L"\r\n";
+            shown += ListText(list, row) + L"\t" + Text(Control::Text1) + L"\r\n";
         }
         const std::string action(kActions[option].keyword), folder = dir.text();
         const char* const tally[] = {"vantor-tally", "--player", "Alia", "--action", action.c_str(), folder.c_str()};
@@ -601,7 +607,7 @@ TEST_F(Win32ViewTest, ByLogShowsTheRangeAndFilterAsATableAndChartsTheSelectedIte
     RECT suggested{40, 50, 1240, 890};
     for (const int dpi : {96, 144}) {
         if (dpi != 96) SendMessageW(byLog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-        for (const int column : {ByLogForm::kTotalColumn, ByLogForm::kFirstLogColumn + 2}) {
+        for (const int column : {ByLogForm::kTotalColumn, 4}) {  // Total, ActionLog0003.txt
             RECT item{};
             SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
             NMLISTVIEW click{{table, ByLogWindow::kTable, LVN_COLUMNCLICK}, -1, column, 0, 0, 0, {}, 0};
@@ -632,6 +638,15 @@ TEST_F(Win32ViewTest, ByLogShowsTheRangeAndFilterAsATableAndChartsTheSelectedIte
     SendMessageW(control(ByLogWindow::kSaveCsv), BM_CLICK, 0, 0);
     EXPECT_EQ(owner, byLog);
     EXPECT_TRUE(std::filesystem::exists(csv));
+    // Followed: a gain changes an entry's text, the selection kept, and By
+    // log has the Session column.
+    SendMessageW(Item(Control::List1), LB_SETCURSEL, 1, 0);
+    PressCtrl(Item(Control::List1), 'L');
+    PumpUntil([&] { return Text(Control::Label3).find(L", session since ") != std::wstring::npos; });
+    std::ofstream(dir.path() / "ActionLog0003.txt", std::ios::binary | std::ios::app) << testing::Pickup("Rose(4)");
+    PumpUntil([&] { return ListText(Item(Control::List1), 1) == L"Rose (+4)"; });
+    EXPECT_EQ(SendMessageW(Item(Control::List1), LB_GETCURSEL, 0, 0), 1);
+    EXPECT_NE(cells().find(L"Rose|11|+4|2|0|9\n"), std::wstring::npos) << cells();
     SetFocus(table);
     PostMessageW(table, WM_KEYDOWN, VK_ESCAPE, 0);
     Pump();
