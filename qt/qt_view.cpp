@@ -323,6 +323,7 @@ void QtView::CreatePlayerCompleter() {
     mPlayers->setModelSorting(QCompleter::UnsortedModel);
     mPlayers->setMaxVisibleItems(10);
     mPlayers->setWidget(box);
+    mPlayers->popup()->setFont(font());  // a window of its own: the window's font is not passed on to it
     connect(box, &QLineEdit::textEdited, this, [this] { mForm.txtPID_Change(); });
     connect(mPlayers, qOverload<const QModelIndex&>(&QCompleter::activated), this,
             [this](const QModelIndex& index) { mForm.txtPID_Choose(index.row()); });
