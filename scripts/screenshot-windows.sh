@@ -17,6 +17,8 @@
 #                                                       and script, the window alone, its first item clicked
 #   ... --larger                                        remembered as closed 200 x 100 pixels larger
 #                                                       than its first size: starts at that size
+#   ... --players FILE                                  no player given: types "al" in the Player ID box
+#                                                       and saves the window with the IDs it offers
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,12 +26,14 @@ dpi=96
 out=docs/screenshot-windows.png
 language=""
 larger=false
-usage="usage: $0 [--dpi N FILE | --language LL_CC FILE] [--larger]"
+players=""
+usage="usage: $0 [--dpi N FILE | --language LL_CC FILE] [--larger] [--players FILE]"
 while [ $# -gt 0 ]; do
     case "$1" in
         --dpi) dpi=${2:?$usage}; out=${3:?$usage}; shift 3 ;;
         --language) language=${2:?$usage}; out=${3:?$usage}; shift 3 ;;
         --larger) larger=true; shift ;;
+        --players) players=${2:?$usage}; shift 2 ;;
         *) echo "$usage" >&2; exit 2 ;;
     esac
 done
@@ -109,8 +113,15 @@ printf '%b' '2026-01-04 10:00:00\tAlia\tForest01\t[Pickup]\t120,44\tRed Potion(2
     '2026-01-04 10:00:09\tAlia\tForest01\t[Pickup]\t121,44\tBlue Widget(x2)\r\n' \
     '2026-01-04 10:01:30\tAlia\tMine02\t[Pickup]\t130,50\tIron Ore C.(6)\r\n' > "$logs/ActionLog0104.txt"
 fi
-
-wine "$build/win32/vantor-log-analyzer.exe" --player "$player" > /dev/null 2>&1 &
+if [ -n "$players" ]; then
+    # Other players met on the way: some whose IDs start with "al", some that hold it.
+    for id in Aldric Aldric Aldric Aldric Aldric Alianne Alianne Malia Malia Malia Malia Kalia; do
+        printf '2026-01-05 09:00:00\t%s\tForest01\t[Pickup]\t120,44\tRed Potion(1)\r\n' "$id"
+    done > "$logs/ActionLog0105.txt"
+    wine "$build/win32/vantor-log-analyzer.exe" > /dev/null 2>&1 &
+else
+    wine "$build/win32/vantor-log-analyzer.exe" --player "$player" > /dev/null 2>&1 &
+fi
 app=$!
 find_window() {
     local found=""
@@ -144,6 +155,17 @@ click() {
     xdotool mousemove --window "$window" $(at "$1" "$2") click 1
     sleep 0.3
 }
+if [ -n "$players" ]; then
+    click 1920 620                           # the Player ID box
+    xdotool type --delay 150 al
+    sleep 1
+    # The offer is a window of its own over the window: the screen where the window is.
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    mkdir -p "$(dirname "$players")"
+    import -window root -crop "${width}x${height}+$X+$Y" +repage "$players"
+    echo "saved $players"
+    exit 0
+fi
 click 3100 600                               # Go!
 if [ -n "$language" ]; then
     # The window alone, with its first item clicked and no tip.

@@ -5,8 +5,24 @@
 # message about the skipped record, clicks the first item, checks the caption
 # and the client size, and saves docs/screenshot.png; then opens the By log
 # window with Ctrl+B, clicks its first row and saves docs/screenshot-by-log.png.
+#
+#   bash scripts/screenshot.sh                           the two pictures above
+#   bash scripts/screenshot.sh --players FILE [--dpi N]  no player given: types "al" in the Player ID box
+#                                                        and saves the window with the IDs it offers, as
+#                                                        on a screen of N dpi (96; Qt scales the window)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+players=""
+dpi=96
+usage="usage: $0 [--players FILE [--dpi N]]"
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --players) players=${2:?$usage}; shift 2 ;;
+        --dpi) dpi=${2:?$usage}; shift 2 ;;
+        *) echo "$usage" >&2; exit 2 ;;
+    esac
+done
 
 bash scripts/setup.sh
 for tool in Xvfb:xvfb xdotool:xdotool xwd:x11-apps convert:imagemagick; do
@@ -29,7 +45,15 @@ mkdir -p "$logs"
 cp examples/logs/* "$logs/"
 printf '2026-01-03 07:07:00\tAlia\tForest01\t[Pickup]\t124,46\tArrow Bundle(x)\r\n' >>"$logs/ActionLog0103.txt"
 trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$home"' EXIT
-HOME=$home build/release/qt/vantor-log-analyzer --player Alia 2>/dev/null &
+if [ -n "$players" ]; then
+    # Other players met on the way: some whose IDs start with "al", some that hold it.
+    for id in Aldric Aldric Aldric Aldric Aldric Alianne Alianne Malia Malia Malia Malia Kalia; do
+        printf '2026-01-04 09:00:00\t%s\tForest01\t[Pickup]\t120,44\tRed Potion(1)\r\n' "$id"
+    done >"$logs/ActionLog0104.txt"
+    HOME=$home QT_SCALE_FACTOR=$(awk "BEGIN { print $dpi / 96 }") build/release/qt/vantor-log-analyzer 2>/dev/null &
+else
+    HOME=$home build/release/qt/vantor-log-analyzer --player Alia 2>/dev/null &
+fi
 app=$!
 trap 'kill "$app" "$xvfb" 2>/dev/null || true; rm -rf "$home"' EXIT
 
@@ -46,6 +70,20 @@ find_window() {
     return 1
 }
 window=$(find_window '^Vantor Log Analyzer$')
+
+if [ -n "$players" ]; then
+    sleep 1
+    # The middle of the Player ID box, at the table's place and size in twips.
+    xdotool mousemove --window "$window" $(( (1320 + 600) * dpi / 1440 )) $(( (480 + 140) * dpi / 1440 )) click 1
+    xdotool type --delay 150 al
+    sleep 1
+    # The offer is a window of its own over the window: the screen where the window is.
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    mkdir -p "$(dirname "$players")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$players"
+    echo "saved $players"
+    exit 0
+fi
 
 info=$(xwininfo -id "$window")
 echo "$info" | grep -E 'xwininfo|Width|Height'
