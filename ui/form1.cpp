@@ -445,6 +445,10 @@ void Form1::btnBrowse_Click() {
 }
 
 void Form1::FindPlayers() {
+    if (mScanning) {
+        mFindPlayersAfterGo = true;  // the analysis has the disk and the cores first
+        return;
+    }
     const std::string folder = mView.Text(Control::txtLogDir);
     const unsigned codePage = CodePageUsed(folder);
     if (folder != mPlayersFolder) mPlayers.clear();  // another folder's
