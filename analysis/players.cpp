@@ -80,7 +80,8 @@ LogPlayers CountLogPlayers(const std::filesystem::path& log) {
     return {counter.Take()};
 }
 
-std::vector<PlayerCount> PlayerIndex::Update(const std::string& folder, unsigned codePage, const ScanOptions& options) {
+std::vector<PlayerCount> PlayerIndex::Update(const std::string& folder, unsigned codePage, const ScanOptions& options,
+                                             const std::atomic<bool>* stop) {
     const CodePage text(codePage);
     RequireLogFolder(folder);
     const std::string prefix = WithTrailingSeparator(folder);
@@ -105,7 +106,7 @@ std::vector<PlayerCount> PlayerIndex::Update(const std::string& folder, unsigned
 
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
-        for (std::size_t i; (i = next.fetch_add(1)) < stale.size();) {
+        for (std::size_t i; (stop == nullptr || !*stop) && (i = next.fetch_add(1)) < stale.size();) {
             try {
                 stale[i].second->players = CountLogPlayers(Utf8ToPath(prefix + stale[i].first));
             } catch (const RunError&) {
@@ -118,10 +119,14 @@ std::vector<PlayerCount> PlayerIndex::Update(const std::string& folder, unsigned
     for (unsigned i = 1; i < jobs && i < stale.size(); ++i) workers.emplace_back(work);
     work();
     for (std::thread& worker : workers) worker.join();
+    // Logs not begun are forgotten, so that the next call counts them.
+    for (std::size_t i = std::min(next.load(), stale.size()); i < stale.size(); ++i) logs_.erase(stale[i].first);
 
     Counter counter;
     for (const LogEntry& log : logs) {
-        for (const PlayerCount& count : logs_[log.name].players.players) counter.Add(count.bytes, count.records);
+        const auto known = logs_.find(log.name);
+        if (known == logs_.end()) continue;
+        for (const PlayerCount& count : known->second.players.players) counter.Add(count.bytes, count.records);
     }
     std::vector<PlayerCount> players = counter.Take();
     for (PlayerCount& count : players) count.player = text.ToUtf8(count.bytes);

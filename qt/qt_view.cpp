@@ -8,6 +8,7 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
 #include <QHelpEvent>
@@ -22,6 +23,7 @@
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QStandardPaths>
+#include <QStringListModel>
 #include <QStyle>
 #include <QToolTip>
 
@@ -175,6 +177,7 @@ const QString kGeometrySetting = QStringLiteral("geometry");
 QtView::QtView(const vantor::StartArguments& arguments, QWidget* parent) : QWidget(parent) {
     CreateControls();
     CreateMenu();
+    CreatePlayerCompleter();
     mForm.Form_Load(arguments);
     restoreGeometry(QSettings().value(kGeometrySetting).toByteArray());  // where it was last closed, if anywhere
 }
@@ -312,6 +315,24 @@ void QtView::CreateMenu() {
             [this](const QPoint& at) { mMenu->popup(List()->viewport()->mapToGlobal(at)); });
 }
 
+// Form1 chooses the IDs and their order: the completer shows them as they
+// come (unfiltered, unsorted) and says which was picked; the box is left to
+// Form1 to fill, as it is not the completer's own.
+void QtView::CreatePlayerCompleter() {
+    auto* box = static_cast<QLineEdit*>(ControlWidget(Control::txtPID));
+    mPlayers = new QCompleter(this);
+    mPlayersOffered = new QStringListModel(mPlayers);
+    mPlayers->setModel(mPlayersOffered);
+    mPlayers->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+    mPlayers->setModelSorting(QCompleter::UnsortedModel);
+    mPlayers->setMaxVisibleItems(10);
+    mPlayers->setWidget(box);
+    mPlayers->popup()->setFont(font());  // a window of its own: the window's font is not passed on to it
+    connect(box, &QLineEdit::textEdited, this, [this] { mForm.txtPID_Change(); });
+    connect(mPlayers, qOverload<const QModelIndex&>(&QCompleter::activated), this,
+            [this](const QModelIndex& index) { mForm.txtPID_Choose(index.row()); });
+}
+
 QWidget* QtView::ControlWidget(Control control) const { return mControls[static_cast<std::size_t>(control)]; }
 
 QAction* QtView::CommandAction(Command command) const {
@@ -377,6 +398,15 @@ int QtView::ListIndex() { return List()->currentRow(); }
 void QtView::SetListIndex(int index) {
     const QSignalBlocker quiet(List());  // not a click
     List()->setCurrentRow(index);
+}
+
+void QtView::ShowSuggestions(const std::vector<std::string>& players) {
+    mPlayersOffered->setStringList(ToQStrings(players));
+    if (players.empty() || !ControlWidget(Control::txtPID)->hasFocus()) {  // the player went on elsewhere
+        mPlayers->popup()->hide();
+    } else {
+        mPlayers->complete();
+    }
 }
 
 void QtView::SetClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(ToQString(text)); }

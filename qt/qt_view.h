@@ -12,8 +12,10 @@ class AllActionsWindow;
 class ByLogWindow;
 class QAction;
 class QButtonGroup;
+class QCompleter;
 class QListWidget;
 class QMenu;
+class QStringListModel;
 
 // The window in Qt Widgets: creates the controls of the control table (each
 // named by its objectName, options as "Option1_0" to "Option1_3") and the
@@ -37,6 +39,8 @@ public:
     ByLogWindow* ByLog() const { return mByLog; }
     // The All Actions window once it has been opened, else nullptr.
     AllActionsWindow* AllActions() const { return mAllActions; }
+    // What offers the player IDs under the Player ID box.
+    QCompleter* PlayerCompleter() const { return mPlayers; }
 
     // FormView
     std::string Text(vantor::Control control) override;
@@ -49,6 +53,7 @@ public:
     void ReplaceListItems(const std::vector<std::pair<int, std::string>>& items) override;
     int ListIndex() override;
     void SetListIndex(int index) override;
+    void ShowSuggestions(const std::vector<std::string>& players) override;
     void SetClipboardText(std::string_view text) override;
     void ShowMessage(std::string_view title, std::string_view text, vantor::MessageKind kind) override;
     std::string ShowFileDialog(const vantor::FileDialogRequest& request) override;
@@ -69,6 +74,7 @@ protected:
 private:
     void CreateControls();
     void CreateMenu();
+    void CreatePlayerCompleter();
     QListWidget* List() const;
     // Dialogs belong to whichever of the program's windows is in front.
     QWidget* DialogParent();
@@ -77,6 +83,8 @@ private:
     QButtonGroup* mOptions = nullptr;
     QMenu* mMenu = nullptr;
     std::array<QAction*, vantor::kCommands.size()> mCommands{};
+    QCompleter* mPlayers = nullptr;
+    QStringListModel* mPlayersOffered = nullptr;  // in Form1's order
     vantor::Form1 mForm{*this};
     // Shows mForm's ByLogForm, so it goes first (see the destructor).
     ByLogWindow* mByLog = nullptr;

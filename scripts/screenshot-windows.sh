@@ -24,6 +24,8 @@
 #                                                       for the update and saves the window with its
 #                                                       gains and By log (FILE, else
 #                                                       docs/screenshot-windows-session.png)
+#   ... --players FILE                                  no player given: types "al" in the Player ID box
+#                                                       and saves the window with the IDs it offers
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,7 +36,8 @@ larger=false
 all_actions=false
 follow=false
 named=false
-usage="usage: $0 [--dpi N FILE | --language LL_CC FILE] [--larger] [--all-actions | --follow]"
+players=""
+usage="usage: $0 [--dpi N FILE | --language LL_CC FILE] [--larger] [--all-actions | --follow | --players FILE]"
 while [ $# -gt 0 ]; do
     case "$1" in
         --dpi) dpi=${2:?$usage}; out=${3:?$usage}; named=true; shift 3 ;;
@@ -42,6 +45,7 @@ while [ $# -gt 0 ]; do
         --larger) larger=true; shift ;;
         --all-actions) all_actions=true; shift ;;
         --follow) follow=true; shift ;;
+        --players) players=${2:?$usage}; shift 2 ;;
         *) echo "$usage" >&2; exit 2 ;;
     esac
 done
@@ -125,7 +129,15 @@ fi
 
 follow_argument=()
 $follow && follow_argument=(--follow)
-wine "$build/win32/vantor-log-analyzer.exe" --player "$player" "${follow_argument[@]}" > /dev/null 2>&1 &
+if [ -n "$players" ]; then
+    # Other players met on the way: some whose IDs start with "al", some that hold it.
+    for id in Aldric Aldric Aldric Aldric Aldric Alianne Alianne Malia Malia Malia Malia Kalia; do
+        printf '2026-01-05 09:00:00\t%s\tForest01\t[Pickup]\t120,44\tRed Potion(1)\r\n' "$id"
+    done > "$logs/ActionLog0105.txt"
+    wine "$build/win32/vantor-log-analyzer.exe" > /dev/null 2>&1 &
+else
+    wine "$build/win32/vantor-log-analyzer.exe" --player "$player" "${follow_argument[@]}" > /dev/null 2>&1 &
+fi
 app=$!
 find_window() {
     local found=""
@@ -180,6 +192,17 @@ if $follow; then
     sleep 1
     import -window "$by_log" "$by_log_out"
     echo "saved $by_log_out"
+    exit 0
+fi
+if [ -n "$players" ]; then
+    click 1920 620                           # the Player ID box
+    xdotool type --delay 150 al
+    sleep 1
+    # The offer is a window of its own over the window: the screen where the window is.
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    mkdir -p "$(dirname "$players")"
+    import -window root -crop "${width}x${height}+$X+$Y" +repage "$players"
+    echo "saved $players"
     exit 0
 fi
 click 3100 600                               # Go!

@@ -8,23 +8,27 @@
 # last the All Actions window with Ctrl+E, once it has read the logs:
 # docs/screenshot-all-actions.png.
 #
-#   bash scripts/screenshot.sh                      at 96 dpi, into docs/
-#   bash scripts/screenshot.sh --dpi 144 DIR        at another DPI (the window scaled by DPI / 96), into DIR
-#   bash scripts/screenshot.sh --follow FILE        started with --follow: waits for the first tally,
-#                                                   appends to the last log, waits for the update, and
-#                                                   saves the window with its gains as FILE and By log
-#                                                   as FILE's name with -by-log
-#   ... --dpi N                                     with --follow: at N dpi
+#   bash scripts/screenshot.sh                           at 96 dpi, into docs/
+#   bash scripts/screenshot.sh --dpi 144 DIR             at another DPI (the window scaled by DPI / 96), into DIR
+#   bash scripts/screenshot.sh --follow FILE             started with --follow: waits for the first tally,
+#                                                        appends to the last log, waits for the update, and
+#                                                        saves the window with its gains as FILE and By log
+#                                                        as FILE's name with -by-log
+#   bash scripts/screenshot.sh --players FILE            no player given: types "al" in the Player ID box
+#                                                        and saves the window with the IDs it offers
+#   ... --dpi N                                          with --follow or --players: at N dpi
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 dpi=96
 out=docs
 follow=""
-usage="usage: $0 [--dpi N DIR] | [--follow FILE] [--dpi N]"
+players=""
+usage="usage: $0 [--dpi N DIR] | [--follow FILE | --players FILE] [--dpi N]"
 while [ $# -gt 0 ]; do
     case "$1" in
         --follow) follow=${2:?$usage}; shift 2 ;;
+        --players) players=${2:?$usage}; shift 2 ;;
         --dpi)
             dpi=${2:?$usage}
             shift 2
@@ -62,7 +66,15 @@ trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$home"' EXIT
 # Qt on X11 scales by Xft.dpi, which Xvfb has none of: the same scale by hand.
 export QT_SCALE_FACTOR
 QT_SCALE_FACTOR=$(awk "BEGIN { print $dpi / 96 }")
-HOME=$home build/release/qt/vantor-log-analyzer --player Alia ${follow:+--follow} 2>/dev/null &
+if [ -n "$players" ]; then
+    # Other players met on the way: some whose IDs start with "al", some that hold it.
+    for id in Aldric Aldric Aldric Aldric Aldric Alianne Alianne Malia Malia Malia Malia Kalia; do
+        printf '2026-01-04 09:00:00\t%s\tForest01\t[Pickup]\t120,44\tRed Potion(1)\r\n' "$id"
+    done >"$logs/ActionLog0104.txt"
+    HOME=$home build/release/qt/vantor-log-analyzer 2>/dev/null &
+else
+    HOME=$home build/release/qt/vantor-log-analyzer --player Alia ${follow:+--follow} 2>/dev/null &
+fi
 app=$!
 trap 'kill "$app" "$xvfb" 2>/dev/null || true; rm -rf "$home"' EXIT
 
@@ -79,6 +91,20 @@ find_window() {
     return 1
 }
 window=$(find_window '^Vantor Log Analyzer$')
+
+if [ -n "$players" ]; then
+    sleep 1
+    # The middle of the Player ID box, at the table's place and size in twips.
+    xdotool mousemove --window "$window" $(( (1320 + 600) * dpi / 1440 )) $(( (480 + 140) * dpi / 1440 )) click 1
+    xdotool type --delay 150 al
+    sleep 1
+    # The offer is a window of its own over the window: the screen where the window is.
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    mkdir -p "$(dirname "$players")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$players"
+    echo "saved $players"
+    exit 0
+fi
 
 info=$(xwininfo -id "$window")
 echo "$info" | grep -E 'xwininfo|Width|Height'

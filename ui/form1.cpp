@@ -34,6 +34,10 @@ constexpr std::string_view kExactNamesSetting = "exactNames";  // "1" or "0"
 // Skipped records shown in the message; the rest are counted.
 constexpr std::size_t kProblemsShown = 10;
 
+// Player IDs offered under the box at most: the best of them fit under it
+// without a scroll bar.
+constexpr std::size_t kPlayersOffered = 10;
+
 std::string Counted(std::size_t count, std::string_view one, std::string_view many) {
     return std::to_string(count) + ' ' + std::string(count == 1 ? one : many);
 }
@@ -140,7 +144,12 @@ private:
     const unsigned generation_;
 };
 
-Form1::Form1(FormView& view) : mView(view) {}
+Form1::Form1(FormView& view)
+    : mView(view),
+      mFinder([this](const std::string& folder, unsigned codePage, std::vector<PlayerCount> players) {
+          auto found = std::make_shared<const std::vector<PlayerCount>>(std::move(players));
+          mView.Post([this, folder, codePage, found] { OnPlayersFound(folder, codePage, *found); });
+      }) {}
 
 Form1::~Form1() { StopAnalysis(); }
 
@@ -171,7 +180,11 @@ void Form1::Form_Load(const StartArguments& arguments) {
     // Shown selected from the start; its tag is set above.
     mView.SetChecked(OptionControl(option));
     mExactNames = mView.LoadSetting(kExactNamesSetting) == "1";
-    if (arguments.follow) Menu_Click(Command::Follow);
+    if (arguments.follow) {
+        Menu_Click(Command::Follow);
+    } else {
+        FindPlayers();
+    }
 }
 
 bool Form1::Form_QueryUnload() {
@@ -183,6 +196,7 @@ bool Form1::Form_QueryUnload() {
 }
 
 void Form1::Form_Unload() {
+    mFinder.Pause();
     StopAnalysis();
     SaveSettings();
     mLoaded = false;
@@ -219,6 +233,12 @@ void Form1::StartAnalysis(bool keepList) {
     SaveSettings();
     // Following, a session begins with the first tally of these inputs.
     mSession.reset();
+    // The players' pass gives way to the analysis, and comes again after it.
+    mFinder.Pause();
+    mFindPlayersAfterGo = true;
+    mTyping = false;
+    mOffered.clear();
+    mView.ShowSuggestions({});
 
     // The inputs hold for the whole analysis; what is changed meanwhile
     // applies to the next Go!.
@@ -317,6 +337,7 @@ void Form1::OnFinished(const Finished& finished) {
         return;
     }
     mView.SetFocus(Control::Command1);
+    if (std::exchange(mFindPlayersAfterGo, false)) FindPlayers();
     if (finished.error && finished.error->kind() == ErrorKind::InvalidArgument) {
         // The player cannot be written in the logs' code page: no log could hold it.
         mView.SetText(Control::Label3, finished.error->detail() + "; choose another under " + std::string(kCodePageMenu));
@@ -332,6 +353,7 @@ void Form1::OnFinished(const Finished& finished) {
 
 void Form1::OnUpdate(std::shared_ptr<const TallyOutcome> outcome) {
     mProgressWanted = false;
+    if (std::exchange(mFindPlayersAfterGo, false)) FindPlayers();  // with what the game wrote since
     if (mFolderShown != mFolderRead) {
         mFolderRead = mFolderShown;
         mView.SaveSetting(kFolderSetting, mFolderRead);
@@ -478,6 +500,66 @@ void Form1::btnBrowse_Click() {
     const int position = CommDlgs::FindLast(chosen, separator, !kFileNamesIgnoreCase, false,
                                             [this](std::string_view text) { return mView.UpperCase(text); });
     mView.SetText(Control::txtLogDir, chosen.substr(0, static_cast<std::size_t>(position)));
+    FindPlayers();
+}
+
+void Form1::FindPlayers() {
+    if (mScanning) {
+        mFindPlayersAfterGo = true;  // the analysis has the disk and the cores first
+        return;
+    }
+    const std::string folder = mView.Text(Control::txtLogDir);
+    const unsigned codePage = CodePageUsed(folder);
+    if (folder != mPlayersFolder) mPlayers.clear();  // another folder's
+    mPlayersFolder = folder;
+    mFinder.Find(folder, codePage);
+}
+
+void Form1::OnPlayersFound(const std::string& folder, unsigned codePage, const std::vector<PlayerCount>& players) {
+    if (folder != mPlayersFolder || !mLoaded) return;  // a pass asked for before another
+    mPlayers.clear();
+    if (!players.empty()) mPlayersPage = CodePage(codePage);  // one the system converts: it read them
+    for (const PlayerCount& count : players) {
+        mPlayers.push_back({count.player, mPlayersPage.ToUtf8(mPlayersPage.Folded(count.bytes))});
+    }
+    if (mTyping) OfferPlayers();
+}
+
+void Form1::txtPID_Change() {
+    if (!mLoaded) return;
+    mTyping = true;
+    if (mView.Text(Control::txtLogDir) != mPlayersFolder) FindPlayers();  // a folder typed since
+    OfferPlayers();
+}
+
+// The IDs that start with the typed text, then those that hold it
+// elsewhere, whatever the letter case, each most records first; none for an
+// empty box, nor where the ID typed is the one match.
+void Form1::OfferPlayers() {
+    const std::string typed = mView.Text(Control::txtPID);
+    const std::optional<std::string> bytes = mPlayersPage.FromUtf8(typed).bytes;
+    mOffered.clear();
+    if (!typed.empty() && bytes) {
+        const std::string key = mPlayersPage.ToUtf8(mPlayersPage.Folded(*bytes));
+        for (const bool prefix : {true, false}) {
+            for (const KnownPlayer& known : mPlayers) {
+                const std::size_t at = known.folded.find(key);
+                if (at != std::string::npos && (at == 0) == prefix && mOffered.size() < kPlayersOffered) {
+                    mOffered.push_back(known.player);
+                }
+            }
+        }
+    }
+    if (mOffered.size() == 1 && mOffered[0] == typed) mOffered.clear();
+    mView.ShowSuggestions(mOffered);
+}
+
+void Form1::txtPID_Choose(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= mOffered.size()) return;
+    mView.SetText(Control::txtPID, mOffered[static_cast<std::size_t>(index)]);
+    mTyping = false;
+    mOffered.clear();
+    mView.ShowSuggestions({});
 }
 
 void Form1::Menu_Click(Command command) {
@@ -541,6 +623,7 @@ void Form1::Menu_Click(Command command) {
             if (const auto codePage = CodePageOfCommand(command)) {
                 mCodePageChosen = *codePage;
                 SaveSettings();
+                FindPlayers();  // the IDs in the letters of that code page
                 // The list shows the names in the code page chosen at once.
                 if ((mOutcome || mFollowing) && !mScanning) StartAnalysis();
             }

@@ -12,10 +12,12 @@
 #include <vector>
 
 #include "vantor/session.h"
+#include "vantor/code_page.h"
 #include "vantor/tally.h"
 #include "ui/all_actions.h"
 #include "ui/by_log.h"
 #include "ui/form_view.h"
+#include "ui/player_finder.h"
 #include "ui/start_arguments.h"
 
 namespace vantor {
@@ -52,6 +54,12 @@ public:
     // The list's selection changed, by mouse or keyboard.
     void List1_Click();
     void Option1_Click(int Index);
+    // The player changed the Player ID box's text (typing, pasting): the
+    // logs' IDs that hold it, whatever the letter case, are offered
+    // (FormView::ShowSuggestions); those that start with it first.
+    void txtPID_Change();
+    // The player picked the offered ID `index`: it goes into the box.
+    void txtPID_Choose(int index);
     // Ctrl+C or the list's Copy command: every listed item and its total
     // (while following, and its gain this session), a tab between them, one
     // line each, as spreadsheets paste them. An empty list leaves the
@@ -93,6 +101,10 @@ private:
     void SaveSettings();
     // The code page of the logs of `folder`: the one chosen, else the automatic one.
     unsigned CodePageUsed(const std::string& folder) const;
+    // A pass over the logs of the folder in the box, for the IDs to offer.
+    void FindPlayers();
+    void OnPlayersFound(const std::string& folder, unsigned codePage, const std::vector<PlayerCount>& players);
+    void OfferPlayers();
 
     // The listed name and the total of the list's row `row`; nothing for a
     // row the list does not have.
@@ -139,6 +151,20 @@ private:
     // tells the window through.
     std::unique_ptr<Following> mFollowObserver;
     std::unique_ptr<LogFollower> mFollower;
+
+    // The IDs of the logs, to offer as the player types one.
+    struct KnownPlayer {
+        std::string player;  // UTF-8
+        std::string folded;  // its letters in the code page's lower case, UTF-8
+    };
+    std::vector<KnownPlayer> mPlayers;  // of mPlayersFolder, most records first
+    std::string mPlayersFolder;         // the folder of the last pass asked for
+    CodePage mPlayersPage;              // and its code page
+    bool mFindPlayersAfterGo = false;   // a Go! paused the pass: it comes after
+    bool mTyping = false;               // the box was typed into since a pick or Go!
+    std::vector<std::string> mOffered;  // what is offered now
+    // Last, to stop before what it posts to goes.
+    PlayerFinder mFinder;
 };
 
 // The message for an analysis that could not start (the folder does not

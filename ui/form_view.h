@@ -56,6 +56,11 @@ public:
     // Selects entry `index` (-1: none) without a click.
     virtual void SetListIndex(int index) = 0;
 
+    // Offers the player IDs `players` under the Player ID box, in this
+    // order, for the player to pick one (Form1::txtPID_Choose); none: the
+    // offer goes. The box stays the player's to type into.
+    virtual void ShowSuggestions(const std::vector<std::string>& players) = 0;
+
     // Puts `text` on the system clipboard in place of what it held.
     virtual void SetClipboardText(std::string_view text) = 0;
 

@@ -210,7 +210,11 @@ LRESULT Win32View::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
         case WM_SIZE:
+            if (mOffer) mOffer->Hide();  // it would stay where the box was
             if (wParam != SIZE_MINIMIZED) PlaceControls();
+            return 0;
+        case WM_MOVE:
+            if (mOffer) mOffer->Hide();
             return 0;
         case WM_GETMINMAXINFO: OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
         case kPostedMessage: OnPosted(); return 0;
@@ -228,6 +232,7 @@ bool Win32View::OnCreate() {
     }
     mDpi = WindowDpi(mWindow);
     CreateControls();
+    mOffer = std::make_unique<PlayerOffer>(Handle(Control::txtPID), mInstance, [this](int row) { mForm.txtPID_Choose(row); });
     CreateTip();
     CreateAccelerators();
     LayOut();
@@ -374,6 +379,7 @@ LPARAM Win32View::OnTipText(NMTTDISPINFOW& tip) {
 void Win32View::LayOut() {
     Font font = ReadableFont(mWindow, mDpi);
     for (const HWND control : mControls) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    mOffer->SetFont(font.get());
     mFont = std::move(font);  // the old font goes once no control uses it
     PlaceControls();
     // The names' widths in the new font.
@@ -486,6 +492,10 @@ void Win32View::OnCommand(int id, int code) {
     const int index = id - kFirstControlId;
     if (index < 0 || index >= static_cast<int>(kControls.size())) return;  // IDOK, IDCANCEL: no such button
     const ControlEntry& entry = kControls[static_cast<std::size_t>(index)];
+    if (entry.id == Control::txtPID) {
+        if (code == EN_CHANGE && !mSettingText) mForm.txtPID_Change();
+        return;
+    }
     if (entry.kind == ControlKind::List) {
         if (code == LBN_SELCHANGE) mForm.List1_Click();
         return;
@@ -575,7 +585,9 @@ void Win32View::Post(std::function<void()> work) {
 std::string Win32View::Text(Control control) { return WideToUtf8(WindowText(Handle(control))); }
 
 void Win32View::SetText(Control control, std::string_view text) {
+    mSettingText = true;
     SetWindowTextW(Handle(control), Utf8ToWide(text).c_str());
+    mSettingText = false;
 }
 
 void Win32View::SetEnabled(Control control, bool enabled) { EnableWindow(Handle(control), enabled); }
@@ -635,6 +647,12 @@ void Win32View::SetListIndex(int index) { SendMessageW(Handle(Control::List1), L
 
 int Win32View::ListIndex() {
     return static_cast<int>(SendMessageW(Handle(Control::List1), LB_GETCURSEL, 0, 0));  // LB_ERR is -1
+}
+
+void Win32View::ShowSuggestions(const std::vector<std::string>& players) {
+    std::vector<std::wstring> texts;
+    for (const std::string& player : players) texts.push_back(Utf8ToWide(player));
+    mOffer->Show(texts);
 }
 
 void Win32View::SetClipboardText(std::string_view text) {

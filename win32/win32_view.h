@@ -16,6 +16,7 @@
 #include "ui/form1.h"
 #include "ui/form_view.h"
 #include "ui/start_arguments.h"
+#include "win32/player_offer.h"
 #include "win32/settings.h"
 #include "win32/win32_support.h"
 
@@ -46,6 +47,9 @@ public:
     // The All Actions window while it is open, else null.
     HWND AllActionsWindowHandle() const;
     const Form1& Form() const { return mForm; }
+    // The list of the player IDs offered under the Player ID box, a popup
+    // of its own; hidden while none are offered.
+    HWND PlayerList() const { return mOffer->List(); }
     static int ControlId(Control control);
     // A command's ID in the system menu (WM_SYSCOMMAND) and the list's
     // context menu (WM_COMMAND).
@@ -78,6 +82,7 @@ public:
     void ReplaceListItems(const std::vector<std::pair<int, std::string>>& items) override;
     int ListIndex() override;
     void SetListIndex(int index) override;
+    void ShowSuggestions(const std::vector<std::string>& players) override;
     void SetClipboardText(std::string_view text) override;
     void ShowMessage(std::string_view title, std::string_view text, MessageKind kind) override;
     std::string ShowFileDialog(const FileDialogRequest& request) override;
@@ -142,6 +147,8 @@ private:
     HWND mTip = nullptr;     // the list's and the status line's tooltip
     int mTipRow = -1;        // the row it was last shown for
     std::wstring mTipText;   // what it shows, kept while it asks
+    std::unique_ptr<PlayerOffer> mOffer;
+    bool mSettingText = false;  // a text box's change is Form1's own, not the player's
 
     // Work posted from any thread, run on the window's thread when the
     // window gets kPostedMessage; `mPostTo` is null once the window is gone.

@@ -3,6 +3,7 @@
 // The player IDs found in a folder's logs, for a front end to offer as the
 // player is typed.
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -42,8 +43,11 @@ public:
     // in the order first met in reading order; logs are counted on
     // `options.jobs` threads (0: one per core). A log that cannot be read
     // counts as empty. Throws RunError (FileError) as TallyFolder does when
-    // the folder cannot be listed.
-    std::vector<PlayerCount> Update(const std::string& folder, unsigned codePage, const ScanOptions& options = {});
+    // the folder cannot be listed. Once `stop` is set (from any thread), no
+    // further log is begun: the answer is then partial, and the next call
+    // counts the logs left out.
+    std::vector<PlayerCount> Update(const std::string& folder, unsigned codePage, const ScanOptions& options = {},
+                                    const std::atomic<bool>* stop = nullptr);
 
 private:
     struct Known {

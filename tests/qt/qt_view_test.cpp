@@ -262,4 +262,27 @@ TEST(QtView, SkippedRecordsTheStatusLineAndTheByLogWindow) {
     EXPECT_EQ(model.index(0, vantor::ByLogForm::kSessionColumn).data().toString(), QStringLiteral("+6"));
 }
 
+// Typed "al": the completer shows Form1's IDs in Form1's order (most
+// records first, not sorted), and the one picked by the keys goes in the box.
+TEST(QtView, OffersThePlayersInFormsOrderAndPutsThePickInTheBox) {
+    vantor::testing::TempDir dir;
+    dir.Write("ActionLog0101.txt", Pickup("Bow(1)", "Malia") + Pickup("Bow(1)", "Alia") + Pickup("Bow(1)", "Malia") +
+                                       Pickup("Bow(1)", "alia2") + Pickup("Bow(1)", "alia2") + Pickup("Bow(1)", "alia2"));
+    QtView form({std::string(), dir.text(), false});
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.ControlWidget(Control::txtPID)->setFocus();
+    QCompleter* completer = form.PlayerCompleter();
+    QTest::keyClicks(form.ControlWidget(Control::txtPID), QStringLiteral("al"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return completer->popup()->isVisible(); }));
+    QStringList shown;
+    for (int row = 0; row < completer->completionModel()->rowCount(); ++row) {
+        shown << completer->completionModel()->index(row, 0).data().toString();
+    }
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("alia2"), QStringLiteral("Alia"), QStringLiteral("Malia")}));
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}) QTest::keyClick(completer->popup(), key);
+    EXPECT_EQ(form.Text(Control::txtPID), "Alia");
+    EXPECT_FALSE(completer->popup()->isVisible());
+}
+
 }  // namespace

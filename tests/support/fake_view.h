@@ -30,6 +30,7 @@ public:
     std::vector<std::string> list;
     int listIndex = -1;
     int listFills = 0;                           // SetListItems calls
+    std::vector<std::string> offered;            // the player IDs offered under the box
     std::vector<std::string> messages;           // each message box's text
     std::vector<MessageKind> messageKinds;
     std::vector<FileDialogRequest> dialogs;      // each dialog asked for
@@ -54,6 +55,7 @@ public:
     void ReplaceListItems(const std::vector<std::pair<int, std::string>>& items) override { for (const auto& [i, text] : items) list.at(i) = text; }
     int ListIndex() override { return listIndex; }
     void SetListIndex(int index) override { listIndex = index; }
+    void ShowSuggestions(const std::vector<std::string>& players) override { offered = players; }
     void SetClipboardText(std::string_view text) override { clipboard = text; }
     void ShowMessage(std::string_view, std::string_view text, MessageKind kind) override {
         messages.emplace_back(text);

@@ -187,6 +187,39 @@ TEST_F(Form1Test, StartsInTheRememberedFolderOrTheCommandLinesAndBrowseTakesTheC
     }
 }
 
+// The logs' IDs that hold what is typed, whatever the letter case (the code
+// page's), prefix matches first, each most records first; a pick goes in the
+// box, and a Go! finds the IDs written since.
+TEST_F(Form1Test, OffersTheLogsPlayersThatHoldWhatIsTypedAndPutsThePickInTheBox) {
+    std::string log = Pickup("Bow(1)", "ALIANA") + Pickup("Bow(1)", "ALIANA") + Pickup("Bow(1)", "\xC9lan");
+    for (int i = 0; i < 7; ++i) log += Pickup("Bow(1)", "Malia");
+    for (int i = 10; i < 22; ++i) log += Pickup("Bow(1)", "P" + std::to_string(i));
+    dir.Write("ActionLog0103.txt", log);
+    Text(Control::txtPID) = "al";
+    form.txtPID_Change();  // the folder in the box is not the one at the start: a pass over it
+    view.RunUntil([&] { return !view.offered.empty(); });
+    const struct { std::string typed; Texts offered; } cases[] = {
+        {"al", {"Alia", "ALIANA", "Malia"}}, {"CAF\u00C9", {"Caf\u00E9"}}, {"Caf\u00E9", {}}, {"\u00E9l", {"\u00C9lan"}},
+        {"", {}}, {"x", {}}, {"\u0113", {}}, {"p", {"P10", "P11", "P12", "P13", "P14", "P15", "P16", "P17", "P18", "P19"}},
+    };
+    for (const auto& c : cases) {
+        Text(Control::txtPID) = c.typed;
+        form.txtPID_Change();
+        EXPECT_EQ(view.offered, c.offered) << c.typed;
+    }
+    form.txtPID_Choose(10);  // none such
+    EXPECT_EQ(Text(Control::txtPID), "p");
+    form.txtPID_Choose(9);
+    EXPECT_EQ((Texts{Text(Control::txtPID)}), (Texts{"P19"}));
+    EXPECT_TRUE(view.offered.empty());
+
+    dir.Write("ActionLog0104.txt", Pickup("Bow(1)", "Zed"));
+    Go();
+    Text(Control::txtPID) = "z";
+    form.txtPID_Change();
+    view.RunUntil([&] { return view.offered == Texts{"Zed"}; });
+}
+
 // The action and Exact Names come back at the next start, and so does the
 // folder last read; not one that failed, nor one that is gone since.
 TEST_F(Form1Test, RemembersTheActionExactNamesAndTheFolderLastRead) {

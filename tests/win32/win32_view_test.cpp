@@ -705,5 +705,39 @@ TEST_F(Win32ViewTest, AllActionsShowsTheFourActionsOfTheLastGoSideBySide) {
     EXPECT_EQ(view.AllActionsWindowHandle(), nullptr);
 }
 
+// Typed "al": the list under the box shows Form1's IDs in Form1's order
+// (not sorted); Down, Down, Enter through the message loop picks one, and
+// a click another.
+TEST_F(Win32ViewTest, OffersThePlayersUnderTheBoxInFormsOrderAndPutsThePickInIt) {
+    using testing::Pickup;
+    dir.Write("ActionLog0101.txt", Pickup("Bow(1)", "Malia") + Pickup("Bow(1)", "Alia") + Pickup("Bow(1)", "Malia") +
+                                       Pickup("Bow(1)", "alia2") + Pickup("Bow(1)", "alia2") + Pickup("Bow(1)", "alia2"));
+    Type(Control::txtLogDir, (dir.path() / L"").wstring());
+    const HWND box = Item(Control::txtPID), list = view.PlayerList();
+    const auto typeAl = [&] {
+        Type(Control::txtPID, L"");
+        SetFocus(box);
+        for (const wchar_t c : {L'a', L'l'}) SendMessageW(box, WM_CHAR, c, 0);
+        PumpUntil([&] { return IsWindowVisible(list) != FALSE; });
+    };
+    typeAl();
+    Texts rows(static_cast<std::size_t>(SendMessageW(list, LB_GETCOUNT, 0, 0)));
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        rows[row].resize(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, row, 0)));
+        SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(rows[row].data()));
+    }
+    EXPECT_EQ(rows, (Texts{L"alia2", L"Alia", L"Malia"}));
+    for (const WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(box, WM_KEYDOWN, key, 0);
+    Pump();
+    EXPECT_EQ(Text(Control::txtPID), L"Alia");
+    EXPECT_FALSE(IsWindowVisible(list));
+    typeAl();
+    RECT row{};
+    SendMessageW(list, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(row.left + 2, row.top + 2));
+    EXPECT_EQ(Text(Control::txtPID), L"Malia");
+    EXPECT_EQ(GetFocus(), box);
+}
+
 }  // namespace
 }  // namespace vantor::win32
