@@ -111,7 +111,9 @@ protected:
         painter.setPen(colours.color(QPalette::Text));
         line(picture.zeroLine);
         const int ascent = fontMetrics().ascent();
-        for (const vantor::ChartText& text : picture.texts) painter.drawText(text.left, text.top + ascent, ToQString(text.text));
+        for (const vantor::ChartText& text : picture.texts) {
+            painter.drawText(text.left, text.top + ascent, ToQString(text.text));
+        }
     }
 
 private:
@@ -153,7 +155,8 @@ ByLogWindow::ByLogWindow(vantor::ByLogForm& form, QWidget* owner) : QWidget(owne
     auto* saveCsv = new QPushButton(QStringLiteral("&Save as CSV..."), this);
     const std::pair<QWidget*, const char16_t*> names[] = {
         {mTable, u"table"}, {mChart, u"chart"},   {mFilter, u"filter"}, {mFrom, u"from"},    {mTo, u"to"},
-        {mLast, u"last"},   {mStatus, u"status"}, {copy, u"copy"},      {saveCsv, u"saveCsv"}, {mCumulative, u"cumulative"}};
+        {mLast, u"last"},   {mStatus, u"status"}, {copy, u"copy"},      {saveCsv, u"saveCsv"},
+        {mCumulative, u"cumulative"}};
     for (const auto& [widget, name] : names) widget->setObjectName(QString::fromUtf16(name));
 
     auto* range = new QHBoxLayout;

@@ -101,15 +101,21 @@ ChartPicture LayOutChart(std::string_view title, const std::vector<std::string>&
         const int slotRight = left + static_cast<int>(std::lround(slot * static_cast<double>(i + 1)));
         picture.slotLefts.push_back(slotLeft);
         const int margin = (slotRight - slotLeft) / 6;
-        const double share = static_cast<double>(slotRight - slotLeft - 2 * margin) / static_cast<double>(std::max<std::size_t>(count, 1));
+        // Each series' share of the slot, side by side.
+        const double share =
+            static_cast<double>(slotRight - slotLeft - 2 * margin) / static_cast<double>(std::max<std::size_t>(count, 1));
+        const auto edge = [&](std::size_t s) {
+            return slotLeft + margin + static_cast<int>(std::lround(share * static_cast<double>(s)));
+        };
         for (std::size_t s = 0; s < count; ++s) {
             const std::int64_t value = i < series[s].values.size() ? series[s].values[i] : 0;
-            const int barLeft = slotLeft + margin + static_cast<int>(std::lround(share * static_cast<double>(s)));
-            const int barRight = std::max(barLeft + 1, slotLeft + margin + static_cast<int>(std::lround(share * static_cast<double>(s + 1))));
+            const int barLeft = edge(s);
+            const int barRight = std::max(barLeft + 1, edge(s + 1));
             const int end = y(value);
             const auto index = static_cast<int>(s);
-            picture.bars.push_back(value == 0 ? ChartRect{barLeft, zero, barLeft, zero, index}
-                                              : ChartRect{barLeft, std::min(zero, end), barRight, std::max(zero, end), index});
+            picture.bars.push_back(value == 0
+                                       ? ChartRect{barLeft, zero, barLeft, zero, index}
+                                       : ChartRect{barLeft, std::min(zero, end), barRight, std::max(zero, end), index});
             const std::string text = std::to_string(value);
             const int textWidth = metrics.width(text);
             if (value != 0 && textWidth + 2 <= (count > 1 ? barRight - barLeft : slotRight - slotLeft)) {
@@ -118,7 +124,8 @@ ChartPicture LayOutChart(std::string_view title, const std::vector<std::string>&
         }
         if (i % every != 0) continue;
         const int textWidth = metrics.width(labels[i]);
-        const int textLeft = std::clamp((slotLeft + slotRight) / 2 - textWidth / 2, left, std::max(left, width - textWidth));
+        const int textLeft =
+            std::clamp((slotLeft + slotRight) / 2 - textWidth / 2, left, std::max(left, width - textWidth));
         if (textLeft < labelsRight + gap) continue;
         picture.texts.push_back({labels[i], textLeft, height - line - gap / 2});
         labelsRight = textLeft + textWidth;

@@ -224,7 +224,8 @@ void ByLogWindow::LayOut() {
     const int buttonWidth = Scaled(kButtonWidth, mDpi);
     place(kSaveCsv, client.right - gap - buttonWidth, bottom, buttonWidth, row);
     place(kCopy, client.right - 2 * (gap + buttonWidth), bottom, buttonWidth, row);
-    const int boxWidth = GetSystemMetricsForDpi(SM_CXMENUCHECK, mDpi) + gap + TextSize(dc.get(), WindowText(Item(kCumulative))).cx;
+    const int boxWidth =
+        GetSystemMetricsForDpi(SM_CXMENUCHECK, mDpi) + gap + TextSize(dc.get(), WindowText(Item(kCumulative))).cx;
     const int boxLeft = client.right - 2 * (gap + buttonWidth) - gap - boxWidth;
     place(kCumulative, boxLeft, bottom, boxWidth, row);
     place(kStatus, gap, bottom + (row - TextSize(dc.get(), L"0").cy) / 2, boxLeft - 2 * gap, row);
@@ -243,6 +244,7 @@ void ByLogWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     }
     mFont = std::move(font);  // the old one goes once no control uses it
+    SendMessageW(mTip, TTM_SETMAXTIPWIDTH, 0, Scaled(480, mDpi));
     mHeaders.clear();         // the columns' widths
     SetWindowPos(mWindow, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -400,7 +402,9 @@ void ByLogWindow::ShowSelection() {
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(table, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
     state.state = LVIS_SELECTED;
-    for (const int row : rows) SendMessageW(table, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    for (const int row : rows) {
+        SendMessageW(table, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    }
     if (rows.empty()) return;
     state.stateMask = state.state = LVIS_FOCUSED;
     SendMessageW(table, LVM_SETITEMSTATE, static_cast<WPARAM>(rows.front()), reinterpret_cast<LPARAM>(&state));
@@ -465,7 +469,8 @@ void ByLogWindow::PaintChart(HDC dc, int width, int height) const {
             LineTo(memory.get(), at.x2, at.y2);
         };
         for (const ChartLine& at : picture.gridLines) line(at, grid.get());
-        const Brush colours[kMostSeries] = {Brush(CreateSolidBrush(SeriesColour(0))), Brush(CreateSolidBrush(SeriesColour(1))),
+        const Brush colours[kMostSeries] = {Brush(CreateSolidBrush(SeriesColour(0))),
+                                            Brush(CreateSolidBrush(SeriesColour(1))),
                                             Brush(CreateSolidBrush(SeriesColour(2)))};
         for (const auto* rects : {&picture.bars, &picture.swatches}) {
             for (const ChartRect& bar : *rects) {

@@ -20,8 +20,9 @@ constexpr COLORREF SeriesColour(int series) {
 // one, with the range (From, To, the last N logs), a filter, the table (a
 // virtual list view, so that thousands of rows and hundreds of logs cost
 // nothing until shown), the chart of the selected items with a tip for the
-// log under the mouse, Running total, a status line, and Copy and Save as CSV. It hands every event to ByLogForm and shows what
-// ByLogForm says, nothing more; it remembers nothing once closed.
+// log under the mouse, Running total, a status line, and Copy and Save as
+// CSV. It hands every event to ByLogForm and shows what ByLogForm says,
+// nothing more; it remembers nothing once closed.
 class ByLogWindow final : public ByLogView {
 public:
     // Control IDs, clear of IDOK and IDCANCEL, which Enter and Escape send.
