@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QAction>
 #include <QBoxLayout>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHeaderView>
@@ -16,6 +17,7 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableView>
+#include <QToolTip>
 
 #include "qt/qt_text.h"
 
@@ -39,26 +41,27 @@ public:
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return ToQString(mForm.Header(section));
+        if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole) {  // as the column's cells
+            return static_cast<int>((mForm.IsNumber(section) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        }
         return QAbstractTableModel::headerData(section, orientation, role);
     }
 
     // The form changed. A table of the same shape is only repainted, so the
     // view keeps its selection, scroll position and column widths; another
-    // is laid out again. Returns whether the columns changed.
-    bool Update() {
+    // is laid out again.
+    void Update() {
         const int rows = mForm.RowCount();
         const int columns = mForm.ColumnCount();
         if (rows == mRows && columns == mColumns) {
             if (rows > 0 && columns > 0) emit dataChanged(index(0, 0), index(rows - 1, columns - 1));
             if (columns > 0) emit headerDataChanged(Qt::Horizontal, 0, columns - 1);
-            return false;
+            return;
         }
-        const bool newColumns = columns != mColumns;
         beginResetModel();
         mRows = rows;
         mColumns = columns;
         endResetModel();
-        return newColumns;
     }
 
 private:
@@ -69,8 +72,9 @@ private:
 
 namespace {
 
-// The selected item per log, laid out by the form for the widget's size and
-// font; the widget only draws it.
+// The selected items per log, laid out by the form for the widget's size and
+// font; the widget only draws it, and shows the form's tip for the log under
+// the mouse.
 class ChartView : public QWidget {
 public:
     ChartView(const vantor::ByLogForm& form, QWidget* parent) : QWidget(parent), mForm(form) {
@@ -78,32 +82,46 @@ public:
     }
 
 protected:
+    bool event(QEvent* event) override {
+        if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString tip = ToQString(mForm.ChartTip(width(), height(), Measure(), help->pos().x(), help->pos().y()));
+        tip.isEmpty() ? QToolTip::hideText() : QToolTip::showText(help->globalPos(), tip, this);
+        return true;
+    }
+
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         const QPalette& colours = palette();
         painter.fillRect(rect(), colours.color(QPalette::Base));
-        const QFontMetrics metrics = fontMetrics();
-        const vantor::TextMetrics measure{
-            [&metrics](std::string_view text) { return metrics.horizontalAdvance(ToQString(text)); }, metrics.height()};
-        const vantor::ChartPicture picture = mForm.Chart(width(), height(), measure);
+        const vantor::ChartPicture picture = mForm.Chart(width(), height(), Measure());
         const auto line = [&painter](const vantor::ChartLine& l) { painter.drawLine(l.x1, l.y1, l.x2, l.y2); };
 
         QColor faint = colours.color(QPalette::Text);
         faint.setAlpha(50);
         painter.setPen(faint);
         for (const vantor::ChartLine& grid : picture.gridLines) line(grid);
-        for (const vantor::ChartRect& bar : picture.bars) {
-            painter.fillRect(QRect(bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top),
-                             colours.color(QPalette::Highlight));
+        for (const auto* rects : {&picture.bars, &picture.swatches}) {
+            for (const vantor::ChartRect& bar : *rects) {
+                const vantor::ChartColour& colour = vantor::kSeriesColours[bar.series];
+                painter.fillRect(QRect(bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top),
+                                 QColor(colour.red, colour.green, colour.blue));
+            }
         }
         painter.setPen(colours.color(QPalette::Text));
         line(picture.zeroLine);
+        const int ascent = fontMetrics().ascent();
         for (const vantor::ChartText& text : picture.texts) {
-            painter.drawText(text.left, text.top + metrics.ascent(), ToQString(text.text));
+            painter.drawText(text.left, text.top + ascent, ToQString(text.text));
         }
     }
 
 private:
+    vantor::TextMetrics Measure() const {
+        return {[metrics = fontMetrics()](std::string_view text) { return metrics.horizontalAdvance(ToQString(text)); },
+                fontMetrics().height()};
+    }
+
     const vantor::ByLogForm& mForm;
 };
 
@@ -122,7 +140,7 @@ ByLogWindow::ByLogWindow(vantor::ByLogForm& form, QWidget* owner) : QWidget(owne
     mTable = new QTableView(this);
     mTable->setModel(mModel);
     mTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    mTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    mTable->setSelectionMode(QAbstractItemView::ExtendedSelection);  // Ctrl and Shift chart up to three
     mTable->verticalHeader()->hide();
     mTable->verticalHeader()->setDefaultSectionSize(mTable->fontMetrics().height() + 6);  // more rows in view
     QHeaderView* header = mTable->horizontalHeader();
@@ -130,13 +148,15 @@ ByLogWindow::ByLogWindow(vantor::ByLogForm& form, QWidget* owner) : QWidget(owne
     header->setSortIndicatorShown(true);
     header->setSortIndicator(-1, Qt::AscendingOrder);
     mChart = new ChartView(form, this);
+    mCumulative = new QCheckBox(QStringLiteral("&Running total"), this);
     mStatus = new QLabel(this);
     mStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);  // a long status does not widen the window
     auto* copy = new QPushButton(QStringLiteral("&Copy"), this);
     auto* saveCsv = new QPushButton(QStringLiteral("&Save as CSV..."), this);
     const std::pair<QWidget*, const char16_t*> names[] = {
         {mTable, u"table"}, {mChart, u"chart"},   {mFilter, u"filter"}, {mFrom, u"from"},    {mTo, u"to"},
-        {mLast, u"last"},   {mStatus, u"status"}, {copy, u"copy"},      {saveCsv, u"saveCsv"}};
+        {mLast, u"last"},   {mStatus, u"status"}, {copy, u"copy"},      {saveCsv, u"saveCsv"},
+        {mCumulative, u"cumulative"}};
     for (const auto& [widget, name] : names) widget->setObjectName(QString::fromUtf16(name));
 
     auto* range = new QHBoxLayout;
@@ -159,6 +179,7 @@ ByLogWindow::ByLogWindow(vantor::ByLogForm& form, QWidget* owner) : QWidget(owne
     split->setChildrenCollapsible(false);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(mStatus, 1);
+    buttons->addWidget(mCumulative);
     buttons->addWidget(copy);
     buttons->addWidget(saveCsv);
     auto* layout = new QVBoxLayout(this);
@@ -178,8 +199,9 @@ ByLogWindow::ByLogWindow(vantor::ByLogForm& form, QWidget* owner) : QWidget(owne
     connect(mTo, &QComboBox::currentIndexChanged, this, unlessRefreshing([this](int index) { mForm.To_Change(index); }));
     connect(mLast, &QSpinBox::valueChanged, this, unlessRefreshing([this](int count) { mForm.Last_Change(count); }));
     connect(header, &QHeaderView::sectionClicked, this, unlessRefreshing([this](int column) { mForm.Header_Click(column); }));
-    connect(mTable->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            unlessRefreshing([this](const QModelIndex& current, const QModelIndex&) { mForm.Row_Click(current.row()); }));
+    connect(mTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            unlessRefreshing([this](const QItemSelection&, const QItemSelection&) { mForm.Rows_Select(SelectedRows()); }));
+    connect(mCumulative, &QCheckBox::toggled, this, unlessRefreshing([this](bool on) { mForm.Cumulative_Change(on); }));
     connect(copy, &QPushButton::clicked, this, [this] { mForm.Copy_Click(); });
     connect(saveCsv, &QPushButton::clicked, this, [this] { mForm.SaveCsv_Click(); });
     auto* copyKey = new QAction(this);
@@ -222,17 +244,52 @@ void ByLogWindow::Refresh() {
     mLast->setValue(mForm.To() - mForm.From() + 1);
     if (mFilter->text() != ToQString(mForm.Filter())) mFilter->setText(ToQString(mForm.Filter()));
 
-    if (mModel->Update()) mTable->resizeColumnsToContents();
+    mModel->Update();
     mTable->horizontalHeader()->setSortIndicator(mForm.SortColumn(),
                                                  mForm.SortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
-    const int selected = mForm.SelectedRow();
-    if (selected < 0) {
-        mTable->selectionModel()->clear();
-    } else {
-        mTable->selectionModel()->setCurrentIndex(mModel->index(selected, 0),
-                                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    FitColumns();
+    // The player's own selection stays as made (and its current row); the
+    // form's otherwise, after a new order or filter.
+    const std::vector<int> selected = mForm.SelectedRows();
+    if (selected != SelectedRows()) {
+        QItemSelection rows;
+        for (const int row : selected) rows.select(mModel->index(row, 0), mModel->index(row, mModel->columnCount({}) - 1));
+        mTable->selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        if (!selected.empty()) {
+            mTable->selectionModel()->setCurrentIndex(mModel->index(selected.front(), 0), QItemSelectionModel::NoUpdate);
+            mTable->scrollTo(mModel->index(selected.front(), 0));
+        }
     }
+    mCumulative->setChecked(mForm.Cumulative());
     mStatus->setText(ToQString(mForm.Status()));
     mChart->update();
     mRefreshing = false;
+}
+
+std::vector<int> ByLogWindow::SelectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& row : mTable->selectionModel()->selectedRows()) rows.push_back(row.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// Each column as wide as its caption beside the sort arrow (the header's
+// size hint) and its cells, again whenever the captions or the font change:
+// a new range of as many logs has other captions in the same columns.
+void ByLogWindow::FitColumns() {
+    QStringList headers;
+    for (int column = 0; column < mModel->columnCount({}); ++column) {
+        headers << mModel->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    }
+    if (headers == mHeaders) return;
+    mHeaders = headers;
+    mTable->resizeColumnsToContents();
+}
+
+void ByLogWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) {
+        mHeaders.clear();
+        FitColumns();
+    }
+    QWidget::changeEvent(event);
 }

@@ -6,6 +6,7 @@
 #include "ui/by_log.h"
 
 class ByLogModel;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -16,7 +17,7 @@ class QTableView;
 // order, and the chart of the selected item. It shows what the form says and
 // hands every event to it: the form filters and sorts, not Qt. Its widgets
 // are named (objectName) "filter", "from", "to", "last", "table", "chart",
-// "status", "copy" and "saveCsv".
+// "cumulative", "status", "copy" and "saveCsv".
 class ByLogWindow : public QWidget, public vantor::ByLogView {
     Q_OBJECT
 
@@ -31,8 +32,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    std::vector<int> SelectedRows() const;  // the table's, in order
+    void FitColumns();
+
     vantor::ByLogForm& mForm;
     ByLogModel* mModel = nullptr;
     QTableView* mTable = nullptr;
@@ -41,7 +46,9 @@ private:
     QComboBox* mFrom = nullptr;
     QComboBox* mTo = nullptr;
     QSpinBox* mLast = nullptr;
+    QCheckBox* mCumulative = nullptr;
     QLabel* mStatus = nullptr;
     QStringList mLogs;         // what From and To list
+    QStringList mHeaders;      // the captions the columns were fitted to
     bool mRefreshing = false;  // the widgets are being set from the form, not by the player
 };

@@ -26,6 +26,9 @@
 #                                                       docs/screenshot-windows-session.png)
 #   ... --players FILE                                  no player given: types "al" in the Player ID box
 #                                                       and saves the window with the IDs it offers
+#   ... --chart FILE                                    a year of logs (scripts/chart-logs.sh): the By log
+#                                                       window with its first two rows chosen (Ctrl+click)
+#                                                       and the mouse resting on the chart, tip and all
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -37,11 +40,15 @@ all_actions=false
 follow=false
 named=false
 players=""
-usage="usage: $0 [--dpi N FILE | --language LL_CC FILE] [--larger] [--all-actions | --follow | --players FILE]"
+chart=false
+usage="usage: $0 [--dpi N FILE | --language LL_CC FILE | --chart FILE [--dpi N]] [--larger] [--all-actions | --follow | --players FILE]"
 while [ $# -gt 0 ]; do
     case "$1" in
-        --dpi) dpi=${2:?$usage}; out=${3:?$usage}; named=true; shift 3 ;;
+        --dpi) # FILE may be left out after --chart FILE
+            dpi=${2:?$usage}
+            if [ $# -ge 3 ] && [ "${3#--}" = "$3" ]; then out=$3; named=true; shift 3; else $chart || { echo "$usage" >&2; exit 2; }; shift 2; fi ;;
         --language) language=${2:?$usage}; out=${3:?$usage}; named=true; shift 3 ;;
+        --chart) chart=true; out=${2:?$usage}; named=true; shift 2 ;;
         --larger) larger=true; shift ;;
         --all-actions) all_actions=true; shift ;;
         --follow) follow=true; shift ;;
@@ -120,6 +127,8 @@ rm -rf "$logs"
 mkdir -p "$logs"
 if [ -n "$language" ]; then
     printf '%b' "$records" > "$logs/ActionLog0105.txt"
+elif $chart; then
+    bash scripts/chart-logs.sh "$logs"
 else
 cp examples/logs/* "$logs/"
 printf '%b' '2026-01-04 10:00:00\tAlia\tForest01\t[Pickup]\t120,44\tRed Potion(2)\r\n' \
@@ -206,6 +215,25 @@ if [ -n "$players" ]; then
     exit 0
 fi
 click 3100 600                               # Go!
+if $chart; then
+    sleep 3
+    xdotool key --window "$window" ctrl+b
+    by_log=$(find_window '^By Log: ')
+    sleep 1
+    # The first two rows of the table, the second with Ctrl; then the chart.
+    xdotool mousemove --window "$by_log" $(( 60 * dpi / 96 )) $(( 66 * dpi / 96 )) click 1
+    xdotool keydown ctrl mousemove --window "$by_log" $(( 60 * dpi / 96 )) $(( 80 * dpi / 96 )) click 1 keyup ctrl
+    xdotool mousemove --window "$by_log" $(( 300 * dpi / 96 )) $(( 470 * dpi / 96 ))
+    sleep 1
+    xdotool mousemove_relative 1 0
+    sleep 2
+    # The tip is a window of its own: the screen where the window is.
+    eval "$(xdotool getwindowgeometry --shell "$by_log")"
+    mkdir -p "$(dirname "$out")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
+    echo "saved $out"
+    exit 0
+fi
 if [ -n "$language" ]; then
     # The window alone, with its first item clicked and no tip.
     sleep 2

@@ -16,7 +16,10 @@
 #                                                        as FILE's name with -by-log
 #   bash scripts/screenshot.sh --players FILE            no player given: types "al" in the Player ID box
 #                                                        and saves the window with the IDs it offers
-#   ... --dpi N                                          with --follow or --players: at N dpi
+#   bash scripts/screenshot.sh --chart FILE              a year of logs (scripts/chart-logs.sh): the By log
+#                                                        window with its first two rows chosen (Ctrl+click)
+#                                                        and the mouse resting on the chart, tip and all
+#   ... --dpi N                                          with --follow, --players or --chart: at N dpi
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,11 +27,13 @@ dpi=96
 out=docs
 follow=""
 players=""
-usage="usage: $0 [--dpi N DIR] | [--follow FILE | --players FILE] [--dpi N]"
+chart=""
+usage="usage: $0 [--dpi N DIR] | [--follow FILE | --players FILE | --chart FILE] [--dpi N]"
 while [ $# -gt 0 ]; do
     case "$1" in
         --follow) follow=${2:?$usage}; shift 2 ;;
         --players) players=${2:?$usage}; shift 2 ;;
+        --chart) chart=${2:?$usage}; shift 2 ;;
         --dpi)
             dpi=${2:?$usage}
             shift 2
@@ -54,18 +59,26 @@ Xvfb "$DISPLAY" -screen 0 1600x1200x24 -dpi "$dpi" -nolisten tcp >/dev/null 2>&1
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true' EXIT
 sleep 1
+# The chart: Qt scales the windows as on a desktop at that DPI.
+[ -z "$chart" ] || export QT_FONT_DPI=$dpi
 # A player's home folder, made for the pictures and removed after (a scratch
 # folder if that name is taken). Its settings go there too.
 home=/home/alia
 [ -e "$home" ] && home=$(mktemp -d)
 logs="$home/My Documents/Halvern/ZENTHARA/LOG"
 mkdir -p "$logs"
-cp examples/logs/* "$logs/"
-printf '2026-01-03 07:07:00\tAlia\tForest01\t[Pickup]\t124,46\tArrow Bundle(x)\r\n' >>"$logs/ActionLog0103.txt"
+if [ -n "$chart" ]; then
+    bash scripts/chart-logs.sh "$logs"
+else
+    cp examples/logs/* "$logs/"
+    printf '2026-01-03 07:07:00\tAlia\tForest01\t[Pickup]\t124,46\tArrow Bundle(x)\r\n' >>"$logs/ActionLog0103.txt"
+fi
 trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$home"' EXIT
 # Qt on X11 scales by Xft.dpi, which Xvfb has none of: the same scale by hand.
-export QT_SCALE_FACTOR
-QT_SCALE_FACTOR=$(awk "BEGIN { print $dpi / 96 }")
+if [ -z "$chart" ]; then
+    export QT_SCALE_FACTOR
+    QT_SCALE_FACTOR=$(awk "BEGIN { print $dpi / 96 }")
+fi
 if [ -n "$players" ]; then
     # Other players met on the way: some whose IDs start with "al", some that hold it.
     for id in Aldric Aldric Aldric Aldric Aldric Alianne Alianne Malia Malia Malia Malia Kalia; do
@@ -91,6 +104,38 @@ find_window() {
     return 1
 }
 window=$(find_window '^Vantor Log Analyzer$')
+click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
+
+if [ -n "$chart" ]; then
+    click "$window" "$(px 210)" "$(px 40)"        # Go!
+    sleep 2
+    xdotool windowfocus --sync "$window" key ctrl+b
+    by_log=$(find_window '^By Log: Alia, Picked Up$')
+    sleep 0.5
+    click "$by_log" "$(px 60)" "$(px 62)"          # the first row
+    xdotool keydown ctrl
+    click "$by_log" "$(px 60)" "$(px 83)"          # and the second
+    xdotool keyup ctrl
+    xdotool mousemove --window "$by_log" "$(px 300)" "$(px 470)"  # on the chart, for its tip
+    sleep 1
+    xdotool mousemove_relative 1 0
+    sleep 3
+    # The tip is a window of its own (of 32 bits, which the screen's picture
+    # leaves out): laid over the window's picture where it shows.
+    eval "$(xdotool getwindowgeometry --shell "$by_log")"
+    tip=$(xwininfo -root -children | awk '/"vantor-log-analyzer": \("vantor/ { print $1 " " $NF; exit }')
+    [ -n "$tip" ] || { echo "no tip appeared over the chart" >&2; exit 1; }
+    at=${tip#* }
+    tip_x=$(( $(echo "$at" | cut -d+ -f2) - X )) tip_y=$(( $(echo "$at" | cut -d+ -f3) - Y ))
+    mkdir -p "$(dirname "$chart")"
+    tmp=$(mktemp -d)
+    xwd -id "$by_log" -silent | convert xwd:- "$tmp/window.png"
+    xwd -id "${tip%% *}" -silent | convert xwd:- "$tmp/tip.png"
+    convert "$tmp/window.png" "$tmp/tip.png" -geometry "+$tip_x+$tip_y" -composite "$chart"
+    rm -rf "$tmp"
+    echo "saved $chart"
+    exit 0
+fi
 
 if [ -n "$players" ]; then
     sleep 1

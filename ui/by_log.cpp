@@ -104,13 +104,20 @@ void ByLogForm::Header_Click(int column) {
     Reorder();
 }
 
-void ByLogForm::Row_Click(int row) {
-    if (row < 0 || row >= RowCount()) {
-        selected_.reset();
-    } else {
+void ByLogForm::Row_Click(int row) { Rows_Select({row}); }
+
+void ByLogForm::Rows_Select(const std::vector<int>& rows) {
+    selected_.clear();
+    for (const int row : rows) {
+        if (row < 0 || row >= RowCount()) continue;
         const std::size_t index = shown_[static_cast<std::size_t>(row)];
-        selected_ = {rowIndexes_[index], rows_[index].item};
+        selected_.emplace_back(rowIndexes_[index], rows_[index].item);
     }
+    if (view_ != nullptr) view_->Refresh();
+}
+
+void ByLogForm::Cumulative_Change(bool cumulative) {
+    cumulative_ = cumulative;
     if (view_ != nullptr) view_->Refresh();
 }
 
@@ -154,11 +161,29 @@ std::string ByLogForm::Cell(int row, int column) const {
 }
 
 int ByLogForm::SelectedRow() const {
-    if (!selected_) return -1;
+    const std::vector<int> rows = SelectedRows();
+    return rows.empty() ? -1 : rows.front();
+}
+
+std::vector<int> ByLogForm::SelectedRows() const {
+    std::vector<int> rows;
+    if (selected_.empty()) return rows;
     for (std::size_t row = 0; row < shown_.size(); ++row) {
-        if (rowIndexes_[shown_[row]] == selected_->first) return static_cast<int>(row);
+        const std::size_t index = rowIndexes_[shown_[row]];
+        if (std::any_of(selected_.begin(), selected_.end(), [&](const auto& s) { return s.first == index; })) {
+            rows.push_back(static_cast<int>(row));
+        }
     }
-    return -1;
+    return rows;
+}
+
+std::vector<std::size_t> ByLogForm::Charted() const {
+    std::vector<std::size_t> charted;
+    for (const int row : SelectedRows()) {
+        if (charted.size() == kMostSeries) break;
+        charted.push_back(shown_[static_cast<std::size_t>(row)]);
+    }
+    return charted;
 }
 
 std::string ByLogForm::Caption() const { return whose_.empty() ? "By Log" : "By Log: " + whose_; }
@@ -175,17 +200,53 @@ std::string ByLogForm::Status() const {
 }
 
 ChartPicture ByLogForm::Chart(int width, int height, const TextMetrics& metrics) const {
-    const int row = SelectedRow();
-    if (row < 0) return LayOutChart("Select an item to see it per log", {}, width, height, metrics);
-    const std::size_t index = shown_[static_cast<std::size_t>(row)];
-    const TallyRow& item = rows_[index];
-    std::vector<ChartBar> bars;
-    for (int column = FirstLogColumn(); column < ColumnCount(); ++column) {
-        bars.push_back({ShortName(Header(column)), Value(index, column)});
+    const std::vector<std::size_t> charted = Charted();
+    if (charted.empty()) {
+        return LayOutChart("Select an item, or up to three, to see them per log", {}, {}, width, height, metrics);
     }
-    const std::string title = item.item + ": " + std::to_string(item.total) + " in " +
-                              std::to_string(to_ - from_ + 1) + (to_ == from_ ? " log" : " logs");
-    return LayOutChart(title, bars, width, height, metrics);
+    std::vector<std::string> labels;
+    for (int column = FirstLogColumn(); column < ColumnCount(); ++column) labels.push_back(ShortName(Header(column)));
+    std::vector<ChartSeries> series;
+    for (const std::size_t item : charted) {
+        ChartSeries one{rows_[item].item, {}};
+        std::int64_t sum = 0;
+        for (int column = FirstLogColumn(); column < ColumnCount(); ++column) {
+            sum += Value(item, column);
+            one.values.push_back(cumulative_ ? sum : Value(item, column));
+        }
+        series.push_back(std::move(one));
+    }
+    // "Widget: 9 in 3 logs", "Widget 9, Rope 5 in 3 logs, running total".
+    std::string title;
+    for (const std::size_t item : charted) {
+        title += (title.empty() ? "" : ", ") + rows_[item].item + (charted.size() == 1 ? ": " : " ") +
+                 std::to_string(rows_[item].total);
+    }
+    title += " in " + std::to_string(to_ - from_ + 1) + (to_ == from_ ? " log" : " logs");
+    if (cumulative_) title += ", running total";
+    if (const std::size_t selected = SelectedRows().size(); selected > charted.size()) {
+        title += " (the first " + std::to_string(charted.size()) + " of " + std::to_string(selected) + " selected)";
+    }
+    return LayOutChart(title, labels, series, width, height, metrics);
+}
+
+std::string ByLogForm::ChartTip(int width, int height, const TextMetrics& metrics, int x, int y) const {
+    const std::vector<std::size_t> charted = Charted();
+    const int slot = charted.empty() ? -1 : ChartSlotAt(Chart(width, height, metrics), x, y);
+    if (slot < 0) return {};
+    const int column = FirstLogColumn() + slot;
+    std::string tip = Header(column);
+    for (const std::size_t item : charted) {
+        tip += "\n" + rows_[item].item + ": ";
+        if (!cumulative_) {
+            tip += std::to_string(Value(item, column));
+            continue;
+        }
+        std::int64_t sum = 0;
+        for (int before = FirstLogColumn(); before <= column; ++before) sum += Value(item, before);
+        tip += std::to_string(sum) + ", " + std::to_string(Value(item, column)) + " in this log";
+    }
+    return tip;
 }
 
 void ByLogForm::Rebuild() {
@@ -197,18 +258,15 @@ void ByLogForm::Rebuild() {
     }
     // Compared at every keystroke in the filter and in every sort by name.
     for (const TallyRow& row : rows_) foldedNames_.push_back(FoldedUtf8(row.item));
-    // A selection keeps its row, or failing that the first row of its item.
-    if (selected_ && outcome_ != nullptr) {
-        const auto& all = outcome_->rows;
-        if (selected_->first >= all.size() || all[selected_->first].item != selected_->second) {
-            const auto same = std::find_if(all.begin(), all.end(), [&](const TallyRow& r) { return r.item == selected_->second; });
-            if (same == all.end()) {
-                selected_.reset();
-            } else {
-                selected_->first = static_cast<std::size_t>(same - all.begin());
-            }
-        }
-    }
+    // A selection keeps its rows, or failing that the first row of each item.
+    std::erase_if(selected_, [&](auto& selected) {
+        if (outcome_ == nullptr) return false;
+        const std::vector<TallyRow>& all = outcome_->rows;
+        if (selected.first < all.size() && all[selected.first].item == selected.second) return false;
+        const auto same = std::find_if(all.begin(), all.end(), [&](const TallyRow& r) { return r.item == selected.second; });
+        selected.first = static_cast<std::size_t>(same - all.begin());
+        return same == all.end();
+    });
     Reorder();
 }
 

@@ -32,7 +32,8 @@ public:
 
 // The By log window's behaviour, whatever the toolkit: every listed item's
 // total over a range of logs and its part from each log, sortable by any
-// column and filtered by name, and a chart of the selected item per log.
+// column and filtered by name, and a chart per log of the selected items
+// (the first kMostSeries of them), each log's own or the running total.
 class ByLogForm {
 public:
     // Table columns: the item, its total over the range, while following
@@ -65,6 +66,10 @@ public:
     void Filter_Change(std::string_view text);
     void Header_Click(int column);
     void Row_Click(int row);  // -1: none
+    // The rows the player selected in the table, whatever their number.
+    void Rows_Select(const std::vector<int>& rows);
+    // The chart's bars: each log's quantity, or the running total up to it.
+    void Cumulative_Change(bool cumulative);
     // Every shown row and column, tab-separated, onto the clipboard.
     void Copy_Click();
     // The same as CSV, UTF-8, into a file the player chooses. The dialog
@@ -90,11 +95,17 @@ public:
     bool IsNumber(int column) const { return column != kItemColumn; }
     int SortColumn() const { return sortColumn_; }  // -1: first met first
     bool SortDescending() const { return descending_; }
-    int SelectedRow() const;
+    int SelectedRow() const;  // the first of SelectedRows(), or -1
+    std::vector<int> SelectedRows() const;  // in the table's order
+    bool Cumulative() const { return cumulative_; }
     // "12 of 40 items, 7 logs: ActionLog0101.txt to ActionLog0107.txt".
     std::string Status() const;
-    // The selected item's quantity in each log of the range.
+    // The selected items' quantity in each log of the range.
     ChartPicture Chart(int width, int height, const TextMetrics& metrics) const;
+    // What the chart says of the log at (x, y): its name and each item's
+    // quantity there ("ActionLog0102.txt\nWidget: 2"; cumulative, "Widget: 6,
+    // 2 in this log"), empty off the logs' slots.
+    std::string ChartTip(int width, int height, const TextMetrics& metrics, int x, int y) const;
 
 private:
     // The range's rows, after a new outcome or range; then Reorder.
@@ -117,8 +128,12 @@ private:
     std::string filter_;
     int sortColumn_ = -1;
     bool descending_ = false;
-    // The selected row: its index among the outcome's rows and its item.
-    std::optional<std::pair<std::size_t, std::string>> selected_;
+    // The charted rows: the first kMostSeries selected in the table's order.
+    std::vector<std::size_t> Charted() const;  // indexes into rows_
+
+    bool cumulative_ = false;
+    // The selected rows: each one's index among the outcome's rows and its item.
+    std::vector<std::pair<std::size_t, std::string>> selected_;
     std::vector<TallyRow> rows_;            // the range's rows
     std::vector<std::size_t> rowIndexes_;   // each one's index among the outcome's rows
     std::vector<std::string> foldedNames_;  // each one's name in UTF-8, ASCII letters lower case

@@ -1,6 +1,7 @@
 #include "win32/by_log_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <cstring>
@@ -52,6 +53,14 @@ SIZE TextSize(HDC dc, std::wstring_view text) {
     SIZE size{};
     GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
     return size;
+}
+
+// The font selected into `dc`, for the chart's layout.
+TextMetrics MetricsOf(HDC dc) {
+    TEXTMETRICW text{};
+    GetTextMetricsW(dc, &text);
+    return {[dc](std::string_view utf8) { return static_cast<int>(TextSize(dc, Utf8ToWide(utf8)).cx); },
+            static_cast<int>(text.tmHeight)};
 }
 
 }  // namespace
@@ -121,6 +130,18 @@ void ByLogWindow::OnCreate() {
     mDpi = WindowDpi(mWindow);
     mFont = CreateChosenFont({"", MessageFontPoints(mDpi)}, mDpi);
     CreateControls();
+    // The chart's tip: the tip window watches the chart's mouse itself and
+    // ShowChartTip sets what it says.
+    mTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mWindow, nullptr, mInstance, nullptr);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = mWindow;
+    tool.uId = reinterpret_cast<UINT_PTR>(Item(kChart));
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(mTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(mTip, TTM_SETMAXTIPWIDTH, 0, Scaled(480, mDpi));  // one line per item
     const RECT frame = FrameAround(Scaled(kStartWidth, mDpi), Scaled(kStartHeight, mDpi), kWindowStyle, mDpi);
     SetWindowPos(mWindow, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -147,10 +168,10 @@ void ByLogWindow::CreateControls() {
         {kLogsLabel, WC_STATICW, L"logs", SS_LEFT, 0},
         {kFilterLabel, WC_STATICW, L"F&ilter:", SS_LEFT, 0},
         {kFilter, WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
-        {kTable, WC_LISTVIEWW, L"",
-         WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE},
+        {kTable, WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE},
         {kChart, kChartClassName, L"", 0, WS_EX_CLIENTEDGE},
         {kStatus, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0},
+        {kCumulative, WC_BUTTONW, L"&Running total", WS_TABSTOP | BS_AUTOCHECKBOX, 0},
         {kCopy, WC_BUTTONW, L"&Copy", WS_TABSTOP | BS_PUSHBUTTON, 0},
         {kSaveCsv, WC_BUTTONW, L"&Save as CSV...", WS_TABSTOP | BS_PUSHBUTTON, 0},
     };
@@ -203,8 +224,11 @@ void ByLogWindow::LayOut() {
     const int buttonWidth = Scaled(kButtonWidth, mDpi);
     place(kSaveCsv, client.right - gap - buttonWidth, bottom, buttonWidth, row);
     place(kCopy, client.right - 2 * (gap + buttonWidth), bottom, buttonWidth, row);
-    place(kStatus, gap, bottom + (row - TextSize(dc.get(), L"0").cy) / 2, client.right - 3 * gap - 2 * (gap + buttonWidth),
-          row);
+    const int boxWidth =
+        GetSystemMetricsForDpi(SM_CXMENUCHECK, mDpi) + gap + TextSize(dc.get(), WindowText(Item(kCumulative))).cx;
+    const int boxLeft = client.right - 2 * (gap + buttonWidth) - gap - boxWidth;
+    place(kCumulative, boxLeft, bottom, boxWidth, row);
+    place(kStatus, gap, bottom + (row - TextSize(dc.get(), L"0").cy) / 2, boxLeft - 2 * gap, row);
 
     const int top = y + row + gap;
     const int between = bottom - gap - top;
@@ -220,6 +244,7 @@ void ByLogWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     }
     mFont = std::move(font);  // the old one goes once no control uses it
+    SendMessageW(mTip, TTM_SETMAXTIPWIDTH, 0, Scaled(480, mDpi));
     mHeaders.clear();         // the columns' widths
     SetWindowPos(mWindow, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -231,6 +256,8 @@ void ByLogWindow::OnDestroy() {
     mForm = nullptr;
     mLogNames.clear();
     mHeaders.clear();
+    mTip = nullptr;  // gone with its owner
+    mTipText.reset();
 }
 
 void ByLogWindow::OnCommand(int id, int code) {
@@ -260,6 +287,9 @@ void ByLogWindow::OnCommand(int id, int code) {
         case kSaveCsv:
             if (code == BN_CLICKED) mForm->SaveCsv_Click();
             break;
+        case kCumulative:
+            if (code == BN_CLICKED) mForm->Cumulative_Change(IsDlgButtonChecked(mWindow, kCumulative) == BST_CHECKED);
+            break;
         default: break;
     }
 }
@@ -278,10 +308,7 @@ LRESULT ByLogWindow::OnNotify(NMHDR& header) {
         case LVN_COLUMNCLICK: mForm->Header_Click(reinterpret_cast<NMLISTVIEW&>(header).iSubItem); return 0;
         case LVN_ITEMCHANGED:
         case LVN_ODSTATECHANGED:
-            if (!mRefreshing) {
-                mForm->Row_Click(static_cast<int>(SendMessageW(Item(kTable), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                                               LVNI_SELECTED)));
-            }
+            if (!mRefreshing) mForm->Rows_Select(TableSelection());
             return 0;
         default: return 0;
     }
@@ -314,8 +341,10 @@ void ByLogWindow::Refresh() {
     InvalidateRect(Item(kTable), nullptr, FALSE);
     ShowSelection();
     ShowSortArrow();
+    CheckDlgButton(mWindow, kCumulative, mForm->Cumulative() ? BST_CHECKED : BST_UNCHECKED);
     SetWindowTextW(Item(kStatus), Utf8ToWide(mForm->Status()).c_str());
     InvalidateRect(Item(kChart), nullptr, FALSE);
+    mTipText.reset();  // may say something else at the next move
     mRefreshing = false;
 }
 
@@ -354,16 +383,32 @@ void ByLogWindow::ShowColumns() {
     mHeaders = std::move(headers);
 }
 
+std::vector<int> ByLogWindow::TableSelection() const {
+    std::vector<int> rows;
+    for (int row = -1; (row = static_cast<int>(SendMessageW(Item(kTable), LVM_GETNEXTITEM, static_cast<WPARAM>(row),
+                                                             LVNI_SELECTED))) >= 0;) {
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// The player's own selection stays as made (and its focus); the form's
+// otherwise, after a new order or filter.
 void ByLogWindow::ShowSelection() {
+    const std::vector<int> rows = mForm->SelectedRows();
+    if (rows == TableSelection()) return;
     const HWND table = Item(kTable);
     LVITEMW state{};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(table, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
-    const int row = mForm->SelectedRow();
-    if (row < 0) return;
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(table, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
-    SendMessageW(table, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    state.state = LVIS_SELECTED;
+    for (const int row : rows) {
+        SendMessageW(table, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    }
+    if (rows.empty()) return;
+    state.stateMask = state.state = LVIS_FOCUSED;
+    SendMessageW(table, LVM_SETITEMSTATE, static_cast<WPARAM>(rows.front()), reinterpret_cast<LPARAM>(&state));
+    SendMessageW(table, LVM_ENSUREVISIBLE, static_cast<WPARAM>(rows.front()), FALSE);
 }
 
 void ByLogWindow::ShowSortArrow() {
@@ -383,7 +428,7 @@ LRESULT CALLBACK ByLogWindow::ChartProc(HWND window, UINT message, WPARAM wParam
         SetWindowLongPtrW(window, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
     }
-    const auto* view = reinterpret_cast<const ByLogWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* view = reinterpret_cast<ByLogWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     RECT client{};
     GetClientRect(window, &client);
     switch (message) {
@@ -398,6 +443,9 @@ LRESULT CALLBACK ByLogWindow::ChartProc(HWND window, UINT message, WPARAM wParam
         case WM_PRINTCLIENT:
             if (view != nullptr) view->PaintChart(reinterpret_cast<HDC>(wParam), client.right, client.bottom);
             return 0;
+        case WM_MOUSEMOVE:
+            if (view != nullptr) view->ShowChartTip(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            return 0;
         default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }
@@ -411,12 +459,7 @@ void ByLogWindow::PaintChart(HDC dc, int width, int height) const {
     FillRect(memory.get(), &all, GetSysColorBrush(COLOR_WINDOW));
     if (mForm != nullptr) {
         const Selection font(memory.get(), mFont.get());
-        TEXTMETRICW text{};
-        GetTextMetricsW(memory.get(), &text);
-        const TextMetrics metrics{
-            [&](std::string_view utf8) { return static_cast<int>(TextSize(memory.get(), Utf8ToWide(utf8)).cx); },
-            static_cast<int>(text.tmHeight)};
-        const ChartPicture picture = mForm->Chart(width, height, metrics);
+        const ChartPicture picture = mForm->Chart(width, height, MetricsOf(memory.get()));
 
         const Pen grid(CreatePen(PS_SOLID, 1, kGridColor));
         const Pen zero(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT)));
@@ -426,10 +469,14 @@ void ByLogWindow::PaintChart(HDC dc, int width, int height) const {
             LineTo(memory.get(), at.x2, at.y2);
         };
         for (const ChartLine& at : picture.gridLines) line(at, grid.get());
-        const Brush bars(CreateSolidBrush(kBarColor));
-        for (const ChartRect& bar : picture.bars) {
-            const RECT rect{bar.left, bar.top, bar.right, bar.bottom};
-            if (bar.right > bar.left && bar.bottom > bar.top) FillRect(memory.get(), &rect, bars.get());
+        const Brush colours[kMostSeries] = {Brush(CreateSolidBrush(SeriesColour(0))),
+                                            Brush(CreateSolidBrush(SeriesColour(1))),
+                                            Brush(CreateSolidBrush(SeriesColour(2)))};
+        for (const auto* rects : {&picture.bars, &picture.swatches}) {
+            for (const ChartRect& bar : *rects) {
+                const RECT rect{bar.left, bar.top, bar.right, bar.bottom};
+                if (bar.right > bar.left && bar.bottom > bar.top) FillRect(memory.get(), &rect, colours[bar.series].get());
+            }
         }
         if (!picture.bars.empty() || !picture.gridLines.empty()) line(picture.zeroLine, zero.get());
         SetBkMode(memory.get(), TRANSPARENT);
@@ -440,6 +487,25 @@ void ByLogWindow::PaintChart(HDC dc, int width, int height) const {
         }
     }
     BitBlt(dc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+}
+
+void ByLogWindow::ShowChartTip(int x, int y) {
+    if (mForm == nullptr || mTip == nullptr) return;
+    const HWND chart = Item(kChart);
+    RECT client{};
+    GetClientRect(chart, &client);
+    const WindowDc dc(chart);
+    const Selection font(dc.get(), mFont.get());
+    std::wstring text = Utf8ToWide(mForm->ChartTip(client.right, client.bottom, MetricsOf(dc.get()), x, y));
+    if (text == mTipText) return;
+    mTipText = std::move(text);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = mWindow;
+    tool.uId = reinterpret_cast<UINT_PTR>(chart);
+    tool.lpszText = mTipText->data();
+    SendMessageW(mTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (mTipText->empty()) SendMessageW(mTip, TTM_POP, 0, 0);
 }
 
 }  // namespace vantor::win32

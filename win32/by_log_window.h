@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,12 +11,18 @@
 
 namespace vantor::win32 {
 
+// The colour of each charted item's bars.
+constexpr COLORREF SeriesColour(int series) {
+    return RGB(kSeriesColours[series].red, kSeriesColours[series].green, kSeriesColours[series].blue);
+}
+
 // The By log window in plain Win32: a top-level window owned by the main
 // one, with the range (From, To, the last N logs), a filter, the table (a
 // virtual list view, so that thousands of rows and hundreds of logs cost
-// nothing until shown), the chart of the selected item, a status line, and
-// Copy and Save as CSV. It hands every event to ByLogForm and shows what
-// ByLogForm says, nothing more; it remembers nothing once closed.
+// nothing until shown), the chart of the selected items with a tip for the
+// log under the mouse, Running total, a status line, and Copy and Save as
+// CSV. It hands every event to ByLogForm and shows what ByLogForm says,
+// nothing more; it remembers nothing once closed.
 class ByLogWindow final : public ByLogView {
 public:
     // Control IDs, clear of IDOK and IDCANCEL, which Enter and Escape send.
@@ -35,9 +42,10 @@ public:
         kStatus,
         kCopy,
         kSaveCsv,
+        kCumulative,
     };
-    // The colour of the chart's bars.
-    static constexpr COLORREF kBarColor = RGB(58, 110, 165);
+    // The colour of the first charted item's bars.
+    static constexpr COLORREF kBarColor = SeriesColour(0);
 
     ByLogWindow(HINSTANCE instance, HWND owner);
     ~ByLogWindow() override;
@@ -74,17 +82,22 @@ private:
     // The chart of the selected item in a `width` by `height` area of `dc`,
     // drawn off screen first so that it does not flicker.
     void PaintChart(HDC dc, int width, int height) const;
+    // The form's tip for the point (x, y) of the chart, in the tip window.
+    void ShowChartTip(int x, int y);
+    std::vector<int> TableSelection() const;
     HWND Item(int id) const { return GetDlgItem(mWindow, id); }
 
     HINSTANCE mInstance;
     HWND mOwner;
     HWND mWindow = nullptr;
+    HWND mTip = nullptr;  // the chart's tip, a popup of the window
     ByLogForm* mForm = nullptr;
     UINT mDpi = USER_DEFAULT_SCREEN_DPI;
     Font mFont;
     bool mRefreshing = false;  // the controls' notes of what Refresh does to them are not the player's
     std::vector<std::string> mLogNames;   // as the drop-downs list them
     std::vector<std::string> mHeaders;    // as the table's columns have them
+    std::optional<std::wstring> mTipText; // what the chart's tip says; none: not known since a Refresh
 };
 
 }  // namespace vantor::win32

@@ -84,6 +84,14 @@ TEST(ByLog, RangesFilterAndOrderDecideTheRowsAndTotals) {
     form.SetOutcome(more, "Alia, Picked Up");
     EXPECT_EQ(form.ColumnCount(), 6);
     EXPECT_EQ(form.Cell(form.SelectedRow(), 0) + "=" + form.Cell(form.SelectedRow(), 1), "Rope *=6");
+    // More rows selected, in any order: the chart names the first three in the table's order (by Total).
+    auto salt = std::make_shared<TallyOutcome>(*more);
+    salt->rows.push_back({"Salt", "Salt", 1, {{1, 1, 1}}, {1}, {}});
+    form.SetOutcome(salt, "Alia, Picked Up");
+    form.Rows_Select({3, 1, 0, 2});
+    form.Cumulative_Change(true);
+    EXPECT_EQ(form.Chart(600, 300, {[](std::string_view) { return 6; }, 12}).texts[0].text,
+              "Caf\u00E9 Gem -2, Salt 1, Rope 6 in 4 logs, running total (the first 3 of 4 selected)");
 }
 
 // Followed: a Session column after Total with each row's gain, by the
@@ -134,38 +142,57 @@ TEST(ByLog, SavesTheShownTableAsCsvThatSpreadsheetsReadAsUtf8) {
                             owner.documents + "|Alia-Picked-Up-ActionLog0101-ActionLog0103.csv"}));
 }
 
-// The chart: a scale of round steps covering the values and zero; bars from
-// the zero line, inside the area; labels thinned where they would overlap.
-TEST(ByLogChart, ScaleCoversTheValuesAndBarsStandOnZero) {
+// The chart: a scale of round steps covering the values and zero. Whatever
+// the number of logs and items, bars stand on the zero line inside the plot,
+// several items' side by side in each log's slot (a legend's swatch each),
+// and no text runs into another (the title, the legend, the scale, the
+// labels, the bars' values) or out of the area.
+TEST(ByLogChart, BarsStandOnZeroAndNoTextOverlapsAnotherOrLeavesTheArea) {
     const struct { std::int64_t low, high; int most; std::vector<std::int64_t> scale; } scales[] = {
         {0, 0, 5, {0, 1}},        {0, 7, 5, {0, 2, 4, 6, 8}},     {-3, 12, 6, {-5, 0, 5, 10, 15}},
         {0, 1000, 3, {0, 500, 1000}}, {0, 1001, 3, {0, 1000, 2000}}, {-40, -1, 5, {-40, -30, -20, -10, 0}},
     };
     for (const auto& s : scales) EXPECT_EQ(ChartScale(s.low, s.high, s.most), s.scale) << s.low << ".." << s.high;
 
-    const TextMetrics metrics{[](std::string_view text) { return static_cast<int>(6 * text.size()); }, 12};
-    std::vector<ChartBar> bars;
-    for (int i = 0; i < 40; ++i) bars.push_back({"01" + std::to_string(i), i % 3 == 0 ? -4 : i});
-    const ChartPicture picture = LayOutChart("Widget", bars, 400, 200, metrics);
-    ASSERT_EQ(picture.bars.size(), bars.size());
-    const int zero = picture.zeroLine.y1;
-    for (std::size_t i = 0; i < bars.size(); ++i) {
-        const ChartRect& bar = picture.bars[i];
-        EXPECT_TRUE(bar.left >= 0 && bar.right <= 400 && bar.top >= 12 && bar.bottom <= 200) << i;
-        EXPECT_EQ(bars[i].value < 0 ? bar.top : bar.bottom, zero) << i;
-        if (i > 0 && bars[i].value > bars[i - 1].value && bars[i - 1].value > 0) {
-            EXPECT_LT(bar.top, picture.bars[i - 1].top) << "a larger value, a taller bar";
+    const TextMetrics metrics{[](std::string_view text) { return static_cast<int>(7 * text.size()); }, 15};
+    const struct { int logs, items, width; bool negative; } charts[] = {
+        {365, 1, 700, false}, {3, 1, 300, false}, {3, 3, 600, true}, {40, 2, 500, true}, {12, 2, 900, false}};
+    for (const auto& c : charts) {
+        Texts labels;
+        std::vector<ChartSeries> series(static_cast<std::size_t>(c.items));
+        for (int log = 0; log < c.logs; ++log) {
+            labels.push_back(std::to_string(251000 + log));
+            for (int item = 0; item < c.items; ++item) {
+                series[static_cast<std::size_t>(item)].name = "Item " + std::to_string(item);
+                series[static_cast<std::size_t>(item)].values.push_back(c.negative && log % 2 ? -100 : item % 2 ? 100 + log : 200 - log);
+            }
+        }
+        const ChartPicture picture = LayOutChart("Title of the chart", labels, series, c.width, 240, metrics);
+        const std::string name = std::to_string(c.logs) + " logs, " + std::to_string(c.items) + " items";
+        int labelsShown = 0;
+        for (std::size_t a = 0; a < picture.texts.size(); ++a) {
+            const ChartText& one = picture.texts[a];
+            const int right = one.left + metrics.width(one.text);
+            labelsShown += one.text.starts_with("251");
+            EXPECT_TRUE(one.left >= 0 && right <= c.width && one.top >= 0 && one.top + 15 <= 240) << name << ": " << one.text;
+            for (std::size_t b = 0; b < a; ++b) {
+                const ChartText& other = picture.texts[b];
+                const bool apart = right <= other.left || other.left + metrics.width(other.text) <= one.left ||
+                                   one.top + 15 <= other.top || other.top + 15 <= one.top;
+                EXPECT_TRUE(apart) << name << ": '" << one.text << "' runs into '" << other.text << "'";
+            }
+        }
+        EXPECT_TRUE(labelsShown > 2 && labelsShown <= c.logs) << name << ": " << labelsShown;
+        ASSERT_EQ(picture.bars.size(), static_cast<std::size_t>(c.logs * c.items)) << name;
+        for (std::size_t i = 0; i < picture.bars.size(); ++i) {
+            const ChartRect& bar = picture.bars[i];
+            const std::int64_t value = series[i % series.size()].values[i / series.size()];
+            const bool lower = i >= series.size() && value > 0 && series[i % series.size()].values[i / series.size() - 1] > value;
+            EXPECT_TRUE((value < 0 ? bar.top : bar.bottom) == picture.zeroLine.y1 && bar.top >= picture.plot.top &&
+                        bar.series == static_cast<int>(i) % c.items && (i == 0 || picture.bars[i - 1].right <= bar.left) &&
+                        (!lower || bar.top >= picture.bars[i - series.size()].top)) << name << ": bar " << i;
         }
     }
-    int labels = 0;
-    int lastRight = -1;
-    for (const ChartText& text : picture.texts) {
-        if (text.text.rfind("01", 0) != 0 || text.top < zero) continue;
-        ++labels;
-        EXPECT_GT(text.left, lastRight) << text.text << " overlaps the label before it";
-        lastRight = text.left + metrics.width(text.text);
-    }
-    EXPECT_TRUE(labels > 5 && labels < 40) << labels;
 }
 
 }  // namespace

@@ -588,6 +588,20 @@ TEST_F(Win32ViewTest, ByLogShowsTheRangeAndFilterAsATableAndChartsTheSelectedIte
         was = in;
     }
     EXPECT_EQ(runs, 2);
+    // Rose chosen too and Running total checked: resting on the first log's
+    // bars tips each one's.
+    SendMessageW(table, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&selected));
+    SendMessageW(control(ByLogWindow::kCumulative), BM_CLICK, 0, 0);
+    HWND tip = nullptr;  // the chart's: the tip window that By log owns
+    while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr && GetWindow(tip, GW_OWNER) != byLog) {
+    }
+    wchar_t tipText[256] = {};
+    TTTOOLINFOW tool{sizeof(TTTOOLINFOW), 0, byLog, reinterpret_cast<UINT_PTR>(chart), {}, nullptr, tipText, 0, nullptr};
+    for (int x = 0; x < area.right && tipText[0] == 0; ++x) {  // from the left to the first log's bars
+        SendMessageW(chart, WM_MOUSEMOVE, 0, MAKELPARAM(x, area.bottom / 2));
+        SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    }
+    EXPECT_EQ(std::wstring(tipText), L"ActionLog0001.txt\nRose: 2, 2 in this log\nWidget: 3, 3 in this log");
 
     for (const bool key : {true, false}) {  // Ctrl+C in the table, then Copy
         key ? PressCtrl(table, 'C') : void(SendMessageW(control(ByLogWindow::kCopy), BM_CLICK, 0, 0));
