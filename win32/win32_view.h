@@ -115,7 +115,7 @@ private:
     void SavePlacement() const;
     void CreateTip();
     void AddListItems(const std::vector<std::string>& items);
-    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR view);
+    void RelayToTip(MSG& message);
     int ListRowAt(POINT point) const;
     // The window a dialog or message box is to be owned by: the By log
     // window when it is the active one.
