@@ -12,6 +12,7 @@
 #include "vantor/text.h"
 #include "ui/font_fit.h"
 #include "win32/by_log_window.h"
+#include "win32/message_dialog.h"
 
 namespace vantor::win32 {
 
@@ -168,6 +169,7 @@ int Win32View::Run() {
 // Shift+Tab and the arrow keys move between the controls of either window
 // as in a dialog.
 void Win32View::Dispatch(MSG& message) {
+    if (mMessage != nullptr && mMessage->PreTranslate(message)) return;
     if (mWindow != nullptr && (message.hwnd == mWindow || IsChild(mWindow, message.hwnd))) {
         RelayToTip(message);
         if (TranslateAcceleratorW(mWindow, mAccelerators, &message) || IsDialogMessageW(mWindow, &message)) return;
@@ -620,34 +622,31 @@ int Win32View::ListIndex() {
     return static_cast<int>(SendMessageW(Handle(Control::List1), LB_GETCURSEL, 0, 0));  // LB_ERR is -1
 }
 
-void Win32View::SetClipboardText(std::string_view text) {
-    const std::wstring wide = Utf8ToWide(text);
-    const std::size_t size = (wide.size() + 1) * sizeof(wchar_t);
-    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (memory == nullptr) return;
-    std::memcpy(GlobalLock(memory), wide.c_str(), size);
-    GlobalUnlock(memory);
-    // Once set, the memory is the clipboard's.
-    if (!OpenClipboard(mWindow)) {
-        GlobalFree(memory);
-        return;
-    }
-    EmptyClipboard();
-    if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
-    CloseClipboard();
-}
+void Win32View::SetClipboardText(std::string_view text) { PutOnClipboard(mWindow, Utf8ToWide(text)); }
 
 HWND Win32View::DialogOwner() const {
     const HWND byLog = ByLogWindowHandle();
     return byLog != nullptr && GetActiveWindow() == byLog ? byLog : mWindow;
 }
 
+// The program's own message box, modal as MessageBoxW is: the windows of
+// the thread get their messages, and the message loop's end waits for it.
 void Win32View::ShowMessageBox(std::wstring_view title, std::wstring_view text, UINT type) {
     if (messageBox) {
         messageBox(DialogOwner(), title, text, type);
         return;
     }
-    MessageBoxW(DialogOwner(), std::wstring(text).c_str(), std::wstring(title).c_str(), type);
+    MessageDialog dialog(mInstance, DialogOwner(), mDpi, title, text, type & MB_ICONMASK);
+    mMessage = &dialog;
+    if (messageShown) messageShown(dialog.Window());
+    MSG message{};
+    while (dialog.Window() != nullptr) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that waits
+        if (got <= 0) break;
+        Dispatch(message);
+    }
+    mMessage = nullptr;
 }
 
 void Win32View::ShowMessage(std::string_view title, std::string_view text, MessageKind kind) {
