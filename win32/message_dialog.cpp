@@ -18,7 +18,7 @@ constexpr int kIconGap = 10;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
 constexpr int kButtonGap = 7;
-constexpr int kTextWidth = 560;  // the widest the text gets before it wraps
+constexpr int kTextWidth = 320;  // the widest the text gets before it wraps
 constexpr int kTextSlack = 8;    // the edit box's own margins
 constexpr LRESULT kMostLines = 24;  // more scroll
 
