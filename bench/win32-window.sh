@@ -16,6 +16,8 @@
 #   BENCH_ROUNDS   rounds                           (3)
 #   BENCH_RUNS     runs of each command per round   (3)
 #   BENCH_ASK_MS   the window is sent a message every so many ms (10)
+#   BENCH_EARLIER  another build of win32_window_bench.exe (of an earlier
+#                  commit, say), timed the same way in each round and reported beside
 #   BENCH_SIZE_MB, BENCH_FILES, BENCH_SEED, BENCH_PLAYER: as for bench/run.sh
 
 set -euo pipefail
@@ -97,13 +99,19 @@ for ((round = 1; round <= ROUNDS; ++round)); do
         seconds wine "$TALLY_EXE" --player "$PLAYER" "Z:$LARGE" >>"$TMP/tally"
         tr -d '\r' <"$TMP/out" >"$TMP/tally.out"
     done
-    wine "$WINDOW_EXE" "Z:$LARGE" "$PLAYER" "$RUNS" "$ASK_MS" >"$TMP/window.out" 2>"$TMP/err" ||
-        { cat "$TMP/err" >&2; die "win32_window_bench failed"; }
-    tr -d '\r' <"$TMP/window.out" | tee -a "$TMP/window.log" >&2
+    for name in window ${BENCH_EARLIER:+earlier}; do
+        exe=$WINDOW_EXE
+        [[ $name == earlier ]] && exe=$BENCH_EARLIER
+        wine "$exe" "Z:$LARGE" "$PLAYER" "$RUNS" "$ASK_MS" >"$TMP/window.out" 2>"$TMP/err" ||
+            { cat "$TMP/err" >&2; die "$exe failed"; }
+        tr -d '\r' <"$TMP/window.out" | tee -a "$TMP/$name.log" >&2
+    done
 done
 LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
-sed -n 's/^run .*list \([0-9.]*\) s.*/\1/p' "$TMP/window.log" >"$TMP/window"
-sed -n 's/^run .*slowest answer \([0-9.]*\) ms.*/\1/p' "$TMP/window.log" >"$TMP/answer"
+for name in window ${BENCH_EARLIER:+earlier}; do
+    sed -n 's/^run .*list \([0-9.]*\) s.*/\1/p' "$TMP/$name.log" >"$TMP/$name"
+    sed -n 's/^run .*slowest answer \([0-9.]*\) ms.*/\1/p' "$TMP/$name.log" >"$TMP/$name.answer"
+done
 items=$(sed -n 's/^run .* s, \([0-9]*\) items.*/\1/p' "$TMP/window.log" | sort -u)
 [[ $items == $(wc -l <"$TMP/tally.out") ]] || die "the window listed $items items, vantor-tally.exe $(wc -l <"$TMP/tally.out")"
 
@@ -128,11 +136,15 @@ row "\`vantor-tally.exe --version\` (Wine's start), s" "$TMP/start"
 row "\`vantor-tally.exe --player $PLAYER\`, s" "$TMP/tally"
 row "its analysis (less the median start), s" "$TMP/analysis"
 row "the window: Go! to a filled list, s" "$TMP/window"
-row "the window: slowest answer in a run (a message every $ASK_MS ms), ms" "$TMP/answer"
+row "the window: slowest answer in a run (a message every $ASK_MS ms), ms" "$TMP/window.answer"
+if [[ -n ${BENCH_EARLIER:-} ]]; then
+    row "\`$(basename "$BENCH_EARLIER")\`: Go! to a filled list, s" "$TMP/earlier"
+    row "\`$(basename "$BENCH_EARLIER")\`: slowest answer in a run, ms" "$TMP/earlier.answer"
+fi
 echo
 read -r _ window_median _ < <(stats "$TMP/window")
 read -r _ analysis_median _ < <(stats "$TMP/analysis")
-read -r _ _ answer_max < <(stats "$TMP/answer")
+read -r _ _ answer_max < <(stats "$TMP/window.answer")
 awk -v w="$window_median" -v a="$analysis_median" -v s="$answer_max" 'BEGIN {
     r = w / a
     printf "- the window over vantor-tally.exe'"'"'s analysis (medians): %.2f (goal at most 1.2): %s\n", r, (r <= 1.2 ? "met" : "missed")
