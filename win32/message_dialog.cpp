@@ -96,20 +96,26 @@ void MessageDialog::CreateControls(HINSTANCE instance) {
         start = end + 2;
     }
     int width = std::min(widest, Scaled(kTextWidth, mDpi)) + Scaled(kTextSlack, mDpi);
-    const HWND text = CreateWindowExW(0, WC_EDITW, mText.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_READONLY,
-                                      left, margin, width, 0, mWindow,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kText)), instance, nullptr);
-    SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(mFont.get()), FALSE);
-    // Its lines as the edit box wraps them at that width.
-    SetWindowPos(text, nullptr, 0, 0, width, 32767, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const auto createText = [&](DWORD scroll) {
+        const HWND text = CreateWindowExW(0, WC_EDITW, mText.c_str(),
+                                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_READONLY | scroll, left,
+                                          margin, width, 32767, mWindow,
+                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kText)), instance, nullptr);
+        SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(mFont.get()), FALSE);
+        return text;
+    };
+    // Its lines as the edit box wraps them at that width; too many, and it
+    // is made again with a scroll bar (an edit box takes its style once).
+    HWND text = createText(0);
     LRESULT lines = SendMessageW(text, EM_GETLINECOUNT, 0, 0);
     if (lines > kMostLines) {
+        DestroyWindow(text);
         lines = kMostLines;
-        SetWindowLongPtrW(text, GWL_STYLE, GetWindowLongPtrW(text, GWL_STYLE) | WS_VSCROLL);
         width += Metric(SM_CXVSCROLL, mDpi);
+        text = createText(WS_VSCROLL);
     }
     const int height = static_cast<int>(lines) * metrics.tmHeight + Scaled(kTextSlack, mDpi) / 2;
-    SetWindowPos(text, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowPos(text, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     struct Button {
         int id;
@@ -174,6 +180,14 @@ LRESULT MessageDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         case DM_GETDEFID: return MAKELRESULT(IDOK, DC_HASDEFID);  // Enter presses OK
         case WM_CLOSE: Close(); return 0;
+        case WM_ACTIVATE:  // the focus comes back where it was, as in a dialog
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                const HWND focus = GetFocus();
+                if (focus != nullptr && IsChild(mWindow, focus)) mFocus = focus;
+            } else {
+                SetFocus(mFocus != nullptr ? mFocus : GetDlgItem(mWindow, IDOK));
+            }
+            return 0;
         case WM_PAINT: {
             PAINTSTRUCT paint{};
             const HDC dc = BeginPaint(mWindow, &paint);

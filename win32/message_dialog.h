@@ -48,6 +48,7 @@ private:
     std::wstring mText;  // with CR LF line ends, as the edit box and the clipboard take it
     Font mFont;
     HICON mIcon = nullptr;
+    HWND mFocus = nullptr;  // given back when it is activated again
 };
 
 }  // namespace vantor::win32
