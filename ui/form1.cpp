@@ -74,7 +74,7 @@ std::string ProblemsText(const TallyOutcome& outcome) {
     if (records > 0) text += Counted(records, "record", "records") + " could not be counted and " +
                              (records == 1 ? "was" : "were") + " skipped";
     if (logs > 0) text += (text.empty() ? "" : "; ") + Counted(logs, "log", "logs") + " could not be read to the end";
-    text += ". The totals leave them out.\n\n";
+    text += records + logs == 1 ? ". The totals leave it out.\n\n" : ". The totals leave them out.\n\n";
     const std::size_t shown = std::min(outcome.problems.size(), kProblemsShown);
     for (std::size_t i = 0; i < shown; ++i) text += DescribeProblem(outcome.problems[i]) + '\n';
     if (outcome.problemCount > shown) text += "... and " + std::to_string(outcome.problemCount - shown) + " more.\n";

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <cmath>
+#include <cstring>
 #include <cwchar>
 
 #include "vantor/text.h"
@@ -51,6 +52,26 @@ std::wstring WindowText(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+bool PutOnClipboard(HWND owner, std::wstring_view text) {
+    const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (memory == nullptr) return false;
+    auto* units = static_cast<wchar_t*>(GlobalLock(memory));
+    std::memcpy(units, text.data(), text.size() * sizeof(wchar_t));
+    units[text.size()] = L'\0';
+    GlobalUnlock(memory);
+    // Once set, the memory is the clipboard's.
+    if (!OpenClipboard(owner)) {
+        GlobalFree(memory);
+        return false;
+    }
+    EmptyClipboard();
+    const bool set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    if (!set) GlobalFree(memory);
+    CloseClipboard();
+    return set;
 }
 
 UINT WindowDpi(HWND window) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "ui/font_fit.h"
@@ -83,6 +84,9 @@ private:
 };
 
 std::wstring WindowText(HWND window);
+// Puts `text` on the clipboard (CF_UNICODETEXT) in place of what it held;
+// false when the clipboard could not be had.
+bool PutOnClipboard(HWND owner, std::wstring_view text);
 
 // The window's dots per inch (the system's where Windows cannot tell it per
 // window), a system metric and a frame at a given DPI.

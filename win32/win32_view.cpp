@@ -13,6 +13,7 @@
 #include "ui/font_fit.h"
 #include "win32/all_actions_window.h"
 #include "win32/by_log_window.h"
+#include "win32/message_dialog.h"
 
 namespace vantor::win32 {
 
@@ -167,10 +168,13 @@ int Win32View::Run() {
     return static_cast<int>(message.wParam);
 }
 
-// Ctrl+B, Ctrl+E and Ctrl+L anywhere in the window; Tab, Shift+Tab and the arrow
-// keys move between the controls of either window as in a dialog.
+// Ctrl+B, Ctrl+E and Ctrl+L anywhere in the window, the mouse for the tip;
+// Tab, Shift+Tab and the arrow keys move between the controls of either
+// window as in a dialog.
 void Win32View::Dispatch(MSG& message) {
+    if (mMessage != nullptr && mMessage->PreTranslate(message)) return;
     if (mWindow != nullptr && (message.hwnd == mWindow || IsChild(mWindow, message.hwnd))) {
+        RelayToTip(message);
         if (TranslateAcceleratorW(mWindow, mAccelerators, &message) || IsDialogMessageW(mWindow, &message)) return;
     } else if ((mByLog && mByLog->PreTranslate(message)) || (mAllActions && mAllActions->PreTranslate(message))) {
         return;
@@ -311,10 +315,11 @@ void Win32View::CreateControls() {
 }
 
 // Two tools, the whole list and the status line, whose texts are asked for
-// each time the tip shows; the list's own mouse moves tell when the row
-// under the mouse changes.
+// each time the tip shows. The message loop hands the tip their mouse
+// messages (RelayToTip) rather than the tip subclassing them: under Wine a
+// subclassed window costs a round trip to the server for every message it
+// gets: 20 µs and more for each name the list takes.
 void Win32View::CreateTip() {
-    const HWND list = Handle(Control::List1);
     mTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mWindow, nullptr, mInstance, nullptr);
     for (const Control control : {Control::List1, Control::Label3}) {
@@ -322,7 +327,7 @@ void Win32View::CreateTip() {
         tool.cbSize = sizeof tool;
         // Transparent: the tip shows just below the mouse, and the list must
         // still see the mouse move there, off its last row, to take it down.
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT;
+        tool.uFlags = TTF_IDISHWND | TTF_TRANSPARENT;
         tool.hwnd = mWindow;
         tool.uId = reinterpret_cast<UINT_PTR>(Handle(control));
         tool.lpszText = LPSTR_TEXTCALLBACKW;
@@ -330,13 +335,17 @@ void Win32View::CreateTip() {
     }
     // Long statuses and names: lines as wide as a third of the screen.
     SendMessageW(mTip, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) / 3);
-    SetWindowSubclass(list, ListProc, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
-LRESULT CALLBACK Win32View::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR view) {
-    if (message == WM_MOUSEMOVE) reinterpret_cast<Win32View*>(view)->OnListMouseMove(lParam);
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(list, ListProc, 0);
-    return DefSubclassProc(list, message, wParam, lParam);
+// The mouse's messages for the list and the status line, on their way from
+// the message loop: the tip sees them, and a move onto another row of the
+// list takes the tip down.
+void Win32View::RelayToTip(MSG& message) {
+    if (message.message < WM_MOUSEFIRST || message.message > WM_MOUSELAST) return;
+    const HWND list = Handle(Control::List1);
+    if (message.hwnd != list && message.hwnd != Handle(Control::Label3)) return;
+    if (message.hwnd == list && message.message == WM_MOUSEMOVE) OnListMouseMove(message.lParam);
+    SendMessageW(mTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
 }
 
 // The row at a point of the list's client area; -1 outside it and below
@@ -655,34 +664,31 @@ void Win32View::ShowSuggestions(const std::vector<std::string>& players) {
     mOffer->Show(texts);
 }
 
-void Win32View::SetClipboardText(std::string_view text) {
-    const std::wstring wide = Utf8ToWide(text);
-    const std::size_t size = (wide.size() + 1) * sizeof(wchar_t);
-    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (memory == nullptr) return;
-    std::memcpy(GlobalLock(memory), wide.c_str(), size);
-    GlobalUnlock(memory);
-    // Once set, the memory is the clipboard's.
-    if (!OpenClipboard(mWindow)) {
-        GlobalFree(memory);
-        return;
-    }
-    EmptyClipboard();
-    if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
-    CloseClipboard();
-}
+void Win32View::SetClipboardText(std::string_view text) { PutOnClipboard(mWindow, Utf8ToWide(text)); }
 
 HWND Win32View::DialogOwner() const {
     const HWND active = GetActiveWindow();
     return active != nullptr && (active == ByLogWindowHandle() || active == AllActionsWindowHandle()) ? active : mWindow;
 }
 
+// The program's own message box, modal as MessageBoxW is: the windows of
+// the thread get their messages, and the message loop's end waits for it.
 void Win32View::ShowMessageBox(std::wstring_view title, std::wstring_view text, UINT type) {
     if (messageBox) {
         messageBox(DialogOwner(), title, text, type);
         return;
     }
-    MessageBoxW(DialogOwner(), std::wstring(text).c_str(), std::wstring(title).c_str(), type);
+    MessageDialog dialog(mInstance, DialogOwner(), mDpi, title, text, type & MB_ICONMASK);
+    mMessage = &dialog;
+    if (messageShown) messageShown(dialog.Window());
+    MSG message{};
+    while (dialog.Window() != nullptr) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that waits
+        if (got <= 0) break;
+        Dispatch(message);
+    }
+    mMessage = nullptr;
 }
 
 void Win32View::ShowMessage(std::string_view title, std::string_view text, MessageKind kind) {

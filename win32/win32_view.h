@@ -24,6 +24,7 @@ namespace vantor::win32 {
 
 class AllActionsWindow;
 class ByLogWindow;
+class MessageDialog;
 
 // The window in plain Win32: creates the controls of kControls (control IDs
 // from ControlId) and the menus of kCommands, converts texts between UTF-8
@@ -64,11 +65,15 @@ public:
     // the dialog keys of whichever window it is for, then its window procedure.
     void Dispatch(MSG& message);
 
-    // Test seams, in place of the modal calls: when set, MessageBoxW's
+    // Test seams, in place of the modal calls: when set, a message box's
     // arguments go to `messageBox` instead, and the next file dialog is
     // answered by `nextFileDialog` (once), which gets the request as
     // GetOpenFileNameW would and returns what it would.
     std::function<void(HWND owner, std::wstring_view title, std::wstring_view text, UINT type)> messageBox;
+    // When set (and messageBox is not), called with the program's message
+    // box (MessageDialog) as it opens, before it waits for its answer: a
+    // test drives it by messages and closes it.
+    std::function<void(HWND dialog)> messageShown;
     std::function<BOOL(OPENFILENAMEW& request)> nextFileDialog;
 
     // FormView
@@ -125,7 +130,7 @@ private:
     void SavePlacement() const;
     void CreateTip();
     void AddListItems(const std::vector<std::string>& items);
-    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR view);
+    void RelayToTip(MSG& message);
     int ListRowAt(POINT point) const;
     // The window a dialog or message box is to be owned by: the By log or
     // All Actions window when it is the active one.
@@ -157,6 +162,7 @@ private:
     HWND mPostTo = nullptr;
 
     Form1 mForm{*this};
+    MessageDialog* mMessage = nullptr;   // the message box while it is open
     std::unique_ptr<ByLogWindow> mByLog;  // before the form it shows goes
     std::unique_ptr<AllActionsWindow> mAllActions;  // likewise
 };

@@ -64,8 +64,9 @@ class Form1Go : public Form1Test, public ::testing::WithParamInterface<GoCase> {
 
 TEST_P(Form1Go, ListsWhatTheFolderPlayerAndOptionSelectAndSaysWhoseItIs) {
     const GoCase& c = GetParam();
-    for (const char* folder : {"bad", "potions", "empty"}) std::filesystem::create_directory(dir.path() / folder);
+    for (const char* folder : {"bad", "bad2", "potions", "empty"}) std::filesystem::create_directory(dir.path() / folder);
     dir.Write("bad/ActionLog0103.txt", Pickup("\xC9p\n\xE9" "e(1)(2)") + Pickup("Cup(2)"));
+    dir.Write("bad2/ActionLog0103.txt", Pickup("Cup(x)") + Pickup("Cup(2)") + Pickup("Cup(y)"));
     dir.Write("potions/ActionLog1.txt", Pickup("Red Potion(3)") + Pickup("Potion(2)"));
     form.Option1_Click(c.option);
     Text(Control::txtLogDir) = dir.text() + c.folder;
@@ -105,8 +106,11 @@ INSTANTIATE_TEST_SUITE_P(
         GoCase{"NoLogs", "empty", 0, "Alia", {}, "No ActionLog*.txt in this folder", 0, "", ""},
         GoCase{"OtherNamesMarked", "potions", 0, "Alia", {"Red Potion *"}, "Alia, Picked Up: 1 item in 1 log", 0, "5", ""},
         GoCase{"SkippedRecordShown", "bad", 0, "Alia", {"Cup"}, "Alia, Picked Up: 1 item in 1 log, 1 skipped", 0, "2",
-               "1 record could not be counted and was skipped. The totals leave them out.\n\n"
+               "1 record could not be counted and was skipped. The totals leave it out.\n\n"
                "ActionLog0103.txt, line 1: '\u00C9p\\n\u00E9e(1)(2)'\n    quantity '1)(2' is not a number\n"},
+        GoCase{"SkippedRecordsShown", "bad2", 0, "Alia", {"Cup"}, "Alia, Picked Up: 1 item in 1 log, 2 skipped", 0, "2",
+               "2 records could not be counted and were skipped. The totals leave them out.\n\n"
+               "ActionLog0103.txt, line 1: 'Cup(x)'\n"},
         GoCase{"MissingFolder", "missing", 0, "Alia", {}, "No logs read", 0, "", "Log folder '"},
         GoCase{"NotAFolder", "ActionLog0101.txt", 0, "Alia", {}, "No logs read", 0, "", "'"}),
     [](const auto& info) { return std::string(info.param.name); });

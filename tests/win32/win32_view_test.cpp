@@ -27,6 +27,7 @@
 #include "vantor_version.h"
 #include "win32/all_actions_window.h"
 #include "win32/by_log_window.h"
+#include "win32/message_dialog.h"
 #include "win32/win32_view.h"
 
 namespace vantor::win32 {
@@ -389,6 +390,71 @@ TEST_F(Win32ViewTest, GoReadsTheLogsInTheSystemsCodePage) {
     if (script->codePage != 1258) {
         EXPECT_EQ(name, Utf8ToWide(script->item));
     }
+}
+
+// The program's own message box (Wine's MessageBoxW copies nothing on
+// Ctrl+C), at 96 dpi and then 144: the whole text in the message font of
+// that dpi, every line shown; Copy and Ctrl+C copy all of it, Ctrl+C on a
+// part selected that part; the window is disabled until OK closes it.
+TEST_F(Win32ViewTest, TheSkippedRecordsMessageCopiesItsWholeTextAtEachDpi) {
+    dir.Write("ActionLog1.txt", testing::Pickup("Ink(lots)") + testing::Pickup("Widget(3)"));
+    Type(Control::txtLogDir, (dir.path() / L"").wstring());
+    Type(Control::txtPID, L"Alia");
+    Go();
+    ASSERT_EQ(boxes.size(), 1u);
+    std::wstring text = boxes[0].substr(boxes[0].find(L" | ") + 3);
+    text.resize(text.rfind(L" | "));
+    for (std::size_t at = 0; (at = text.find(L'\n', at)) != std::wstring::npos; at += 2) text.insert(at, 1, L'\r');
+    view.messageBox = nullptr;
+    std::vector<LONG> fontHeights;
+    view.messageShown = [&](HWND dialog) {
+        EXPECT_FALSE(IsWindowEnabled(window()));
+        EXPECT_EQ(TextOf(dialog), L"Vantor Log Analyzer");
+        const HWND edit = GetDlgItem(dialog, MessageDialog::kText);
+        EXPECT_EQ(TextOf(edit), text);
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0));
+        LOGFONTW logFont{};
+        GetObjectW(font, sizeof logFont, &logFont);
+        fontHeights.push_back(logFont.lfHeight);
+        const HDC dc = GetDC(dialog);
+        SelectObject(dc, font);
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        RECT inside{}, client{};
+        GetClientRect(edit, &inside);
+        GetClientRect(dialog, &client);
+        EXPECT_GE(inside.bottom, SendMessageW(edit, EM_GETLINECOUNT, 0, 0) * metrics.tmHeight);
+        for (const int id : {static_cast<int>(MessageDialog::kCopy), IDOK}) {
+            const HWND button = GetDlgItem(dialog, id);
+            const std::wstring caption = TextOf(button);
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+            const Edges edges = EdgesOf(button);
+            EXPECT_GE(edges[2] - edges[0], extent.cx) << caption;
+            EXPECT_GE(edges[3] - edges[1], extent.cy) << caption;
+            EXPECT_LE(edges[2], client.right) << caption;
+            EXPECT_LE(edges[3], client.bottom) << caption;
+        }
+        ReleaseDC(dialog, dc);
+        SendMessageW(GetDlgItem(dialog, MessageDialog::kCopy), BM_CLICK, 0, 0);
+        EXPECT_EQ(TakeClipboard(dialog), text);
+        PressCtrl(GetDlgItem(dialog, IDOK), 'C');
+        EXPECT_EQ(TakeClipboard(dialog), text);
+        ::SetFocus(edit);
+        SendMessageW(edit, EM_SETSEL, 0, 7);
+        PressCtrl(edit, 'C');
+        EXPECT_EQ(TakeClipboard(dialog), text.substr(0, 7));
+        SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        EXPECT_FALSE(IsWindow(dialog));
+    };
+    RECT suggested{40, 50, 940, 600};
+    for (int dpi : {96, 144}) {
+        SendMessageW(window(), WM_COMMAND, Win32View::CommandId(Command::SkippedRecords), 0);
+        EXPECT_TRUE(IsWindowEnabled(window())) << dpi;
+        SendMessageW(window(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    }
+    ASSERT_EQ(fontHeights.size(), 2u);
+    EXPECT_NEAR(fontHeights[1], fontHeights[0] * 3 / 2, 1) << "the font grows with the dpi";
 }
 
 TEST_F(Win32ViewTest, ARunTimeErrorAndAboutAreMessageBoxesOfTheWindow) {
