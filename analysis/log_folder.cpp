@@ -153,10 +153,10 @@ std::vector<LogEntry> ListLogs(const std::filesystem::path& directory) {
     return sorted;
 }
 
-std::vector<std::string> NamesOf(const std::vector<LogEntry>& logs) {
+std::vector<std::string> NamesOf(std::vector<LogEntry> logs) {
     std::vector<std::string> names;
     names.reserve(logs.size());
-    for (const LogEntry& log : logs) names.push_back(log.name);
+    for (LogEntry& log : logs) names.push_back(std::move(log.name));
     return names;
 }
 

@@ -32,8 +32,8 @@ struct LogEntry {
 // the follower and the player index all read it.
 std::vector<LogEntry> ListLogs(const std::filesystem::path& directory);
 
-// The names of ListLogs.
-std::vector<std::string> NamesOf(const std::vector<LogEntry>& logs);
+// The names of ListLogs, moved out of them.
+std::vector<std::string> NamesOf(std::vector<LogEntry> logs);
 
 // Throws a RunError of kind FileError naming `directory` when it does not
 // exist or is not a folder (an empty text is the current folder).

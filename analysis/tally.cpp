@@ -54,7 +54,10 @@ TallyOutcome TallyFolder(const std::string& folder, const Query& query, ScanObse
     const std::string prefix = WithTrailingSeparator(folder);
     clsHash store;
     detail::FolderScan scan(prefix, query, store, options);
-    scan.Run(NamesOf(ListLogs(Utf8ToPath(prefix))), observer);
+    // The listing goes before the logs are read: with many small logs it
+    // is megabytes.
+    std::vector<std::string> logs = NamesOf(ListLogs(Utf8ToPath(prefix)));
+    scan.Run(std::move(logs), observer);
     return std::move(scan.outcome());
 }
 
