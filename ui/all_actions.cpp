@@ -159,15 +159,15 @@ void AllActionsForm::OnRead(const std::shared_ptr<Read_>& read) {
     reading_ = false;
     error_ = read->error;
     failed_ = read->error.has_value();
-    const std::vector<std::string> old = LogNames();
-    const int oldCount = static_cast<int>(old.size());
+    const std::shared_ptr<const LedgerOutcome> previous = std::exchange(outcome_, read->outcome);
+    const int oldCount = previous != nullptr ? static_cast<int>(previous->logs.size()) : 0;
     const bool toLast = to_ == oldCount - 1;
-    outcome_ = read->outcome;
     const std::vector<std::string>& logs = LogNames();
     const int count = static_cast<int>(logs.size());
     // Read again for the same logs and more: the range stays, as a new Go!
     // over the same logs keeps By log's.
-    const bool sameLogs = read->keep && oldCount > 0 && oldCount <= count && std::equal(old.begin(), old.end(), logs.begin());
+    const bool sameLogs = read->keep && oldCount > 0 && oldCount <= count &&
+                          std::equal(previous->logs.begin(), previous->logs.end(), logs.begin());
     if (sameLogs) {
         to_ = toLast ? count - 1 : to_;
     } else {
