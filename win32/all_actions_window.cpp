@@ -302,7 +302,8 @@ void AllActionsWindow::Refresh() {
     SendMessageW(Item(kTable), LVM_SETITEMCOUNT, static_cast<WPARAM>(mForm->RowCount()), LVSICF_NOSCROLL);
     InvalidateRect(Item(kTable), nullptr, FALSE);
     ShowSortArrow();
-    if (mForm->Reading()) mItemFitted = false;
+    // A new ledger; one read again while following keeps the widths the player gave.
+    if (mForm->Reading() && mForm->RowCount() == 0) mItemFitted = false;
     if (!mItemFitted && mForm->RowCount() > 0) FitItemColumn();
     const std::wstring problems = Utf8ToWide(mForm->Problems());
     if (WindowText(Item(kProblems)) != problems) {
