@@ -37,8 +37,10 @@ LedgerOutcome LedgerFolder(const std::string& folder, const std::string& player,
     return ledger;
 }
 
-std::vector<LedgerRow> LedgerRowsInRange(const LedgerOutcome& outcome, std::size_t first, std::size_t last) {
+std::vector<LedgerRow> LedgerRowsInRange(const LedgerOutcome& outcome, std::size_t first, std::size_t last,
+                                         std::vector<std::size_t>* indexes) {
     std::vector<LedgerRow> rows;
+    if (indexes != nullptr) indexes->clear();
     for (const LedgerRow& row : outcome.rows) {
         LedgerRow part{row.item, row.bytes, {}, {}};
         bool credited = false;
@@ -50,7 +52,9 @@ std::vector<LedgerRow> LedgerRowsInRange(const LedgerOutcome& outcome, std::size
                 credited = true;
             }
         }
-        if (credited) rows.push_back(std::move(part));
+        if (!credited) continue;
+        rows.push_back(std::move(part));
+        if (indexes != nullptr) indexes->push_back(static_cast<std::size_t>(&row - outcome.rows.data()));
     }
     return rows;
 }

@@ -6,6 +6,7 @@
 #include "vantor/code_page.h"
 #include "vantor/run_error.h"
 #include "vantor/text.h"
+#include "ui/by_log.h"
 #include "ui/controls.h"
 #include "ui/csv_save.h"
 #include "ui/form1.h"
@@ -42,6 +43,7 @@ std::pair<std::size_t, std::size_t> ProblemCounts(const LedgerOutcome& outcome) 
 struct AllActionsForm::Read_ {
     std::shared_ptr<const LedgerOutcome> outcome;
     std::optional<std::string> error;
+    bool keep = false;
 };
 
 AllActionsForm::AllActionsForm(FormView& owner) : owner_(owner) {}
@@ -49,14 +51,60 @@ AllActionsForm::AllActionsForm(FormView& owner) : owner_(owner) {}
 AllActionsForm::~AllActionsForm() { Stop(); }
 
 void AllActionsForm::Read(const std::string& folder, const std::string& player, unsigned codePage) {
-    if (folder == folder_ && player == player_ && codePage == codePage_ && (reading_ || outcome_) && !failed_) return;
-    Stop();
+    const bool same = folder == folder_ && player == player_ && codePage == codePage_ && !failed_;
+    if (same && (reading_ || outcome_)) {
+        // Closed while the tally changed: read again, as if open.
+        if (std::exchange(stale_, false) && !reading_) Start(true);
+        return;
+    }
     folder_ = folder;
     player_ = player;
     codePage_ = codePage;
-    failed_ = false;
-    error_.reset();
-    outcome_.reset();
+    // Another player's ledger in mid-session: its start is its first reading.
+    startWanted_ = following_;
+    session_.reset();
+    Start(false);
+}
+
+void AllActionsForm::BeginSession(const std::string& folder, const std::string& player, unsigned codePage) {
+    const bool same = folder == folder_ && player == player_ && codePage == codePage_ && outcome_ && !failed_;
+    folder_ = folder;
+    player_ = player;
+    codePage_ = codePage;
+    following_ = true;
+    session_.reset();
+    startWanted_ = true;
+    Start(same);
+}
+
+void AllActionsForm::TallyChanged() {
+    if (!following_) return;
+    if (view_ == nullptr) {
+        stale_ = true;
+    } else if (reading_) {
+        again_ = true;
+    } else {
+        Start(true);
+    }
+}
+
+void AllActionsForm::Follow(bool following) {
+    if (following == following_) return;
+    following_ = following;
+    session_.reset();
+    startWanted_ = again_ = stale_ = false;
+    if (sortColumn_ == kSessionColumn) sortColumn_ = -1;
+    Rebuild();
+}
+
+void AllActionsForm::Start(bool keep) {
+    Stop();
+    stale_ = again_ = false;
+    if (!keep) {
+        failed_ = false;
+        error_.reset();
+        outcome_.reset();
+    }
     {
         const std::lock_guard lock(progressLock_);
         progress_.clear();
@@ -64,8 +112,9 @@ void AllActionsForm::Read(const std::string& folder, const std::string& player, 
     stop_ = false;
     reading_ = true;
     const unsigned generation = ++generation_;
-    worker_ = std::thread([this, folder, player, codePage, generation] {
+    worker_ = std::thread([this, folder = folder_, player = player_, codePage = codePage_, generation, keep] {
         auto read = std::make_shared<Read_>();
+        read->keep = keep;
         try {
             read->outcome = std::make_shared<const LedgerOutcome>(LedgerFolder(folder, player, codePage, this));
         } catch (const RunError& error) {
@@ -99,7 +148,7 @@ bool AllActionsForm::BeforeLog(std::string_view name, std::size_t, std::size_t) 
     if (!progressPosted_.exchange(true)) {
         owner_.Post([this] {
             progressPosted_ = false;
-            if (reading_) Changed();
+            if (reading_ && outcome_ == nullptr) Changed();
         });
     }
     return !stop_;
@@ -110,10 +159,26 @@ void AllActionsForm::OnRead(const std::shared_ptr<Read_>& read) {
     reading_ = false;
     error_ = read->error;
     failed_ = read->error.has_value();
-    outcome_ = read->outcome;
-    from_ = 0;
-    to_ = static_cast<int>(LogNames().size()) - 1;
+    const std::shared_ptr<const LedgerOutcome> previous = std::exchange(outcome_, read->outcome);
+    const int oldCount = previous != nullptr ? static_cast<int>(previous->logs.size()) : 0;
+    const bool toLast = to_ == oldCount - 1;
+    const std::vector<std::string>& logs = LogNames();
+    const int count = static_cast<int>(logs.size());
+    // Read again for the same logs and more: the range stays, as a new Go!
+    // over the same logs keeps By log's.
+    const bool sameLogs = read->keep && oldCount > 0 && oldCount <= count &&
+                          std::equal(previous->logs.begin(), previous->logs.end(), logs.begin());
+    if (sameLogs) {
+        to_ = toLast ? count - 1 : to_;
+    } else {
+        from_ = 0;
+        to_ = count - 1;
+    }
+    if (std::exchange(startWanted_, false)) {
+        session_ = outcome_ != nullptr ? SessionStart(outcome_->rows, &LedgerRow::Net) : SessionStart();
+    }
     Rebuild();
+    if (std::exchange(again_, false)) Start(true);
 }
 
 void AllActionsForm::Attach(AllActionsView* view) {
@@ -165,22 +230,26 @@ void AllActionsForm::Header_Click(int column) {
     Reorder();
 }
 
-int AllActionsForm::ColumnCount() const { return static_cast<int>(kHeaders.size()); }
+int AllActionsForm::ColumnCount() const { return static_cast<int>(kHeaders.size()) + (following_ ? 1 : 0); }
 
 std::string AllActionsForm::Header(int column) const {
     if (column < 0 || column >= ColumnCount()) return {};
+    if (column == kSessionColumn) return "Session";
     return std::string(kHeaders[static_cast<std::size_t>(column)]);
 }
 
-std::int64_t AllActionsForm::Value(const LedgerRow& row, int column) const {
+std::int64_t AllActionsForm::Value(std::size_t index, int column) const {
+    if (column == kSessionColumn) return gains_[index];
+    const LedgerRow& row = rows_[index];
     if (column == kNetColumn) return row.Net();
     return row.totals[static_cast<std::size_t>(column - 1)];
 }
 
 std::string AllActionsForm::Cell(int row, int column) const {
     if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return {};
-    const LedgerRow& shown = rows_[shown_[static_cast<std::size_t>(row)]];
-    return column == kItemColumn ? shown.item : std::to_string(Value(shown, column));
+    const std::size_t index = shown_[static_cast<std::size_t>(row)];
+    if (column == kItemColumn) return rows_[index].item;
+    return column == kSessionColumn ? GainText(gains_[index]) : std::to_string(Value(index, column));
 }
 
 std::string AllActionsForm::Caption() const { return player_.empty() ? "All Actions" : "All Actions: " + player_; }
@@ -192,7 +261,7 @@ std::string AllActionsForm::Note() {
 }
 
 std::string AllActionsForm::Status() const {
-    if (reading_) {
+    if (reading_ && outcome_ == nullptr) {
         const std::lock_guard lock(progressLock_);
         return progress_.empty() ? "Reading the logs" : "Reading " + progress_;
     }
@@ -226,7 +295,7 @@ std::string AllActionsForm::Status() const {
 }
 
 std::string AllActionsForm::Problems() const {
-    if (reading_ || outcome_ == nullptr || outcome_->problems.empty()) return {};
+    if (outcome_ == nullptr || outcome_->problems.empty()) return {};
     const auto [records, logs] = ProblemCounts(*outcome_);
     std::string text;
     if (records > 0) text = Counted(records, "record", "records") + " could not be counted";
@@ -243,10 +312,22 @@ std::string AllActionsForm::Problems() const {
 void AllActionsForm::Rebuild() {
     rows_.clear();
     foldedNames_.clear();
+    gains_.clear();
+    std::vector<std::size_t> indexes;  // into outcome_->rows
     if (outcome_ != nullptr && to_ >= from_ && from_ >= 0) {
-        rows_ = from_ == 0 && to_ + 1 == static_cast<int>(outcome_->logs.size())
-                    ? outcome_->rows
-                    : LedgerRowsInRange(*outcome_, static_cast<std::size_t>(from_), static_cast<std::size_t>(to_));
+        if (from_ == 0 && to_ + 1 == static_cast<int>(outcome_->logs.size())) {
+            rows_ = outcome_->rows;
+            for (std::size_t index = 0; index < rows_.size(); ++index) indexes.push_back(index);
+        } else {
+            rows_ = LedgerRowsInRange(*outcome_, static_cast<std::size_t>(from_), static_cast<std::size_t>(to_), &indexes);
+        }
+    }
+    if (following_) {
+        // A row's gain is its whole ledger's, whatever the range.
+        const std::vector<std::int64_t> gains = session_ && outcome_ != nullptr
+                                                    ? session_->Gains(outcome_->rows, &LedgerRow::Net)
+                                                    : std::vector<std::int64_t>(outcome_ != nullptr ? outcome_->rows.size() : 0);
+        for (const std::size_t index : indexes) gains_.push_back(gains[index]);
     }
     // Compared at every keystroke in the filter and in every sort by name.
     for (const LedgerRow& row : rows_) foldedNames_.push_back(FoldedUtf8(row.item));
@@ -262,7 +343,7 @@ void AllActionsForm::Reorder() {
     if (sortColumn_ >= 0) {
         const auto less = [&](std::size_t a, std::size_t b) {
             if (sortColumn_ == kItemColumn) return foldedNames_[a] < foldedNames_[b];
-            return Value(rows_[a], sortColumn_) < Value(rows_[b], sortColumn_);
+            return Value(a, sortColumn_) < Value(b, sortColumn_);
         };
         std::stable_sort(shown_.begin(), shown_.end(), [&](std::size_t a, std::size_t b) {
             return descending_ ? less(b, a) : less(a, b);
@@ -275,7 +356,11 @@ std::string AllActionsForm::Table(char separator, bool quoted) const {
     std::string table;
     for (int row = -1; row < RowCount(); ++row) {
         for (int column = 0; column < ColumnCount(); ++column) {
-            const std::string cell = row < 0 ? Header(column) : Cell(row, column);
+            // The gains as plain numbers, for a spreadsheet to sum.
+            const std::string cell = row < 0 ? Header(column)
+                                     : column == kSessionColumn
+                                         ? std::to_string(Value(shown_[static_cast<std::size_t>(row)], column))
+                                         : Cell(row, column);
             if (column > 0) table += separator;
             table += quoted && (row < 0 || column == kItemColumn) ? CsvQuoted(cell) : cell;
         }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "vantor/ledger.h"
+#include "vantor/session.h"
 
 namespace vantor {
 
@@ -30,11 +31,20 @@ public:
 // sortable by any column and filtered by name. The ledger is read on a
 // thread of its own; what it finds reaches the window's thread through
 // FormView::Post.
+//
+// While the main window follows the logs, a Session column after Net shows
+// each row's gain of its net this session, by the rule of SessionStart. The
+// session's start is a reading of the ledger that Form1 asks for when the
+// follow's first tally arrives and at New Session (BeginSession), whether
+// the window is open or not, so that it begins with the main list's
+// session; records the game writes between that tally and that reading
+// count in the start, not in the gain.
 class AllActionsForm : private ScanObserver {
 public:
     // The table's columns, one table: the item, then the numbers.
     static constexpr int kItemColumn = 0;
     static constexpr int kNetColumn = 5;
+    static constexpr int kSessionColumn = 6;  // while following
 
     // `owner` is the main window, for posting, the clipboard and the dialogs.
     explicit AllActionsForm(FormView& owner);
@@ -51,6 +61,20 @@ public:
     // The toolkit's window while it is open; nullptr once it is closed.
     void Attach(AllActionsView* view);
     bool Reading() const { return reading_; }
+
+    // Whether the main window follows the logs: the Session column shows
+    // (its gains 0 until a session begins) or goes.
+    void Follow(bool following);
+    // The follow's session began (its first tally, or New Session): the
+    // ledger of `player` in `folder` is read again, and that reading is the
+    // session's start, its gains 0 until then.
+    void BeginSession(const std::string& folder, const std::string& player, unsigned codePage);
+    // A follow update changed the tally: the ledger is read again in the
+    // background while the window is open (once more after the reading
+    // under way, if one is), else when it opens next. The range, the filter
+    // and the order stay, and a range that reached the last log reaches the
+    // new last log.
+    void TallyChanged();
 
     // The view's events. Log indexes are into LogNames().
     void From_Change(int index);
@@ -90,12 +114,14 @@ private:
     struct Read_;
 
     bool BeforeLog(std::string_view name, std::size_t index, std::size_t count) override;
+    // `keep`: the ledger shown stays until the new one comes, and its range with it.
+    void Start(bool keep);
     void Stop();
     void OnRead(const std::shared_ptr<Read_>& read);
     void Rebuild();
     void Reorder();
     void Changed();
-    std::int64_t Value(const LedgerRow& row, int column) const;
+    std::int64_t Value(std::size_t index, int column) const;  // of rows_[index]
     std::string Table(char separator, bool quoted) const;
 
     FormView& owner_;
@@ -125,6 +151,15 @@ private:
     std::vector<LedgerRow> rows_;           // the range's rows
     std::vector<std::string> foldedNames_;  // each one's name, letters lower case
     std::vector<std::size_t> shown_;        // into rows_, filtered and in order
+
+    // The follow's session: whether it runs, what it began with (none until
+    // the reading asked for at its start is done), and the readings owed.
+    bool following_ = false;
+    std::optional<SessionStart> session_;
+    bool startWanted_ = false;  // the next reading is the session's start
+    bool again_ = false;        // the tally changed during a reading
+    bool stale_ = false;        // the tally changed while the window was closed
+    std::vector<std::int64_t> gains_;  // by rows_, while following
 };
 
 }  // namespace vantor

@@ -119,12 +119,12 @@ public:
         return form_.BeforeLog(name, index, count);
     }
 
-    bool Updated(const TallyOutcome& outcome, bool) override {
+    bool Updated(const TallyOutcome& outcome, bool changed) override {
         // Shown even when nothing changed: the status line's time tells
         // the player that the logs are being followed.
         auto shown = std::make_shared<const TallyOutcome>(outcome);
-        form_.mView.Post([&form = form_, shown, generation = generation_] {
-            if (generation == form.mGeneration) form.OnUpdate(shown);
+        form_.mView.Post([&form = form_, shown, changed, generation = generation_] {
+            if (generation == form.mGeneration) form.OnUpdate(shown, changed);
         });
         return true;
     }
@@ -351,7 +351,7 @@ void Form1::OnFinished(const Finished& finished) {
     OnUpdate(finished.outcome);
 }
 
-void Form1::OnUpdate(std::shared_ptr<const TallyOutcome> outcome) {
+void Form1::OnUpdate(std::shared_ptr<const TallyOutcome> outcome, bool changed) {
     mProgressWanted = false;
     if (std::exchange(mFindPlayersAfterGo, false)) FindPlayers();  // with what the game wrote since
     if (mFolderShown != mFolderRead) {
@@ -363,6 +363,9 @@ void Form1::OnUpdate(std::shared_ptr<const TallyOutcome> outcome) {
         if (!mSession) {
             mSession = SessionStart(outcome->rows);
             mSessionSince = mUpdatedAt;
+            BeginAllActionsSession();
+        } else if (changed && mAllActions) {
+            mAllActions->TallyChanged();
         }
     }
     ShowRows(*outcome);
@@ -421,7 +424,15 @@ std::optional<std::vector<std::int64_t>> Form1::Gains(const TallyOutcome& outcom
     return mSession ? mSession->Gains(outcome.rows) : std::vector<std::int64_t>(outcome.rows.size());
 }
 
+void Form1::BeginAllActionsSession() {
+    // Read whether the window is open or not, so that it opens on the gains
+    // of the session the list shows.
+    if (!mAllActions) mAllActions = std::make_unique<AllActionsForm>(mView);
+    mAllActions->BeginSession(mFolderShown, mPlayerShown, CodePageUsed(mFolderShown));
+}
+
 void Form1::ShowSession() {
+    if (mAllActions) mAllActions->Follow(mFollowing);
     if (!mOutcome) return;
     ShowRows(*mOutcome);
     mView.SetText(Control::Label3, Summary(*mOutcome));
@@ -576,6 +587,7 @@ void Form1::Menu_Click(Command command) {
             const std::string folder = mGeneration > 0 ? mFolderShown : mView.Text(Control::txtLogDir);
             const std::string player = mGeneration > 0 ? mPlayerShown : mView.Text(Control::txtPID);
             if (!mAllActions) mAllActions = std::make_unique<AllActionsForm>(mView);
+            mAllActions->Follow(mFollowing);
             mAllActions->Read(folder, player, CodePageUsed(folder));
             mView.ShowAllActions(*mAllActions);
             break;
@@ -596,6 +608,7 @@ void Form1::Menu_Click(Command command) {
                 StartAnalysis(true);  // with the inputs of now, as Go! takes them
                 // By log's Session column at once, its gains 0 until the first tally.
                 if (mByLog && mOutcome) mByLog->SetOutcome(mOutcome, mWhose, mPlayerShown, mActionShown, Gains(*mOutcome));
+                if (mAllActions) mAllActions->Follow(true);
             } else {
                 StopAnalysis();
                 mSession.reset();
@@ -607,6 +620,7 @@ void Form1::Menu_Click(Command command) {
             if (!mFollowing || !mSession || !mOutcome) break;
             mSession = SessionStart(mOutcome->rows);
             mSessionSince = ClockTime();
+            BeginAllActionsSession();
             ShowSession();
             break;
         case Command::About: {

@@ -89,13 +89,16 @@ private:
     void StartAnalysis(bool keepList = false);
     void StopAnalysis();
     void OnFinished(const Finished& finished);
-    void OnUpdate(std::shared_ptr<const TallyOutcome> outcome);
+    // `changed`: whether the tally differs from the last one (a follow's).
+    void OnUpdate(std::shared_ptr<const TallyOutcome> outcome, bool changed = true);
     void ShowRows(const TallyOutcome& outcome);
     // While following, the session's gain of each of `outcome`'s rows: 0
     // until the session's first tally; nothing when not following.
     std::optional<std::vector<std::int64_t>> Gains(const TallyOutcome& outcome) const;
-    // The session began again or ended: the list's gains, By log's and the
-    // status line shown anew.
+    // The follow's session began: All Actions reads the ledger it starts with.
+    void BeginAllActionsSession();
+    // The session began again or ended: the list's gains, By log's, All
+    // Actions' and the status line shown anew.
     void ShowSession();
     std::string Summary(const TallyOutcome& outcome) const;
     void SaveSettings();

@@ -215,7 +215,7 @@ void AllActionsWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     }
     mFont = std::move(font);  // the old one goes once no control uses it
-    mColumnsShown = false;    // the columns' widths
+    mColumnsShown = 0;        // the columns' widths
     mItemFitted = false;
     SetWindowPos(mWindow, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -225,7 +225,7 @@ void AllActionsWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
 void AllActionsWindow::OnDestroy() {
     if (mForm != nullptr) mForm->Attach(nullptr);
     mLogNames.clear();
-    mColumnsShown = false;
+    mColumnsShown = 0;
     mItemFitted = false;
 }
 
@@ -302,7 +302,8 @@ void AllActionsWindow::Refresh() {
     SendMessageW(Item(kTable), LVM_SETITEMCOUNT, static_cast<WPARAM>(mForm->RowCount()), LVSICF_NOSCROLL);
     InvalidateRect(Item(kTable), nullptr, FALSE);
     ShowSortArrow();
-    if (mForm->Reading()) mItemFitted = false;
+    // A new ledger; one read again while following keeps the widths the player gave.
+    if (mForm->Reading() && mForm->RowCount() == 0) mItemFitted = false;
     if (!mItemFitted && mForm->RowCount() > 0) FitItemColumn();
     const std::wstring problems = Utf8ToWide(mForm->Problems());
     if (WindowText(Item(kProblems)) != problems) {
@@ -332,9 +333,12 @@ void AllActionsWindow::FitItemColumn() {
 
 // Each column wide enough for its caption beside the sort arrow: the
 // header's margins on either side of the text and of the arrow (which the
-// header sizes by its height) and the divider.
+// header sizes by its height) and the divider. A column that comes or goes
+// (Session, while following) is added or taken at the end, so the others
+// keep the widths the player gave them.
 void AllActionsWindow::ShowColumns() {
-    if (mColumnsShown) return;
+    const int columns = mForm->ColumnCount();
+    if (mColumnsShown == columns) return;
     const HWND table = Item(kTable);
     const HWND header = reinterpret_cast<HWND>(SendMessageW(table, LVM_GETHEADER, 0, 0));
     RECT headerArea{};
@@ -343,9 +347,12 @@ void AllActionsWindow::ShowColumns() {
     const int headerHeight = headerArea.bottom > 0 ? static_cast<int>(headerArea.bottom) : Scaled(kRow, mDpi);
     const int room = 4 * margin + 2 * MulDiv(headerHeight, 4, 13) + Scaled(6, mDpi);
     SendMessageW(table, WM_SETREDRAW, FALSE, 0);
-    while (SendMessageW(table, LVM_DELETECOLUMN, 0, 0)) {
+    if (mColumnsShown == 0) {
+        while (SendMessageW(table, LVM_DELETECOLUMN, 0, 0)) {
+        }
     }
-    for (int column = 0; column < mForm->ColumnCount(); ++column) {
+    for (int column = mColumnsShown - 1; column >= columns; --column) SendMessageW(table, LVM_DELETECOLUMN, static_cast<WPARAM>(column), 0);
+    for (int column = mColumnsShown; column < columns; ++column) {
         std::wstring text = Utf8ToWide(mForm->Header(column));
         LVCOLUMNW entry{};
         entry.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
@@ -358,7 +365,7 @@ void AllActionsWindow::ShowColumns() {
         SendMessageW(table, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&entry));
     }
     SendMessageW(table, WM_SETREDRAW, TRUE, 0);
-    mColumnsShown = true;
+    mColumnsShown = columns;
 }
 
 void AllActionsWindow::ShowSortArrow() {

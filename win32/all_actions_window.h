@@ -78,7 +78,7 @@ private:
     Font mFont;
     bool mRefreshing = false;  // the controls' notes of what Refresh does to them are not the player's
     std::vector<std::string> mLogNames;  // as the drop-downs list them
-    bool mColumnsShown = false;          // in the font of now
+    int mColumnsShown = 0;               // in the font of now; 0: to be shown anew
     bool mItemFitted = false;            // the item column to the ledger's names
 };
 

@@ -53,7 +53,9 @@ LedgerOutcome LedgerFolder(const std::string& folder, const std::string& player,
 
 // The rows of the logs `first` to `last` (both included): a row is among
 // them when a log of the range credited one of its actions, with the totals
-// and parts of those logs.
-std::vector<LedgerRow> LedgerRowsInRange(const LedgerOutcome& outcome, std::size_t first, std::size_t last);
+// and parts of those logs. Rows keep their order; `indexes`, when given,
+// gets each one's index in outcome.rows.
+std::vector<LedgerRow> LedgerRowsInRange(const LedgerOutcome& outcome, std::size_t first, std::size_t last,
+                                         std::vector<std::size_t>* indexes = nullptr);
 
 }  // namespace vantor

@@ -95,5 +95,66 @@ TEST(AllActions, ReadsTheLedgerOfTheLastGoAndShowsTheRangeFilteredAndSorted) {
     EXPECT_EQ(form.To(), 2);
 }
 
+// While following, a Session column: each row's net gained since the
+// follow's first tally, by its whole ledger whatever the range; the window
+// open reads again as the tally changes, keeping range and order, and a
+// closed one when it opens. New Session starts from the totals of now;
+// the follow's end takes the column away.
+TEST(AllActions, WhileFollowingShowsEachRowsNetGainedThisSession) {
+    struct Shown : AllActionsView {
+        void Refresh() override {}
+    } shown;
+    testing::TempDir dir;
+    dir.Write("ActionLog0101.txt", Pickup("Widget(3)") + Record("Alia", "[Sell]", "Widget(1)") + Record("Alia", "[Buy]", "Bread(6)"));
+    dir.Write("ActionLog0102.txt", Pickup("Widget(4)") + Record("Alia", "[MR_Buy]", "Lute(1)"));
+    testing::FakeView view;
+    Form1 main(view);
+    main.Form_Load();
+    view.texts[Control::txtLogDir] = dir.text();
+    view.texts[Control::txtPID] = "Alia";
+    main.Menu_Click(Command::Follow);
+    view.RunUntil([&] { return view.list.size() == 1; });
+    main.Menu_Click(Command::AllActions);
+    AllActionsForm& form = *view.allActions;
+    form.Attach(&shown);
+    view.RunUntil([&] { return !form.Reading(); });
+    EXPECT_EQ(Table(form), "Item|Picked Up|Sold|Bought|Shop|Net|Session|\nWidget|7|1|0|0|6|0|\nBread|0|0|6|0|6|0|\n"
+                           "Lute|0|0|0|1|1|0|\n");
+
+    form.Last_Change(1);
+    form.Header_Click(AllActionsForm::kSessionColumn);  // largest first
+    const auto append = [&](const std::string& records) {
+        std::ofstream(dir.path() / "ActionLog0102.txt", std::ios::binary | std::ios::app) << records;
+    };
+    // Lamp was not there: its whole net. Bread, out of the range, is not shown.
+    append(Pickup("Widget(10)") + Record("Alia", "[Sell]", "Widget(2)") + Pickup("Lamp(1)"));
+    view.RunUntil([&] { return form.Cell(0, AllActionsForm::kSessionColumn) == "+8"; });
+    EXPECT_EQ(Table(form), "Item|Picked Up|Sold|Bought|Shop|Net|Session|\nWidget|14|2|0|0|12|+8|\nLamp|1|0|0|0|1|+1|\n"
+                           "Lute|0|0|0|1|1|0|\n");
+    EXPECT_EQ(form.From(), 1);
+    form.Copy_Click();
+    EXPECT_EQ(view.clipboard.substr(0, view.clipboard.find("\r\nLamp")),
+              "Item\tPicked Up\tSold\tBought\tShop\tNet\tSession\r\nWidget\t14\t2\t0\t0\t12\t8");
+
+    // Closed: read when it opens again.
+    view.RunUntil([&] { return !form.Reading(); });
+    form.Attach(nullptr);
+    append(Pickup("Lamp(2)"));
+    view.RunUntil([&] { return view.list.size() == 2 && view.list[1] == "Lamp (+3)"; });
+    EXPECT_FALSE(form.Reading());
+    main.Menu_Click(Command::AllActions);
+    form.Attach(&shown);
+    view.RunUntil([&] { return !form.Reading(); });
+    EXPECT_EQ(form.Cell(1, 0) + form.Cell(1, AllActionsForm::kSessionColumn), "Lamp+3");
+
+    main.Menu_Click(Command::NewSession);
+    view.RunUntil([&] { return !form.Reading(); });
+    EXPECT_EQ(Table(form), "Item|Picked Up|Sold|Bought|Shop|Net|Session|\nWidget|14|2|0|0|12|0|\nLute|0|0|0|1|1|0|\n"
+                           "Lamp|3|0|0|0|3|0|\n");
+    main.Menu_Click(Command::Follow);
+    EXPECT_EQ(form.ColumnCount(), 6);
+    EXPECT_EQ(form.SortColumn(), -1) << "its order went with the column";
+}
+
 }  // namespace
 }  // namespace vantor

@@ -779,6 +779,12 @@ TEST_F(Win32ViewTest, AllActionsShowsTheFourActionsOfTheLastGoSideBySide) {
     EXPECT_EQ(Cells(table).substr(Cells(table).find(L'\n') + 1), L"Salt|0|0|4|0|4\nWidget|3|1|0|0|2\nRose|0|0|0|2|2\n");
     EXPECT_EQ(TextOf(GetDlgItem(all, AllActionsWindow::kStatus)), L"3 of 3 items, 2 logs: ActionLog0001.txt to ActionLog0002.txt, 1 skipped");
     EXPECT_NE(TextOf(GetDlgItem(all, AllActionsWindow::kProblems)).find(L"line 2: 'Salt(x)'"), std::wstring::npos);
+    // Following: a Session column at the end, gone when the follow ends.
+    const auto header = [&] { return Cells(table).substr(0, Cells(table).find(L'\n')); };
+    SendMessageW(window(), WM_COMMAND, Win32View::CommandId(Command::Follow), 0);
+    EXPECT_EQ(header(), L"Item|Picked Up|Sold|Bought|Shop|Net|Session");
+    SendMessageW(window(), WM_COMMAND, Win32View::CommandId(Command::Follow), 0);
+    EXPECT_EQ(header(), L"Item|Picked Up|Sold|Bought|Shop|Net");
     SetFocus(table);
     PostMessageW(table, WM_KEYDOWN, VK_ESCAPE, 0);
     Pump();
