@@ -11,6 +11,7 @@
 #include "ui/csv_save.h"
 #include "ui/form1.h"
 #include "ui/form_view.h"
+#include "ui/wording.h"
 
 namespace vantor {
 
@@ -19,23 +20,6 @@ namespace {
 // The columns, in the order of LedgerRow::totals after the item; Net last.
 // One table, so that a column can join them.
 constexpr std::array<std::string_view, 6> kHeaders = {"Item", "Picked Up", "Sold", "Bought", "Shop", "Net"};
-
-std::string Counted(std::size_t count, std::string_view one, std::string_view many) {
-    return std::to_string(count) + ' ' + std::string(count == 1 ? one : many);
-}
-
-std::string Quoted(std::string_view text) {
-    std::string quoted(1, '\'');
-    quoted.append(text).push_back('\'');
-    return quoted;
-}
-
-// The records skipped and the logs that could not be read to their end.
-std::pair<std::size_t, std::size_t> ProblemCounts(const LedgerOutcome& outcome) {
-    const auto logs = static_cast<std::size_t>(std::count_if(
-        outcome.problems.begin(), outcome.problems.end(), [](const RunError& problem) { return problem.line() == 0; }));
-    return {outcome.problemCount - logs, logs};
-}
 
 }  // namespace
 
@@ -195,41 +179,6 @@ const std::vector<std::string>& AllActionsForm::LogNames() const {
     return outcome_ != nullptr ? outcome_->logs : none;
 }
 
-void AllActionsForm::From_Change(int index) {
-    if (index < 0 || index >= static_cast<int>(LogNames().size())) return;
-    from_ = index;
-    to_ = std::max(to_, from_);
-    Rebuild();
-}
-
-void AllActionsForm::To_Change(int index) {
-    if (index < 0 || index >= static_cast<int>(LogNames().size())) return;
-    to_ = index;
-    from_ = std::min(from_, to_);
-    Rebuild();
-}
-
-void AllActionsForm::Last_Change(int count) {
-    const int logs = static_cast<int>(LogNames().size());
-    if (count < 1 || logs == 0) return;
-    to_ = logs - 1;
-    from_ = std::max(0, logs - count);
-    Rebuild();
-}
-
-void AllActionsForm::Filter_Change(std::string_view text) {
-    filter_ = text;
-    Reorder();
-}
-
-void AllActionsForm::Header_Click(int column) {
-    if (column < 0 || column >= ColumnCount()) return;
-    // Numbers largest first, names from A; a second click turns the order round.
-    descending_ = column == sortColumn_ ? !descending_ : IsNumber(column);
-    sortColumn_ = column;
-    Reorder();
-}
-
 int AllActionsForm::ColumnCount() const { return static_cast<int>(kHeaders.size()) + (following_ ? 1 : 0); }
 
 std::string AllActionsForm::Header(int column) const {
@@ -272,31 +221,20 @@ std::string AllActionsForm::Status() const {
     std::string status;
     if (outcome_->rows.empty()) {
         const std::string read = Counted(outcome_->logsRead, "log", "logs");
-        if (!outcome_->similarPlayers.empty()) {
-            status = "No record of " + Quoted(player_) + "; the logs have ";
-            for (std::size_t i = 0; i < outcome_->similarPlayers.size(); ++i) {
-                status += (i > 0 ? ", " : "") + Quoted(outcome_->similarPlayers[i]);
-            }
-        } else if (player_.empty()) {
-            status = "The Player ID is empty: no such record in " + read;
-        } else {
-            status = "No record of " + Quoted(player_) + " in " + read;
-        }
+        status = NoRecordText(player_, outcome_->similarPlayers, read);
+        if (status.empty()) status = "No record of " + Quoted(player_) + " in " + read;
     } else {
         const int count = to_ - from_ + 1;
         status = std::to_string(RowCount()) + " of " + Counted(rows_.size(), "item, ", "items, ") +
                  Counted(static_cast<std::size_t>(count), "log: ", "logs: ") + logs[static_cast<std::size_t>(from_)];
         if (count > 1) status += " to " + logs[static_cast<std::size_t>(to_)];
     }
-    const auto [records, unread] = ProblemCounts(*outcome_);
-    if (records > 0) status += ", " + std::to_string(records) + " skipped";
-    if (unread > 0) status += ", " + std::to_string(unread) + " unreadable";
-    return status;
+    return status + SkippedText(outcome_->problems, outcome_->problemCount);
 }
 
 std::string AllActionsForm::Problems() const {
     if (outcome_ == nullptr || outcome_->problems.empty()) return {};
-    const auto [records, logs] = ProblemCounts(*outcome_);
+    const auto [records, logs] = ProblemCounts(outcome_->problems, outcome_->problemCount);
     std::string text;
     if (records > 0) text = Counted(records, "record", "records") + " could not be counted";
     if (logs > 0) text += (text.empty() ? "" : " and ") + Counted(logs, "log", "logs") + " could not be read to the end";
@@ -375,16 +313,7 @@ void AllActionsForm::Copy_Click() {
 
 void AllActionsForm::SaveCsv_Click() {
     std::vector<std::string> parts{player_, "All Actions"};
-    const std::vector<std::string>& logs = LogNames();
-    const auto logPart = [&](int log) {
-        std::string name = logs[static_cast<std::size_t>(log)];
-        if (FoldedUtf8(name).ends_with(".txt")) name.resize(name.size() - 4);
-        parts.push_back(std::move(name));
-    };
-    if (from_ >= 0 && to_ >= from_ && to_ < static_cast<int>(logs.size())) {
-        logPart(from_);
-        if (to_ > from_) logPart(to_);
-    }
+    for (std::string& log : RangeNames()) parts.push_back(std::move(log));
     SaveCsvTable(owner_, parts, Table(',', true));
 }
 

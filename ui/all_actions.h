@@ -11,6 +11,7 @@
 
 #include "vantor/ledger.h"
 #include "vantor/session.h"
+#include "ui/log_table.h"
 
 namespace vantor {
 
@@ -39,10 +40,9 @@ public:
 // the window is open or not, so that it begins with the main list's
 // session; records the game writes between that tally and that reading
 // count in the start, not in the gain.
-class AllActionsForm : private ScanObserver {
+class AllActionsForm : public LogTable, private ScanObserver {
 public:
     // The table's columns, one table: the item, then the numbers.
-    static constexpr int kItemColumn = 0;
     static constexpr int kNetColumn = 5;
     static constexpr int kSessionColumn = 6;  // while following
 
@@ -76,12 +76,8 @@ public:
     // new last log.
     void TallyChanged();
 
-    // The view's events. Log indexes are into LogNames().
-    void From_Change(int index);
-    void To_Change(int index);
-    void Last_Change(int count);  // the last `count` logs
-    void Filter_Change(std::string_view text);
-    void Header_Click(int column);
+    // The view's events, besides the range's, the filter's and the
+    // header's (LogTable).
     // The shown rows with the header, tab-separated, onto the clipboard.
     void Copy_Click();
     // The same as CSV into a file the player chooses (SaveCsvTable), named
@@ -90,17 +86,11 @@ public:
 
     // What the view shows. Texts are UTF-8.
     std::string Caption() const;  // "All Actions: Alia"
-    const std::vector<std::string>& LogNames() const;
-    int From() const { return from_; }
-    int To() const { return to_; }
-    std::string Filter() const { return filter_; }
+    const std::vector<std::string>& LogNames() const override;
     int RowCount() const { return static_cast<int>(shown_.size()); }
-    int ColumnCount() const;
+    int ColumnCount() const override;
     std::string Header(int column) const;
     std::string Cell(int row, int column) const;
-    bool IsNumber(int column) const { return column != kItemColumn; }
-    int SortColumn() const { return sortColumn_; }  // -1: first met first
-    bool SortDescending() const { return descending_; }
     // What the columns hold and why a name is its own row, in a sentence or two.
     static std::string Note();
     // "Reading ActionLog0102.txt", then "12 of 40 items, 7 logs:
@@ -118,8 +108,8 @@ private:
     void Start(bool keep);
     void Stop();
     void OnRead(const std::shared_ptr<Read_>& read);
-    void Rebuild();
-    void Reorder();
+    void Rebuild() override;
+    void Reorder() override;
     void Changed();
     std::int64_t Value(std::size_t index, int column) const;  // of rows_[index]
     std::string Table(char separator, bool quoted) const;
@@ -143,11 +133,6 @@ private:
     std::string progress_;     // the log being read
     std::atomic<bool> progressPosted_{false};
 
-    int from_ = 0;
-    int to_ = -1;
-    std::string filter_;
-    int sortColumn_ = -1;
-    bool descending_ = false;
     std::vector<LedgerRow> rows_;           // the range's rows
     std::vector<std::string> foldedNames_;  // each one's name, letters lower case
     std::vector<std::size_t> shown_;        // into rows_, filtered and in order

@@ -69,41 +69,6 @@ const std::vector<std::string>& ByLogForm::LogNames() const {
     return outcome_ != nullptr ? outcome_->logs : none;
 }
 
-void ByLogForm::From_Change(int index) {
-    if (index < 0 || index >= static_cast<int>(LogNames().size())) return;
-    from_ = index;
-    to_ = std::max(to_, from_);
-    Rebuild();
-}
-
-void ByLogForm::To_Change(int index) {
-    if (index < 0 || index >= static_cast<int>(LogNames().size())) return;
-    to_ = index;
-    from_ = std::min(from_, to_);
-    Rebuild();
-}
-
-void ByLogForm::Last_Change(int count) {
-    const int logs = static_cast<int>(LogNames().size());
-    if (count < 1 || logs == 0) return;
-    to_ = logs - 1;
-    from_ = std::max(0, logs - count);
-    Rebuild();
-}
-
-void ByLogForm::Filter_Change(std::string_view text) {
-    filter_ = text;
-    Reorder();
-}
-
-void ByLogForm::Header_Click(int column) {
-    if (column < 0 || column >= ColumnCount()) return;
-    // Numbers largest first, names from A; a second click turns the order round.
-    descending_ = column == sortColumn_ ? !descending_ : IsNumber(column);
-    sortColumn_ = column;
-    Reorder();
-}
-
 void ByLogForm::Row_Click(int row) { Rows_Select({row}); }
 
 void ByLogForm::Rows_Select(const std::vector<int>& rows) {
@@ -314,16 +279,7 @@ void ByLogForm::Copy_Click() {
 
 void ByLogForm::SaveCsv_Click() {
     std::vector<std::string> parts{player_, action_};
-    const std::vector<std::string>& logs = LogNames();
-    const auto logPart = [&](int log) {
-        std::string name = logs[static_cast<std::size_t>(log)];
-        if (FoldedUtf8(name).ends_with(".txt")) name.resize(name.size() - 4);
-        parts.push_back(std::move(name));
-    };
-    if (from_ >= 0 && to_ >= from_ && to_ < static_cast<int>(logs.size())) {
-        logPart(from_);
-        if (to_ > from_) logPart(to_);
-    }
+    for (std::string& log : RangeNames()) parts.push_back(std::move(log));
     SaveCsvTable(owner_, parts, Table(',', true));
 }
 

@@ -9,6 +9,7 @@
 
 #include "vantor/tally.h"
 #include "ui/chart.h"
+#include "ui/log_table.h"
 
 namespace vantor {
 
@@ -34,11 +35,10 @@ public:
 // total over a range of logs and its part from each log, sortable by any
 // column and filtered by name, and a chart per log of the selected items
 // (the first kMostSeries of them), each log's own or the running total.
-class ByLogForm {
+class ByLogForm : public LogTable {
 public:
     // Table columns: the item, its total over the range, while following
     // its gain this session, then one per log (from FirstLogColumn()).
-    static constexpr int kItemColumn = 0;
     static constexpr int kTotalColumn = 1;
     static constexpr int kSessionColumn = 2;
     // A range of more logs shows the columns of its last this many.
@@ -59,12 +59,8 @@ public:
     // The toolkit's window while it is open; nullptr once it is closed.
     void Attach(ByLogView* view);
 
-    // The view's events. Log indexes are into LogNames().
-    void From_Change(int index);
-    void To_Change(int index);
-    void Last_Change(int count);  // the last `count` logs
-    void Filter_Change(std::string_view text);
-    void Header_Click(int column);
+    // The view's events, besides the range's, the filter's and the
+    // header's (LogTable).
     void Row_Click(int row);  // -1: none
     // The rows the player selected in the table, whatever their number.
     void Rows_Select(const std::vector<int>& rows);
@@ -80,21 +76,15 @@ public:
 
     // What the view shows. Texts are UTF-8.
     std::string Caption() const;
-    const std::vector<std::string>& LogNames() const;
-    int From() const { return from_; }
-    int To() const { return to_; }
-    std::string Filter() const { return filter_; }
+    const std::vector<std::string>& LogNames() const override;
     int RowCount() const { return static_cast<int>(shown_.size()); }
-    int ColumnCount() const;
+    int ColumnCount() const override;
     int FirstLogColumn() const { return gains_ ? kSessionColumn + 1 : kSessionColumn; }
     std::string Header(int column) const;
     // The item column's names carry kOthersMark as the main list has it, and
     // the Session column's gains their sign (GainText); Copy and Save as CSV
     // take the names alone and the plain numbers.
     std::string Cell(int row, int column) const;
-    bool IsNumber(int column) const { return column != kItemColumn; }
-    int SortColumn() const { return sortColumn_; }  // -1: first met first
-    bool SortDescending() const { return descending_; }
     int SelectedRow() const;  // the first of SelectedRows(), or -1
     std::vector<int> SelectedRows() const;  // in the table's order
     bool Cumulative() const { return cumulative_; }
@@ -109,9 +99,9 @@ public:
 
 private:
     // The range's rows, after a new outcome or range; then Reorder.
-    void Rebuild();
+    void Rebuild() override;
     // The rows shown, after a new filter or order.
-    void Reorder();
+    void Reorder() override;
     int FirstColumnLog() const;  // the log of column FirstLogColumn()
     std::int64_t Value(std::size_t row, int column) const;  // of rows_[row]
     std::string Table(char separator, bool quoted) const;
@@ -123,11 +113,6 @@ private:
     std::string whose_;
     std::string player_;
     std::string action_;
-    int from_ = 0;
-    int to_ = -1;
-    std::string filter_;
-    int sortColumn_ = -1;
-    bool descending_ = false;
     // The charted rows: the first kMostSeries selected in the table's order.
     std::vector<std::size_t> Charted() const;  // indexes into rows_
 

@@ -11,6 +11,7 @@
 #include "vantor/text.h"
 #include "vantor/run_error.h"
 #include "ui/comm_dlgs.h"
+#include "ui/wording.h"
 
 namespace vantor {
 
@@ -38,25 +39,6 @@ constexpr std::size_t kProblemsShown = 10;
 // without a scroll bar.
 constexpr std::size_t kPlayersOffered = 10;
 
-std::string Counted(std::size_t count, std::string_view one, std::string_view many) {
-    return std::to_string(count) + ' ' + std::string(count == 1 ? one : many);
-}
-
-// Appended, not added up: GCC 12 at -O3 takes "'" + text + "'" for an
-// overlapping copy (-Wrestrict).
-std::string Quoted(std::string_view text) {
-    std::string quoted(1, '\'');
-    quoted.append(text).push_back('\'');
-    return quoted;
-}
-
-// The records skipped and the logs that could not be read to their end.
-std::pair<std::size_t, std::size_t> ProblemCounts(const TallyOutcome& outcome) {
-    const auto logs = static_cast<std::size_t>(std::count_if(
-        outcome.problems.begin(), outcome.problems.end(), [](const RunError& problem) { return problem.line() == 0; }));
-    return {outcome.problemCount - logs, logs};
-}
-
 // One problem in plain words: where, which entry, what is wrong with it.
 std::string DescribeProblem(const RunError& problem) {
     std::string text = EscapeControlBytes(problem.file());
@@ -69,7 +51,7 @@ std::string DescribeProblem(const RunError& problem) {
 // The message listing what could not be counted: the first ten, and how
 // many more.
 std::string ProblemsText(const TallyOutcome& outcome) {
-    const auto [records, logs] = ProblemCounts(outcome);
+    const auto [records, logs] = ProblemCounts(outcome.problems, outcome.problemCount);
     std::string text;
     if (records > 0) text += Counted(records, "record", "records") + " could not be counted and " +
                              (records == 1 ? "was" : "were") + " skipped";
@@ -447,20 +429,12 @@ std::string Form1::Summary(const TallyOutcome& outcome) const {
     std::string status;
     if (!outcome.rows.empty()) {
         status = mWhose + ": " + Counted(outcome.rows.size(), "item", "items") + " in " + logs;
-    } else if (!outcome.similarPlayers.empty()) {
-        status = "No record of " + Quoted(mPlayerShown) + "; the logs have ";
-        for (std::size_t i = 0; i < outcome.similarPlayers.size(); ++i) {
-            status += (i > 0 ? ", " : "") + Quoted(outcome.similarPlayers[i]);
-        }
-    } else if (mPlayerShown.empty()) {
-        status = "The Player ID is empty: no such record in " + logs;
+    } else if (std::string none = NoRecordText(mPlayerShown, outcome.similarPlayers, logs); !none.empty()) {
+        status = std::move(none);
     } else {
         status = mWhose + ": nothing in " + logs;
     }
-    const auto [records, unread] = ProblemCounts(outcome);
-    // "skipped" alone: the message and the menu say what was skipped.
-    if (records > 0) status += ", " + std::to_string(records) + " skipped";
-    if (unread > 0) status += ", " + std::to_string(unread) + " unreadable";
+    status += SkippedText(outcome.problems, outcome.problemCount);
     if (mFollowing && mSession) status += ", updated " + mUpdatedAt + ", session since " + mSessionSince;
     return status;
 }
