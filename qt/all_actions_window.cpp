@@ -1,6 +1,5 @@
 #include "qt/all_actions_window.h"
 
-#include <algorithm>
 #include <utility>
 
 #include <QAbstractTableModel>
@@ -10,12 +9,11 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTableView>
 
 #include "qt/qt_text.h"
+#include "qt/range_bar.h"
 
 using vantor::ToQString;
 
@@ -69,13 +67,10 @@ AllActionsWindow::AllActionsWindow(vantor::AllActionsForm& form, QWidget* owner)
     : QWidget(owner, Qt::Window), mForm(form) {
     setObjectName(QStringLiteral("AllActions"));
     // Created in tab order: the filter and the range above the table.
-    mFilter = new QLineEdit(this);
-    mFilter->setPlaceholderText(QStringLiteral("Part of an item's name"));
-    mFilter->setClearButtonEnabled(true);
-    mFrom = new QComboBox(this);
-    mTo = new QComboBox(this);
-    for (QComboBox* box : {mFrom, mTo}) box->setSizeAdjustPolicy(QComboBox::AdjustToContents);  // the logs come later
-    mLast = new QSpinBox(this);
+    mRange = new RangeBar(form, this);
+    for (QComboBox* box : {mRange->FromBox(), mRange->ToBox()}) {
+        box->setSizeAdjustPolicy(QComboBox::AdjustToContents);  // the logs come later
+    }
     mModel = new AllActionsModel(form, this);
     mTable = new QTableView(this);
     mTable->setModel(mModel);
@@ -98,28 +93,16 @@ AllActionsWindow::AllActionsWindow(vantor::AllActionsForm& form, QWidget* owner)
     auto* copy = new QPushButton(QStringLiteral("&Copy"), this);
     auto* saveCsv = new QPushButton(QStringLiteral("&Save as CSV..."), this);
     const std::pair<QWidget*, const char16_t*> names[] = {
-        {mTable, u"table"}, {note, u"note"},     {mProblems, u"problems"}, {mFilter, u"filter"},   {mFrom, u"from"},
-        {mTo, u"to"},       {mLast, u"last"},    {mStatus, u"status"},     {copy, u"copy"},        {saveCsv, u"saveCsv"}};
+        {mTable, u"table"}, {note, u"note"},       {mProblems, u"problems"},
+        {mStatus, u"status"}, {copy, u"copy"}, {saveCsv, u"saveCsv"}};
     for (const auto& [widget, name] : names) widget->setObjectName(QString::fromUtf16(name));
 
-    auto* range = new QHBoxLayout;
-    range->addWidget(new QLabel(QStringLiteral("Filter:"), this));
-    range->addWidget(mFilter, 1);
-    range->addSpacing(12);
-    range->addWidget(new QLabel(QStringLiteral("From"), this));
-    range->addWidget(mFrom);
-    range->addWidget(new QLabel(QStringLiteral("To"), this));
-    range->addWidget(mTo);
-    range->addSpacing(12);
-    range->addWidget(new QLabel(QStringLiteral("Last"), this));
-    range->addWidget(mLast);
-    range->addWidget(new QLabel(QStringLiteral("logs"), this));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(mStatus, 1);
     buttons->addWidget(copy);
     buttons->addWidget(saveCsv);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(range);
+    layout->addWidget(mRange);
     layout->addWidget(mTable, 1);
     layout->addWidget(note);
     layout->addWidget(mProblems);
@@ -131,11 +114,6 @@ AllActionsWindow::AllActionsWindow(vantor::AllActionsForm& form, QWidget* owner)
             if (!mRefreshing) handler(value...);
         };
     };
-    connect(mFilter, &QLineEdit::textChanged, this,
-            unlessRefreshing([this](const QString& text) { mForm.Filter_Change(vantor::FromQString(text)); }));
-    connect(mFrom, &QComboBox::currentIndexChanged, this, unlessRefreshing([this](int index) { mForm.From_Change(index); }));
-    connect(mTo, &QComboBox::currentIndexChanged, this, unlessRefreshing([this](int index) { mForm.To_Change(index); }));
-    connect(mLast, &QSpinBox::valueChanged, this, unlessRefreshing([this](int count) { mForm.Last_Change(count); }));
     connect(header, &QHeaderView::sectionClicked, this, unlessRefreshing([this](int column) { mForm.Header_Click(column); }));
     connect(copy, &QPushButton::clicked, this, [this] { mForm.Copy_Click(); });
     connect(saveCsv, &QPushButton::clicked, this, [this] { mForm.SaveCsv_Click(); });
@@ -162,22 +140,7 @@ void AllActionsWindow::closeEvent(QCloseEvent* event) {
 void AllActionsWindow::Refresh() {
     mRefreshing = true;
     setWindowTitle(ToQString(mForm.Caption()));
-    QStringList logs;
-    for (const std::string& name : mForm.LogNames()) logs << ToQString(name);
-    if (logs != mLogs) {
-        mLogs = logs;
-        for (QComboBox* box : {mFrom, mTo}) {
-            box->clear();
-            box->addItems(logs);
-            box->setEnabled(!logs.isEmpty());
-        }
-        mLast->setRange(1, std::max<int>(1, static_cast<int>(logs.size())));
-        mLast->setEnabled(!logs.isEmpty());
-    }
-    mFrom->setCurrentIndex(mForm.From());
-    mTo->setCurrentIndex(mForm.To());
-    mLast->setValue(mForm.To() - mForm.From() + 1);
-    if (mFilter->text() != ToQString(mForm.Filter())) mFilter->setText(ToQString(mForm.Filter()));
+    mRange->Refresh(mForm);
 
     if (mModel->Update()) mTable->resizeColumnsToContents();
     mTable->horizontalHeader()->setSortIndicator(mForm.SortColumn(),

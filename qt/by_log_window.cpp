@@ -8,18 +8,16 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QSplitter>
 #include <QTableView>
 #include <QToolTip>
 
 #include "qt/qt_text.h"
+#include "qt/range_bar.h"
 
 using vantor::ToQString;
 
@@ -130,12 +128,7 @@ private:
 ByLogWindow::ByLogWindow(vantor::ByLogForm& form, QWidget* owner) : QWidget(owner, Qt::Window), mForm(form) {
     setObjectName(QStringLiteral("ByLog"));
     // Created in tab order: the range and the filter above the table.
-    mFilter = new QLineEdit(this);
-    mFilter->setPlaceholderText(QStringLiteral("Part of an item's name"));
-    mFilter->setClearButtonEnabled(true);
-    mFrom = new QComboBox(this);
-    mTo = new QComboBox(this);
-    mLast = new QSpinBox(this);
+    mRange = new RangeBar(form, this);
     mModel = new ByLogModel(form, this);
     mTable = new QTableView(this);
     mTable->setModel(mModel);
@@ -154,23 +147,10 @@ ByLogWindow::ByLogWindow(vantor::ByLogForm& form, QWidget* owner) : QWidget(owne
     auto* copy = new QPushButton(QStringLiteral("&Copy"), this);
     auto* saveCsv = new QPushButton(QStringLiteral("&Save as CSV..."), this);
     const std::pair<QWidget*, const char16_t*> names[] = {
-        {mTable, u"table"}, {mChart, u"chart"},   {mFilter, u"filter"}, {mFrom, u"from"},    {mTo, u"to"},
-        {mLast, u"last"},   {mStatus, u"status"}, {copy, u"copy"},      {saveCsv, u"saveCsv"},
-        {mCumulative, u"cumulative"}};
+        {mTable, u"table"},     {mChart, u"chart"},         {mStatus, u"status"},
+        {copy, u"copy"},        {saveCsv, u"saveCsv"},      {mCumulative, u"cumulative"}};
     for (const auto& [widget, name] : names) widget->setObjectName(QString::fromUtf16(name));
 
-    auto* range = new QHBoxLayout;
-    range->addWidget(new QLabel(QStringLiteral("Filter:"), this));
-    range->addWidget(mFilter, 1);
-    range->addSpacing(12);
-    range->addWidget(new QLabel(QStringLiteral("From"), this));
-    range->addWidget(mFrom);
-    range->addWidget(new QLabel(QStringLiteral("To"), this));
-    range->addWidget(mTo);
-    range->addSpacing(12);
-    range->addWidget(new QLabel(QStringLiteral("Last"), this));
-    range->addWidget(mLast);
-    range->addWidget(new QLabel(QStringLiteral("logs"), this));
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(mTable);
     split->addWidget(mChart);
@@ -183,7 +163,7 @@ ByLogWindow::ByLogWindow(vantor::ByLogForm& form, QWidget* owner) : QWidget(owne
     buttons->addWidget(copy);
     buttons->addWidget(saveCsv);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(range);
+    layout->addWidget(mRange);
     layout->addWidget(split, 1);
     layout->addLayout(buttons);
     resize(800, 560);
@@ -193,11 +173,6 @@ ByLogWindow::ByLogWindow(vantor::ByLogForm& form, QWidget* owner) : QWidget(owne
             if (!mRefreshing) handler(value...);
         };
     };
-    connect(mFilter, &QLineEdit::textChanged, this,
-            unlessRefreshing([this](const QString& text) { mForm.Filter_Change(vantor::FromQString(text)); }));
-    connect(mFrom, &QComboBox::currentIndexChanged, this, unlessRefreshing([this](int index) { mForm.From_Change(index); }));
-    connect(mTo, &QComboBox::currentIndexChanged, this, unlessRefreshing([this](int index) { mForm.To_Change(index); }));
-    connect(mLast, &QSpinBox::valueChanged, this, unlessRefreshing([this](int count) { mForm.Last_Change(count); }));
     connect(header, &QHeaderView::sectionClicked, this, unlessRefreshing([this](int column) { mForm.Header_Click(column); }));
     connect(mTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             unlessRefreshing([this](const QItemSelection&, const QItemSelection&) { mForm.Rows_Select(SelectedRows()); }));
@@ -227,22 +202,7 @@ void ByLogWindow::closeEvent(QCloseEvent* event) {
 void ByLogWindow::Refresh() {
     mRefreshing = true;
     setWindowTitle(ToQString(mForm.Caption()));
-    QStringList logs;
-    for (const std::string& name : mForm.LogNames()) logs << ToQString(name);
-    if (logs != mLogs) {
-        mLogs = logs;
-        for (QComboBox* box : {mFrom, mTo}) {
-            box->clear();
-            box->addItems(logs);
-            box->setEnabled(!logs.isEmpty());
-        }
-        mLast->setRange(1, std::max<int>(1, static_cast<int>(logs.size())));
-        mLast->setEnabled(!logs.isEmpty());
-    }
-    mFrom->setCurrentIndex(mForm.From());
-    mTo->setCurrentIndex(mForm.To());
-    mLast->setValue(mForm.To() - mForm.From() + 1);
-    if (mFilter->text() != ToQString(mForm.Filter())) mFilter->setText(ToQString(mForm.Filter()));
+    mRange->Refresh(mForm);
 
     mModel->Update();
     mTable->horizontalHeader()->setSortIndicator(mForm.SortColumn(),
