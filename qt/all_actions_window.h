@@ -37,5 +37,4 @@ private:
     RangeBar* mRange = nullptr;  // the filter and the logs' range
     QLabel* mProblems = nullptr;
     QLabel* mStatus = nullptr;
-    bool mRefreshing = false;  // the widgets are being set from the form, not by the player
 };
