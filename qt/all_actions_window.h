@@ -6,10 +6,8 @@
 #include "ui/all_actions.h"
 
 class AllActionsModel;
-class QComboBox;
 class QLabel;
-class QLineEdit;
-class QSpinBox;
+class RangeBar;
 class QTableView;
 
 // The All Actions window in Qt Widgets: AllActionsForm's table, its range,
@@ -36,12 +34,7 @@ private:
     vantor::AllActionsForm& mForm;
     AllActionsModel* mModel = nullptr;
     QTableView* mTable = nullptr;
-    QLineEdit* mFilter = nullptr;
-    QComboBox* mFrom = nullptr;
-    QComboBox* mTo = nullptr;
-    QSpinBox* mLast = nullptr;
+    RangeBar* mRange = nullptr;  // the filter and the logs' range
     QLabel* mProblems = nullptr;
     QLabel* mStatus = nullptr;
-    QStringList mLogs;         // what From and To list
-    bool mRefreshing = false;  // the widgets are being set from the form, not by the player
 };

@@ -3,71 +3,32 @@
 #include <algorithm>
 #include <utility>
 
-#include <QAbstractTableModel>
-#include <QAction>
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
-#include <QPushButton>
-#include <QSpinBox>
 #include <QSplitter>
 #include <QTableView>
 #include <QToolTip>
 
+#include "qt/form_table.h"
 #include "qt/qt_text.h"
+#include "qt/range_bar.h"
 
 using vantor::ToQString;
 
-// ByLogForm's table as Qt's views ask for it, cell by cell: nothing is copied.
-class ByLogModel : public QAbstractTableModel {
+// ByLogForm's table, its captions aligned as their columns' cells.
+class ByLogModel : public FormTableModel<vantor::ByLogForm> {
 public:
-    ByLogModel(const vantor::ByLogForm& form, QObject* parent) : QAbstractTableModel(parent), mForm(form) {}
-
-    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : mRows; }
-    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : mColumns; }
-
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (role == Qt::DisplayRole) return ToQString(mForm.Cell(index.row(), index.column()));
-        if (role == Qt::TextAlignmentRole && mForm.IsNumber(index.column())) {
-            return static_cast<int>(Qt::AlignRight | Qt::AlignVCenter);
-        }
-        return {};
-    }
+    using FormTableModel::FormTableModel;
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return ToQString(mForm.Header(section));
-        if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole) {  // as the column's cells
+        if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole) {
             return static_cast<int>((mForm.IsNumber(section) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         }
-        return QAbstractTableModel::headerData(section, orientation, role);
+        return FormTableModel::headerData(section, orientation, role);
     }
-
-    // The form changed. A table of the same shape is only repainted, so the
-    // view keeps its selection, scroll position and column widths; another
-    // is laid out again.
-    void Update() {
-        const int rows = mForm.RowCount();
-        const int columns = mForm.ColumnCount();
-        if (rows == mRows && columns == mColumns) {
-            if (rows > 0 && columns > 0) emit dataChanged(index(0, 0), index(rows - 1, columns - 1));
-            if (columns > 0) emit headerDataChanged(Qt::Horizontal, 0, columns - 1);
-            return;
-        }
-        beginResetModel();
-        mRows = rows;
-        mColumns = columns;
-        endResetModel();
-    }
-
-private:
-    const vantor::ByLogForm& mForm;
-    int mRows = 0;
-    int mColumns = 0;
 };
 
 namespace {
@@ -130,47 +91,19 @@ private:
 ByLogWindow::ByLogWindow(vantor::ByLogForm& form, QWidget* owner) : QWidget(owner, Qt::Window), mForm(form) {
     setObjectName(QStringLiteral("ByLog"));
     // Created in tab order: the range and the filter above the table.
-    mFilter = new QLineEdit(this);
-    mFilter->setPlaceholderText(QStringLiteral("Part of an item's name"));
-    mFilter->setClearButtonEnabled(true);
-    mFrom = new QComboBox(this);
-    mTo = new QComboBox(this);
-    mLast = new QSpinBox(this);
+    mRange = new RangeBar(form, this);
     mModel = new ByLogModel(form, this);
     mTable = new QTableView(this);
     mTable->setModel(mModel);
-    mTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    mTable->setSelectionMode(QAbstractItemView::ExtendedSelection);  // Ctrl and Shift chart up to three
-    mTable->verticalHeader()->hide();
-    mTable->verticalHeader()->setDefaultSectionSize(mTable->fontMetrics().height() + 6);  // more rows in view
-    QHeaderView* header = mTable->horizontalHeader();
-    header->setSectionsClickable(true);
-    header->setSortIndicatorShown(true);
-    header->setSortIndicator(-1, Qt::AscendingOrder);
+    SetUpFormTable(mTable, QAbstractItemView::ExtendedSelection, form);  // Ctrl and Shift chart up to three
     mChart = new ChartView(form, this);
     mCumulative = new QCheckBox(QStringLiteral("&Running total"), this);
     mStatus = new QLabel(this);
     mStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);  // a long status does not widen the window
-    auto* copy = new QPushButton(QStringLiteral("&Copy"), this);
-    auto* saveCsv = new QPushButton(QStringLiteral("&Save as CSV..."), this);
     const std::pair<QWidget*, const char16_t*> names[] = {
-        {mTable, u"table"}, {mChart, u"chart"},   {mFilter, u"filter"}, {mFrom, u"from"},    {mTo, u"to"},
-        {mLast, u"last"},   {mStatus, u"status"}, {copy, u"copy"},      {saveCsv, u"saveCsv"},
-        {mCumulative, u"cumulative"}};
+        {mTable, u"table"}, {mChart, u"chart"}, {mStatus, u"status"}, {mCumulative, u"cumulative"}};
     for (const auto& [widget, name] : names) widget->setObjectName(QString::fromUtf16(name));
 
-    auto* range = new QHBoxLayout;
-    range->addWidget(new QLabel(QStringLiteral("Filter:"), this));
-    range->addWidget(mFilter, 1);
-    range->addSpacing(12);
-    range->addWidget(new QLabel(QStringLiteral("From"), this));
-    range->addWidget(mFrom);
-    range->addWidget(new QLabel(QStringLiteral("To"), this));
-    range->addWidget(mTo);
-    range->addSpacing(12);
-    range->addWidget(new QLabel(QStringLiteral("Last"), this));
-    range->addWidget(mLast);
-    range->addWidget(new QLabel(QStringLiteral("logs"), this));
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(mTable);
     split->addWidget(mChart);
@@ -180,10 +113,9 @@ ByLogWindow::ByLogWindow(vantor::ByLogForm& form, QWidget* owner) : QWidget(owne
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(mStatus, 1);
     buttons->addWidget(mCumulative);
-    buttons->addWidget(copy);
-    buttons->addWidget(saveCsv);
+    AddCopyAndSave(this, buttons, mForm);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(range);
+    layout->addWidget(mRange);
     layout->addWidget(split, 1);
     layout->addLayout(buttons);
     resize(800, 560);
@@ -193,21 +125,9 @@ ByLogWindow::ByLogWindow(vantor::ByLogForm& form, QWidget* owner) : QWidget(owne
             if (!mRefreshing) handler(value...);
         };
     };
-    connect(mFilter, &QLineEdit::textChanged, this,
-            unlessRefreshing([this](const QString& text) { mForm.Filter_Change(vantor::FromQString(text)); }));
-    connect(mFrom, &QComboBox::currentIndexChanged, this, unlessRefreshing([this](int index) { mForm.From_Change(index); }));
-    connect(mTo, &QComboBox::currentIndexChanged, this, unlessRefreshing([this](int index) { mForm.To_Change(index); }));
-    connect(mLast, &QSpinBox::valueChanged, this, unlessRefreshing([this](int count) { mForm.Last_Change(count); }));
-    connect(header, &QHeaderView::sectionClicked, this, unlessRefreshing([this](int column) { mForm.Header_Click(column); }));
     connect(mTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             unlessRefreshing([this](const QItemSelection&, const QItemSelection&) { mForm.Rows_Select(SelectedRows()); }));
     connect(mCumulative, &QCheckBox::toggled, this, unlessRefreshing([this](bool on) { mForm.Cumulative_Change(on); }));
-    connect(copy, &QPushButton::clicked, this, [this] { mForm.Copy_Click(); });
-    connect(saveCsv, &QPushButton::clicked, this, [this] { mForm.SaveCsv_Click(); });
-    auto* copyKey = new QAction(this);
-    copyKey->setShortcut(QKeySequence::Copy);  // a box with the focus copies its own text first
-    addAction(copyKey);
-    connect(copyKey, &QAction::triggered, this, [this] { mForm.Copy_Click(); });
 }
 
 ByLogWindow::~ByLogWindow() { mForm.Attach(nullptr); }
@@ -227,26 +147,10 @@ void ByLogWindow::closeEvent(QCloseEvent* event) {
 void ByLogWindow::Refresh() {
     mRefreshing = true;
     setWindowTitle(ToQString(mForm.Caption()));
-    QStringList logs;
-    for (const std::string& name : mForm.LogNames()) logs << ToQString(name);
-    if (logs != mLogs) {
-        mLogs = logs;
-        for (QComboBox* box : {mFrom, mTo}) {
-            box->clear();
-            box->addItems(logs);
-            box->setEnabled(!logs.isEmpty());
-        }
-        mLast->setRange(1, std::max<int>(1, static_cast<int>(logs.size())));
-        mLast->setEnabled(!logs.isEmpty());
-    }
-    mFrom->setCurrentIndex(mForm.From());
-    mTo->setCurrentIndex(mForm.To());
-    mLast->setValue(mForm.To() - mForm.From() + 1);
-    if (mFilter->text() != ToQString(mForm.Filter())) mFilter->setText(ToQString(mForm.Filter()));
+    mRange->Refresh(mForm);
 
     mModel->Update();
-    mTable->horizontalHeader()->setSortIndicator(mForm.SortColumn(),
-                                                 mForm.SortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+    ShowSortOrder(mTable, mForm.SortColumn(), mForm.SortDescending());
     FitColumns();
     // The player's own selection stays as made (and its current row); the
     // form's otherwise, after a new order or filter.

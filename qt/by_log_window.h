@@ -7,10 +7,8 @@
 
 class ByLogModel;
 class QCheckBox;
-class QComboBox;
 class QLabel;
-class QLineEdit;
-class QSpinBox;
+class RangeBar;
 class QTableView;
 
 // The By log window in Qt Widgets: ByLogForm's table, its range, filter and
@@ -42,13 +40,9 @@ private:
     ByLogModel* mModel = nullptr;
     QTableView* mTable = nullptr;
     QWidget* mChart = nullptr;
-    QLineEdit* mFilter = nullptr;
-    QComboBox* mFrom = nullptr;
-    QComboBox* mTo = nullptr;
-    QSpinBox* mLast = nullptr;
+    RangeBar* mRange = nullptr;  // the filter and the logs' range
     QCheckBox* mCumulative = nullptr;
     QLabel* mStatus = nullptr;
-    QStringList mLogs;         // what From and To list
     QStringList mHeaders;      // the captions the columns were fitted to
     bool mRefreshing = false;  // the widgets are being set from the form, not by the player
 };
