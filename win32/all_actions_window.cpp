@@ -31,14 +31,7 @@ AllActionsWindow::~AllActionsWindow() {
 }
 
 void AllActionsWindow::Show(AllActionsForm& form) {
-    if (mWindow == nullptr) {
-        mForm = &form;
-        if (!Create()) return;
-        form.Attach(this);
-        ShowCreated();
-        return;
-    }
-    BringToFront();
+    if (Open(mForm, form, *this)) BringToFront();
 }
 
 // In tab order: the range, the filter, the table, the note, the problems,
@@ -99,8 +92,7 @@ void AllActionsWindow::Refresh() {
     mRefreshing = true;
     ShowRange(*mForm);
     ShowColumns();
-    SendMessageW(Item(kTable), LVM_SETITEMCOUNT, static_cast<WPARAM>(mForm->RowCount()), LVSICF_NOSCROLL);
-    InvalidateRect(Item(kTable), nullptr, FALSE);
+    ShowRowCount(mForm->RowCount());
     ShowSortArrow(mForm->ColumnCount(), mForm->SortColumn(), mForm->SortDescending());
     // A new ledger; one read again while following keeps the widths the player gave.
     if (mForm->Reading() && mForm->RowCount() == 0) mItemFitted = false;

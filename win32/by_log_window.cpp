@@ -53,13 +53,7 @@ ByLogWindow::~ByLogWindow() {
 }
 
 void ByLogWindow::Show(ByLogForm& form) {
-    if (mWindow == nullptr) {
-        mForm = &form;
-        if (!Create()) return;
-        form.Attach(this);
-        ShowCreated();
-        return;
-    }
+    if (!Open(mForm, form, *this)) return;
     if (mForm != &form) {
         mForm->Attach(nullptr);
         mForm = &form;
@@ -138,8 +132,7 @@ void ByLogWindow::Refresh() {
     mRefreshing = true;
     ShowRange(*mForm);
     ShowColumns();
-    SendMessageW(Item(kTable), LVM_SETITEMCOUNT, static_cast<WPARAM>(mForm->RowCount()), LVSICF_NOSCROLL);
-    InvalidateRect(Item(kTable), nullptr, FALSE);
+    ShowRowCount(mForm->RowCount());
     ShowSelection();
     ShowSortArrow(mForm->ColumnCount(), mForm->SortColumn(), mForm->SortDescending());
     CheckDlgButton(mWindow, kCumulative, mForm->Cumulative() ? BST_CHECKED : BST_UNCHECKED);

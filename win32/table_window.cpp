@@ -196,6 +196,11 @@ void TableWindow::InsertColumn(int column, const std::string& caption, bool numb
     SendMessageW(table, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&entry));
 }
 
+void TableWindow::ShowRowCount(int rows) const {
+    SendMessageW(Item(mShape.ids.table), LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), LVSICF_NOSCROLL);
+    InvalidateRect(Item(mShape.ids.table), nullptr, FALSE);
+}
+
 void TableWindow::ShowSortArrow(int columns, int sortColumn, bool descending) const {
     const HWND header = reinterpret_cast<HWND>(SendMessageW(Item(mShape.ids.table), LVM_GETHEADER, 0, 0));
     for (int column = 0; column < columns; ++column) {

@@ -68,10 +68,11 @@ protected:
     // A window of either kind destroys its window itself: WM_DESTROY calls its part.
     virtual ~TableWindow() = default;
 
-    // Creates the window; false when that failed.
-    bool Create();
-    // The newly created window shown, the table in focus.
-    void ShowCreated();
+    // Opens the window over `form` (`shown` the window's own pointer to it)
+    // with the table in focus, unless it is open: then false, and nothing
+    // changed. True when it was open before.
+    template <typename Form, typename View>
+    bool Open(Form*& shown, Form& form, View& view);
     void BringToFront();
     void LayOut();
     HWND Item(int id) const { return GetDlgItem(mWindow, id); }
@@ -86,6 +87,8 @@ protected:
     int CaptionRoom() const;
     // A column at `column`, at least `least` wide and `room` wider than its caption.
     void InsertColumn(int column, const std::string& caption, bool number, int least, int room) const;
+    // The table `rows` long, its rows drawn again.
+    void ShowRowCount(int rows) const;
     void ShowSortArrow(int columns, int sortColumn, bool descending) const;
 
     // Escape, From, To, Last, the filter, Copy and Save as CSV: true when `id` is one.
@@ -109,6 +112,10 @@ protected:
     bool mRefreshing = false;  // the controls' notes of what Refresh does to them are not the player's
 
 private:
+    // Creates the window; false when that failed.
+    bool Create();
+    void ShowCreated();
+
     template <typename View>
     friend LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -129,6 +136,16 @@ private:
     Shape mShape;
     std::vector<std::string> mLogNames;  // as the drop-downs list them
 };
+
+template <typename Form, typename View>
+bool TableWindow::Open(Form*& shown, Form& form, View& view) {
+    if (mWindow != nullptr) return true;
+    shown = &form;
+    if (!Create()) return false;
+    form.Attach(&view);
+    ShowCreated();
+    return false;
+}
 
 template <typename Form>
 bool TableWindow::OnTableCommand(Form& form, int id, int code) {
