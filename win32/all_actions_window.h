@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ui/all_actions.h"
+#include "win32/table_window.h"
 #include "win32/win32_support.h"
 
 namespace vantor::win32 {
@@ -15,7 +16,7 @@ namespace vantor::win32 {
 // (a virtual list view), a note on what the columns hold, the records that
 // could not be counted, a status line, and Copy and Save as CSV. It hands
 // every event to AllActionsForm and shows what AllActionsForm says.
-class AllActionsWindow final : public AllActionsView {
+class AllActionsWindow final : public TableWindow, public AllActionsView {
 public:
     // Control IDs, clear of IDOK and IDCANCEL, which Enter and Escape send.
     enum ControlId : int {
@@ -39,47 +40,29 @@ public:
 
     AllActionsWindow(HINSTANCE instance, HWND owner);
     ~AllActionsWindow() override;
-    AllActionsWindow(const AllActionsWindow&) = delete;
-    AllActionsWindow& operator=(const AllActionsWindow&) = delete;
 
     // Opens the window over `form`, or brings it to the front.
     void Show(AllActionsForm& form);
-    // Null while it is closed.
-    HWND Window() const { return mWindow; }
     // Its keys, for the message loop: Ctrl+C copies the table (but in an
     // edit box), Escape closes, Tab moves on. True when it took the message.
-    bool PreTranslate(MSG& message);
+    bool PreTranslate(MSG& message) { return mForm != nullptr && PreTranslateFor(*mForm, message); }
 
     void Refresh() override;
 
 private:
-    template <typename View>
-    friend LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateControls() override;
+    void LayOutBetween(const Frame& frame) override;
+    void OnCommand(int id, int code) override;
+    LRESULT OnNotify(NMHDR& header) override;
+    void OnFontChanged() override;
+    void OnDestroy() override;
 
-    void OnCreate();
-    void OnCommand(int id, int code);
-    LRESULT OnNotify(NMHDR& header);
-    void OnDpiChanged(UINT dpi, const RECT& suggested);
-    void OnDestroy();
-
-    void CreateControls();
-    void LayOut();
     void ShowColumns();
     void FitItemColumn();
-    void ShowSortArrow();
-    HWND Item(int id) const { return GetDlgItem(mWindow, id); }
 
-    HINSTANCE mInstance;
-    HWND mOwner;
-    HWND mWindow = nullptr;
     AllActionsForm* mForm = nullptr;
-    UINT mDpi = USER_DEFAULT_SCREEN_DPI;
-    Font mFont;
-    bool mRefreshing = false;  // the controls' notes of what Refresh does to them are not the player's
-    std::vector<std::string> mLogNames;  // as the drop-downs list them
-    int mColumnsShown = 0;               // in the font of now; 0: to be shown anew
-    bool mItemFitted = false;            // the item column to the ledger's names
+    int mColumnsShown = 0;     // in the font of now; 0: to be shown anew
+    bool mItemFitted = false;  // the item column to the ledger's names
 };
 
 }  // namespace vantor::win32

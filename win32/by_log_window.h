@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ui/by_log.h"
+#include "win32/table_window.h"
 #include "win32/win32_support.h"
 
 namespace vantor::win32 {
@@ -23,7 +24,7 @@ constexpr COLORREF SeriesColour(int series) {
 // log under the mouse, Running total, a status line, and Copy and Save as
 // CSV. It hands every event to ByLogForm and shows what ByLogForm says,
 // nothing more; it remembers nothing once closed.
-class ByLogWindow final : public ByLogView {
+class ByLogWindow final : public TableWindow, public ByLogView {
 public:
     // Control IDs, clear of IDOK and IDCANCEL, which Enter and Escape send.
     enum ControlId : int {
@@ -49,53 +50,36 @@ public:
 
     ByLogWindow(HINSTANCE instance, HWND owner);
     ~ByLogWindow() override;
-    ByLogWindow(const ByLogWindow&) = delete;
-    ByLogWindow& operator=(const ByLogWindow&) = delete;
 
     // Opens the window over `form`, or brings it to the front.
     void Show(ByLogForm& form);
-    // Null while it is closed.
-    HWND Window() const { return mWindow; }
     // Its keys, for the message loop: Ctrl+C copies the table (but in an
     // edit box), Escape closes, Tab moves on. True when it took the message.
-    bool PreTranslate(MSG& message);
+    bool PreTranslate(MSG& message) { return mForm != nullptr && PreTranslateFor(*mForm, message); }
 
     void Refresh() override;
 
 private:
-    template <typename View>
-    friend LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK ChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    void OnCreate();
-    void OnCommand(int id, int code);
-    LRESULT OnNotify(NMHDR& header);
-    void OnDpiChanged(UINT dpi, const RECT& suggested);
-    void OnDestroy();
+    void CreateControls() override;
+    void LayOutBetween(const Frame& frame) override;
+    void OnCommand(int id, int code) override;
+    LRESULT OnNotify(NMHDR& header) override;
+    void OnFontChanged() override;
+    void OnDestroy() override;
 
-    void CreateControls();
-    void LayOut();
     void ShowColumns();
     void ShowSelection();
-    void ShowSortArrow();
     // The chart of the selected item in a `width` by `height` area of `dc`,
     // drawn off screen first so that it does not flicker.
     void PaintChart(HDC dc, int width, int height) const;
     // The form's tip for the point (x, y) of the chart, in the tip window.
     void ShowChartTip(int x, int y);
     std::vector<int> TableSelection() const;
-    HWND Item(int id) const { return GetDlgItem(mWindow, id); }
 
-    HINSTANCE mInstance;
-    HWND mOwner;
-    HWND mWindow = nullptr;
     HWND mTip = nullptr;  // the chart's tip, a popup of the window
     ByLogForm* mForm = nullptr;
-    UINT mDpi = USER_DEFAULT_SCREEN_DPI;
-    Font mFont;
-    bool mRefreshing = false;  // the controls' notes of what Refresh does to them are not the player's
-    std::vector<std::string> mLogNames;   // as the drop-downs list them
     std::vector<std::string> mHeaders;    // as the table's columns have them
     std::optional<std::wstring> mTipText; // what the chart's tip says; none: not known since a Refresh
 };
