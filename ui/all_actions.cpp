@@ -273,20 +273,7 @@ void AllActionsForm::Rebuild() {
 }
 
 void AllActionsForm::Reorder() {
-    shown_.clear();
-    const std::string wanted = FoldedUtf8(filter_);
-    for (std::size_t index = 0; index < rows_.size(); ++index) {
-        if (foldedNames_[index].find(wanted) != std::string::npos) shown_.push_back(index);
-    }
-    if (sortColumn_ >= 0) {
-        const auto less = [&](std::size_t a, std::size_t b) {
-            if (sortColumn_ == kItemColumn) return foldedNames_[a] < foldedNames_[b];
-            return Value(a, sortColumn_) < Value(b, sortColumn_);
-        };
-        std::stable_sort(shown_.begin(), shown_.end(), [&](std::size_t a, std::size_t b) {
-            return descending_ ? less(b, a) : less(a, b);
-        });
-    }
+    FilterAndSort();
     Changed();
 }
 

@@ -87,7 +87,6 @@ public:
     // What the view shows. Texts are UTF-8.
     std::string Caption() const;  // "All Actions: Alia"
     const std::vector<std::string>& LogNames() const override;
-    int RowCount() const { return static_cast<int>(shown_.size()); }
     int ColumnCount() const override;
     std::string Header(int column) const;
     std::string Cell(int row, int column) const;
@@ -111,7 +110,7 @@ private:
     void Rebuild() override;
     void Reorder() override;
     void Changed();
-    std::int64_t Value(std::size_t index, int column) const;  // of rows_[index]
+    std::int64_t Value(std::size_t index, int column) const override;  // of rows_[index]
     std::string Table(char separator, bool quoted) const;
 
     FormView& owner_;
@@ -134,8 +133,6 @@ private:
     std::atomic<bool> progressPosted_{false};
 
     std::vector<LedgerRow> rows_;           // the range's rows
-    std::vector<std::string> foldedNames_;  // each one's name, letters lower case
-    std::vector<std::size_t> shown_;        // into rows_, filtered and in order
 
     // The follow's session: whether it runs, what it began with (none until
     // the reading asked for at its start is done), and the readings owed.

@@ -77,7 +77,6 @@ public:
     // What the view shows. Texts are UTF-8.
     std::string Caption() const;
     const std::vector<std::string>& LogNames() const override;
-    int RowCount() const { return static_cast<int>(shown_.size()); }
     int ColumnCount() const override;
     int FirstLogColumn() const { return gains_ ? kSessionColumn + 1 : kSessionColumn; }
     std::string Header(int column) const;
@@ -103,7 +102,7 @@ private:
     // The rows shown, after a new filter or order.
     void Reorder() override;
     int FirstColumnLog() const;  // the log of column FirstLogColumn()
-    std::int64_t Value(std::size_t row, int column) const;  // of rows_[row]
+    std::int64_t Value(std::size_t row, int column) const override;  // of rows_[row]
     std::string Table(char separator, bool quoted) const;
 
     FormView& owner_;
@@ -121,8 +120,6 @@ private:
     std::vector<std::pair<std::size_t, std::string>> selected_;
     std::vector<TallyRow> rows_;            // the range's rows
     std::vector<std::size_t> rowIndexes_;   // each one's index among the outcome's rows
-    std::vector<std::string> foldedNames_;  // each one's name in UTF-8, ASCII letters lower case
-    std::vector<std::size_t> shown_;        // into rows_, filtered and in order
 };
 
 }  // namespace vantor

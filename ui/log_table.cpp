@@ -40,6 +40,22 @@ void LogTable::Header_Click(int column) {
     Reorder();
 }
 
+void LogTable::FilterAndSort() {
+    shown_.clear();
+    const std::string wanted = FoldedUtf8(filter_);
+    for (std::size_t index = 0; index < foldedNames_.size(); ++index) {
+        if (foldedNames_[index].find(wanted) != std::string::npos) shown_.push_back(index);
+    }
+    if (sortColumn_ < 0) return;
+    const auto less = [&](std::size_t a, std::size_t b) {
+        if (sortColumn_ == kItemColumn) return foldedNames_[a] < foldedNames_[b];
+        return Value(a, sortColumn_) < Value(b, sortColumn_);
+    };
+    std::stable_sort(shown_.begin(), shown_.end(), [&](std::size_t a, std::size_t b) {
+        return descending_ ? less(b, a) : less(a, b);
+    });
+}
+
 std::vector<std::string> LogTable::RangeNames() const {
     const std::vector<std::string>& logs = LogNames();
     if (from_ < 0 || to_ < from_ || to_ >= static_cast<int>(logs.size())) return {};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +31,7 @@ public:
 
     virtual const std::vector<std::string>& LogNames() const = 0;
     virtual int ColumnCount() const = 0;
+    int RowCount() const { return static_cast<int>(shown_.size()); }
     int From() const { return from_; }
     int To() const { return to_; }
     std::string Filter() const { return filter_; }
@@ -45,12 +48,20 @@ protected:
     virtual void Rebuild() = 0;
     // The shown rows filtered and sorted again.
     virtual void Reorder() = 0;
+    // The number in column `column` of row `row` of the range.
+    virtual std::int64_t Value(std::size_t row, int column) const = 0;
+    // shown_ made again from foldedNames_: the rows whose name holds the
+    // filter, whatever the letter case, in the order of the sorted column
+    // (stable: rows alike stay in the order first met).
+    void FilterAndSort();
 
     int from_ = 0;
     int to_ = -1;
     std::string filter_;
     int sortColumn_ = -1;
     bool descending_ = false;
+    std::vector<std::string> foldedNames_;  // each row's name, letters folded (FoldedUtf8)
+    std::vector<std::size_t> shown_;        // the rows shown, filtered and in order
 };
 
 }  // namespace vantor
